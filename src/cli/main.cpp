@@ -1,0 +1,26 @@
+// sonarium-cli: runs the editor's operations on files without a display.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: sonarium-cli COMMAND [ARGS]\n"
+    "  --version        print the program version\n"
+    "  help             print this text\n";
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc < 2 || std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kUsage, argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::puts("sonarium-cli " SONARIUM_VERSION);
+        return 0;
+    }
+    std::fprintf(stderr, "sonarium-cli: unknown command '%s'\n%s", argv[1], kUsage);
+    return 2;
+}

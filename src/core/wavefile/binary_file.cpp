@@ -1,0 +1,113 @@
+// Plain unbuffered binary file access with 64-bit offsets on every platform.
+#include "wavefile/binary_file.h"
+
+#include <system_error>
+
+namespace sonarium {
+
+namespace {
+
+std::FILE* openNative(const std::string& path, const char* mode) {
+#ifdef _WIN32
+    std::filesystem::path native = nativePath(path);
+    std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+    return _wfopen(native.c_str(), wideMode.c_str());
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
+
+int seekNative(std::FILE* file, std::uint64_t position) {
+#ifdef _WIN32
+    return _fseeki64(file, static_cast<long long>(position), SEEK_SET);
+#else
+    return fseeko(file, static_cast<off_t>(position), SEEK_SET);
+#endif
+}
+
+std::int64_t tellNative(std::FILE* file) {
+#ifdef _WIN32
+    return _ftelli64(file);
+#else
+    return static_cast<std::int64_t>(ftello(file));
+#endif
+}
+
+} // namespace
+
+BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
+    if (this != &other) {
+        close();
+        file_ = other.file_;
+        other.file_ = nullptr;
+    }
+    return *this;
+}
+
+bool BinaryFile::open(const std::string& path, Mode mode) {
+    close();
+    if (path.empty())
+        return false;
+    file_ = openNative(path, mode == Mode::Read ? "rb" : "wb");
+    if (file_ != nullptr)
+        std::setvbuf(file_, nullptr, _IONBF, 0);
+    return file_ != nullptr;
+}
+
+std::size_t BinaryFile::read(void* buffer, std::size_t n) {
+    if (file_ == nullptr || n == 0)
+        return 0;
+    return std::fread(buffer, 1, n, file_);
+}
+
+bool BinaryFile::write(const void* buffer, std::size_t n) {
+    if (file_ == nullptr)
+        return false;
+    if (n == 0)
+        return true;
+    return std::fwrite(buffer, 1, n, file_) == n;
+}
+
+bool BinaryFile::seek(std::uint64_t position) {
+    return file_ != nullptr && seekNative(file_, position) == 0;
+}
+
+std::uint64_t BinaryFile::tell() const {
+    if (file_ == nullptr)
+        return 0;
+    std::int64_t position = tellNative(file_);
+    return position < 0 ? 0 : static_cast<std::uint64_t>(position);
+}
+
+std::uint64_t BinaryFile::size() const {
+    if (file_ == nullptr)
+        return 0;
+    std::int64_t here = tellNative(file_);
+#ifdef _WIN32
+    _fseeki64(file_, 0, SEEK_END);
+#else
+    fseeko(file_, 0, SEEK_END);
+#endif
+    std::int64_t end = tellNative(file_);
+    if (here >= 0)
+        seekNative(file_, static_cast<std::uint64_t>(here));
+    return end < 0 ? 0 : static_cast<std::uint64_t>(end);
+}
+
+bool BinaryFile::close() {
+    if (file_ == nullptr)
+        return true;
+    bool ok = std::fclose(file_) == 0;
+    file_ = nullptr;
+    return ok;
+}
+
+std::int64_t fileLength(const std::string& path) {
+    std::error_code error;
+    auto length = std::filesystem::file_size(nativePath(path), error);
+    if (error)
+        return -1;
+    return static_cast<std::int64_t>(length);
+}
+
+} // namespace sonarium

@@ -1,0 +1,52 @@
+// A plain binary file with 64-bit positions and no stdio buffering, so that each block read or
+// written by a job is one system call and a failed write is seen at once, not at close.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace sonarium {
+
+class BinaryFile {
+public:
+    enum class Mode { Read, Create };
+
+    BinaryFile() = default;
+    BinaryFile(const std::string& path, Mode mode) { open(path, mode); }
+    ~BinaryFile() { close(); }
+    BinaryFile(const BinaryFile&) = delete;
+    BinaryFile& operator=(const BinaryFile&) = delete;
+    BinaryFile(BinaryFile&& other) noexcept : file_(other.file_) { other.file_ = nullptr; }
+    BinaryFile& operator=(BinaryFile&& other) noexcept;
+
+    // Opens an existing file for reading, or creates (truncates) one for writing.
+    bool open(const std::string& path, Mode mode);
+    bool isOpen() const { return file_ != nullptr; }
+
+    // Reads up to n bytes; returns how many were read (short only at the end or on an error).
+    std::size_t read(void* buffer, std::size_t n);
+    // Writes n bytes; returns true only when every byte was written.
+    bool write(const void* buffer, std::size_t n);
+    bool seek(std::uint64_t position);
+    std::uint64_t tell() const;
+    // Length of the file in bytes; the position is left unchanged.
+    std::uint64_t size() const;
+    // Closes the file; false when the system reported an error while closing.
+    bool close();
+
+private:
+    std::FILE* file_ = nullptr;
+};
+
+// A path from a UTF-8 string, whatever the platform's native encoding.
+inline std::filesystem::path nativePath(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+// The length of the file at path, or -1 when it cannot be read.
+std::int64_t fileLength(const std::string& path);
+
+} // namespace sonarium

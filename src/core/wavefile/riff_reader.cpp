@@ -1,0 +1,134 @@
+// RIFF chunk walking bounded by the real file length.
+#include "wavefile/riff_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "wavefile/wave_format.h"
+
+namespace sonarium {
+
+std::uint64_t RiffChunk::end(std::uint64_t fileLength) const {
+    return std::min<std::uint64_t>(dataOffset + size, fileLength);
+}
+
+bool RiffReader::open(const std::string& path) {
+    position_ = 0;
+    length_ = 0;
+    if (!file_.open(path, BinaryFile::Mode::Read))
+        return false;
+    length_ = file_.size();
+    return true;
+}
+
+bool RiffReader::readHeader(std::uint64_t at, RiffChunk& chunk) {
+    unsigned char header[8];
+    if (at + 8 > length_ || !file_.seek(at) || file_.read(header, 8) != 8)
+        return false;
+    std::memcpy(chunk.id.data(), header, 4);
+    chunk.size = readLe32(header + 4);
+    chunk.dataOffset = at + 8;
+    chunk.form = {};
+    return true;
+}
+
+bool RiffReader::search(const FourCC& id, const FourCC* form, std::uint64_t limit,
+                        RiffChunk& found) {
+    std::uint64_t at = position_;
+    for (int steps = 0; steps < kMaxChunksPerSearch; ++steps) {
+        RiffChunk chunk;
+        if (at + 8 > limit || !readHeader(at, chunk))
+            break;
+        bool wanted = chunk.id == id;
+        if (wanted && form != nullptr) {
+            if (chunk.dataOffset + 4 > length_ || file_.read(chunk.form.data(), 4) != 4)
+                break;
+            wanted = chunk.form == *form;
+        }
+        if (wanted) {
+            found = chunk;
+            position_ = chunk.dataOffset + (form != nullptr ? 4 : 0);
+            return file_.seek(position_);
+        }
+        // Chunks are padded to an even size; 8 + size is always at least 8, so this advances.
+        at = chunk.dataOffset + chunk.size + (chunk.size & 1U);
+    }
+    position_ = std::min(at, length_);
+    return false;
+}
+
+bool RiffReader::findRiff(const FourCC& form, RiffChunk& found) {
+    static constexpr FourCC riff = fourCC("RIFF");
+    return isOpen() && search(riff, &form, length_, found);
+}
+
+bool RiffReader::findChunk(const FourCC& id, const RiffChunk* parent, RiffChunk& found) {
+    if (!isOpen())
+        return false;
+    std::uint64_t limit = parent != nullptr ? parent->end(length_) : length_;
+    return search(id, nullptr, limit, found);
+}
+
+bool RiffReader::ascend(const RiffChunk& chunk) {
+    if (!isOpen())
+        return false;
+    std::uint64_t next = chunk.dataOffset + chunk.size + (chunk.size & 1U);
+    position_ = std::min(next, length_);
+    return file_.seek(position_);
+}
+
+std::size_t RiffReader::read(void* buffer, std::size_t n, const RiffChunk& chunk) {
+    std::uint64_t end = chunk.end(length_);
+    if (!isOpen() || position_ >= end)
+        return 0;
+    std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(n, end - position_));
+    std::size_t got = file_.read(buffer, wanted);
+    position_ += got;
+    return got;
+}
+
+std::uint32_t WaveLayout::availableDataSize() const {
+    if (fileLength <= dataOffset)
+        return 0;
+    return static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(declaredDataSize, fileLength - dataOffset));
+}
+
+WaveLayout readWaveLayout(const std::string& path) {
+    WaveLayout layout;
+    RiffReader reader;
+    if (!reader.open(path))
+        return layout;
+    layout.fileLength = reader.length();
+
+    RiffChunk riff;
+    RiffChunk format;
+    bool inRiff = reader.findRiff(fourCC("WAVE"), riff);
+    if (!reader.findChunk(fourCC("fmt "), inRiff ? &riff : nullptr, format))
+        return layout;
+
+    layout.status = WaveLayout::Status::BadFormat;
+    unsigned char fields[16];
+    if (format.size < sizeof fields || reader.read(fields, sizeof fields, format) != sizeof fields)
+        return layout;
+    layout.formatTag = readLe16(fields);
+    layout.channels = readLe16(fields + 2);
+    layout.sampleRate = readLe32(fields + 4);
+    layout.byteRate = readLe32(fields + 8);
+    layout.blockAlign = readLe16(fields + 12);
+    layout.bitsPerSample = readLe16(fields + 14);
+    if (layout.formatTag != kFormatPcm || layout.channels == 0 || layout.blockAlign == 0 ||
+        layout.bitsPerSample == 0)
+        return layout;
+
+    layout.status = WaveLayout::Status::NoDataChunk;
+    RiffChunk data;
+    if (!reader.ascend(format) || !reader.findChunk(fourCC("data"), inRiff ? &riff : nullptr, data))
+        return layout;
+    layout.declaredDataSize = data.size;
+    layout.dataOffset = data.dataOffset;
+    layout.status = WaveLayout::Status::Ok;
+    return layout;
+}
+
+} // namespace sonarium

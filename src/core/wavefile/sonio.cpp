@@ -1,0 +1,196 @@
+// Block reading and writing of wave files with the fixed 44-byte header and 82-byte trailer.
+#include "wavefile/sonio.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <vector>
+
+#include "wavefile/riff_reader.h"
+#include "wavefile/wave_format.h"
+
+namespace sonarium {
+
+static_assert(std::endian::native == std::endian::little,
+              "sample blocks are moved between file and memory without byte swapping");
+
+namespace {
+
+constexpr const char* kEmptyPathMessage = "An error occured in module sonIO::sonIO\npath is empty";
+constexpr const char* kWriteErrorMessage = "An Error Occured\nWhile Writing Onto Disk";
+
+// Data bytes of count 16-bit values; -1 (refused by the writer) when that cannot be a size.
+std::int64_t valueBytes(std::int64_t count) {
+    return count < 0 || static_cast<std::uint64_t>(count) > kMaxDataBytes ? -1 : 2 * count;
+}
+
+} // namespace
+
+sonIO::sonIO(const WaveContext& context, const std::string& path) : context_(context), path_(path) {
+    if (path.empty()) {
+        context_.reporter.report(kEmptyPathMessage, MessageIcon::Error);
+        return;
+    }
+    WaveLayout layout = readWaveLayout(path);
+    if (layout.status == WaveLayout::Status::NoFormatChunk) {
+        context_.reporter.report("File " + path + "\ncannot be read as Wave Audio",
+                                 MessageIcon::Error);
+        return;
+    }
+    if (layout.status == WaveLayout::Status::Ok) {
+        dataSize = layout.availableDataSize();
+        sampleRate = static_cast<int>(std::min<std::uint32_t>(layout.sampleRate, 0x7FFFFFFF));
+        channels = layout.channels;
+        bitsPerSample = layout.bitsPerSample;
+    }
+    if (!file_.open(path, BinaryFile::Mode::Read))
+        return;
+    fileLength_ = file_.size();
+    position_ = std::min<std::uint64_t>(kHeaderSize, fileLength_);
+    file_.seek(position_);
+    dataStart = kHeaderSize;
+}
+
+sonIO::sonIO(const WaveContext& context, const std::string& path, int channelCount,
+             std::int64_t count)
+    : context_(context), path_(path) {
+    channels = channelCount;
+    createWriter(channelCount == 1 ? 1 : 2, kDefaultRate, 16, valueBytes(count));
+}
+
+sonIO::sonIO(const WaveContext& context, const std::string& path, int channelCount,
+             std::int64_t count, int rate)
+    : context_(context), path_(path) {
+    channels = channelCount;
+    createWriter(channelCount, rate, 16, valueBytes(count));
+}
+
+sonIO::sonIO(const WaveContext& context, const std::string& path, int channelCount,
+             std::int64_t bytes, int rate, int bits)
+    : context_(context), path_(path) {
+    channels = channelCount;
+    createWriter(channelCount, rate, bits, bytes);
+}
+
+sonIO::~sonIO() = default;
+
+void sonIO::createWriter(int headerChannels, int rate, int bits, std::int64_t dataBytes) {
+    writer_ = true;
+    bitsPerSample = bits;
+    samplesWritten = 0;
+    if (path_.empty()) {
+        context_.reporter.report(kEmptyPathMessage, MessageIcon::Error);
+        return;
+    }
+    // The RIFF size field counts data, header and trailer in 32 bits; a larger file cannot be
+    // described honestly, so it is refused before anything is created.
+    if (dataBytes < 0 || static_cast<std::uint64_t>(dataBytes) > kMaxDataBytes) {
+        context_.reporter.report("File " + path_ +
+                                     "\ncannot be written: a wave file holds at most 4 GB of data",
+                                 MessageIcon::Error);
+        return;
+    }
+    declaredBytes_ = static_cast<std::uint64_t>(dataBytes);
+    if (!file_.open(path_, BinaryFile::Mode::Create)) {
+        context_.reporter.report("File " + path_ + "\ncannot be created", MessageIcon::Error);
+        return;
+    }
+    WaveHeader header =
+        buildWaveHeader(headerChannels, rate, bits, static_cast<std::uint32_t>(declaredBytes_));
+    if (!file_.write(header.data(), header.size())) {
+        file_.close();
+        context_.reporter.report(kWriteErrorMessage, MessageIcon::None);
+    }
+}
+
+int sonIO::ReadBlock(std::int16_t* buffer, int count) {
+    std::size_t values = count > 0 ? static_cast<std::size_t>(count) : 0;
+    auto zeroFrom = [&](std::size_t first) {
+        if (first < values)
+            std::memset(buffer + first, 0, (values - first) * sizeof(std::int16_t));
+    };
+    if (writer_ || !file_.isOpen() || fileLength_ < position_ ||
+        fileLength_ - position_ <= kTrailerSize + 1) {
+        zeroFrom(0);
+        return 0;
+    }
+    const std::uint64_t want = 2 * static_cast<std::uint64_t>(values);
+    const std::uint64_t dataEnd = fileLength_ - kTrailerSize;
+    const std::uint64_t toRead = position_ + want <= dataEnd ? want : dataEnd - position_;
+    std::size_t got = file_.read(buffer, static_cast<std::size_t>(toRead));
+    if (got == want) {
+        position_ += got;
+        return 1;
+    }
+    zeroFrom(got / 2);
+    position_ = fileLength_;
+    file_.seek(position_);
+    return 0;
+}
+
+void sonIO::SeekData(std::uint32_t offset) {
+    const std::uint64_t target = static_cast<std::uint64_t>(dataStart) + offset;
+    if (target > fileLength_) {
+        context_.reporter.report("Attempt to seek outside of file bounds\nAsked: " +
+                                     std::to_string(offset) + "l",
+                                 MessageIcon::Error);
+        return;
+    }
+    if (!writer_ && file_.seek(target))
+        position_ = target;
+}
+
+void sonIO::CloseRead() {
+    if (!writer_)
+        file_.close();
+}
+
+int sonIO::WriteBlock(const std::int16_t* buffer, int count) {
+    if (!writer_ || !file_.isOpen() || count < 0)
+        return 0;
+    samplesWritten += count;
+    const std::size_t bytes = 2 * static_cast<std::size_t>(count);
+    std::uint64_t before = file_.tell();
+    bool ok = file_.write(buffer, bytes);
+    bytesWritten_ += ok ? bytes : file_.tell() - before;
+    return ok ? 1 : 0;
+}
+
+int sonIO::FinishWrite() {
+    if (!writer_ || !file_.isOpen())
+        return 0;
+    bool ok = true;
+    // A job that wrote less than it declared still leaves a file whose header tells the truth:
+    // the missing values are written as silence before the trailer.
+    if (bytesWritten_ < declaredBytes_) {
+        std::vector<unsigned char> silence(static_cast<std::size_t>(
+            std::min<std::uint64_t>(declaredBytes_ - bytesWritten_, 1 << 20)));
+        while (ok && bytesWritten_ < declaredBytes_) {
+            std::size_t n = static_cast<std::size_t>(
+                std::min<std::uint64_t>(declaredBytes_ - bytesWritten_, silence.size()));
+            ok = file_.write(silence.data(), n);
+            bytesWritten_ += n;
+        }
+    }
+    WaveTrailer trailer = builtInTrailer();
+    BinaryFile suffix(context_.trailerPath, BinaryFile::Mode::Read);
+    WaveTrailer shipped{};
+    if (suffix.isOpen() && suffix.read(shipped.data(), shipped.size()) == shipped.size())
+        trailer = shipped;
+    ok = file_.write(trailer.data(), trailer.size()) && ok;
+    ok = file_.close() && ok;
+    if (!ok) {
+        context_.reporter.report(kWriteErrorMessage, MessageIcon::None);
+        return 0;
+    }
+    return 1;
+}
+
+int sonIO::FinishWriteAndOpen() {
+    int ok = FinishWrite();
+    if (ok && context_.openDocument)
+        context_.openDocument(path_);
+    return ok;
+}
+
+} // namespace sonarium

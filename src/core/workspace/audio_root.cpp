@@ -1,0 +1,132 @@
+// Mapping of the system's fixed locations under one audio root.
+#include "workspace/audio_root.h"
+
+#include <cstdlib>
+#include <system_error>
+
+namespace sonarium {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path fromUtf8(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
+
+std::string toUtf8(const fs::path& path) {
+    std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::string(value) : std::string();
+}
+
+} // namespace
+
+fs::path audioRoot() {
+    std::string root = environment("SONARIUM_ROOT");
+    if (!root.empty())
+        return fromUtf8(root);
+#ifdef _WIN32
+    std::string home = environment("USERPROFILE");
+#else
+    std::string home = environment("HOME");
+#endif
+    if (home.empty())
+        return fs::current_path() / "audio";
+    return fromUtf8(home) / "audio";
+}
+
+fs::path locationPath(Location location) {
+    fs::path root = audioRoot();
+    switch (location) {
+    case Location::Root:
+        return root;
+    case Location::Program:
+        return root / "sonarium";
+    case Location::Resources:
+        return root / "sonarium" / "res";
+    case Location::Help:
+        return root / "sonarium" / "help";
+    case Location::TempSounds:
+        return root / "tempsnds";
+    }
+    return root;
+}
+
+std::string locationDirText(Location location) {
+    std::string text = toUtf8(locationPath(location));
+    if (text.empty() || text.back() != static_cast<char>(fs::path::preferred_separator))
+        text += static_cast<char>(fs::path::preferred_separator);
+    return text;
+}
+
+fs::path resourceFile(const std::string& name) {
+    return locationPath(Location::Resources) / fromUtf8(name);
+}
+
+std::string resolveUnderRoot(const std::string& stored) {
+    if (stored.empty())
+        return stored;
+    fs::path path = fromUtf8(stored);
+    if (path.is_absolute())
+        return stored;
+    std::string resolved = toUtf8((audioRoot() / path).make_preferred());
+    return resolved;
+}
+
+fs::path findShippedData(const fs::path& exeDir) {
+    std::string overridden = environment("SONARIUM_DATA_DIR");
+    if (!overridden.empty())
+        return fromUtf8(overridden);
+    std::error_code error;
+    fs::path installed = exeDir / ".." / "share" / "sonarium";
+    if (fs::is_directory(installed / "res", error))
+        return installed.lexically_normal();
+#ifdef SONARIUM_SOURCE_DATA_DIR
+    return fs::path(SONARIUM_SOURCE_DATA_DIR);
+#else
+    return installed.lexically_normal();
+#endif
+}
+
+InstallResult installMissingResources(const fs::path& shippedData) {
+    InstallResult result;
+    std::error_code error;
+    fs::create_directories(locationPath(Location::TempSounds), error);
+    if (error)
+        result.failures.push_back(toUtf8(locationPath(Location::TempSounds)) + ": " +
+                                  error.message());
+    const std::pair<const char*, Location> folders[] = {{"res", Location::Resources},
+                                                        {"help", Location::Help}};
+    for (const auto& [folder, location] : folders) {
+        fs::path from = shippedData / folder;
+        fs::path to = locationPath(location);
+        if (!fs::is_directory(from, error)) {
+            result.failures.push_back(toUtf8(from) + ": not found");
+            continue;
+        }
+        for (fs::recursive_directory_iterator it(from, error), end; !error && it != end;
+             it.increment(error)) {
+            if (!it->is_regular_file(error) || it->path().extension() == ".py")
+                continue;
+            fs::path target = to / it->path().lexically_relative(from);
+            if (fs::exists(fs::symlink_status(target, error)))
+                continue;
+            std::error_code copyError;
+            fs::create_directories(target.parent_path(), copyError);
+            if (!copyError)
+                fs::copy_file(it->path(), target, copyError);
+            if (copyError)
+                result.failures.push_back(toUtf8(target) + ": " + copyError.message());
+            else
+                ++result.copied;
+        }
+        if (error)
+            result.failures.push_back(toUtf8(from) + ": " + error.message());
+    }
+    return result;
+}
+
+} // namespace sonarium

@@ -1,0 +1,48 @@
+// The audio root and every fixed location under it: resources, help pages, temporary results.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace sonarium {
+
+enum class Location {
+    Root,       // the audio root itself
+    Program,    // <root>/sonarium
+    Resources,  // <root>/sonarium/res: suffix.rc2, prefs.snp, beep.rc2, atwork.rc2
+    Help,       // <root>/sonarium/help
+    TempSounds, // <root>/tempsnds: the default output directory
+};
+
+// $SONARIUM_ROOT when set and not empty, else the "audio" folder of the user's home.
+std::filesystem::path audioRoot();
+
+// The directory of a fixed location under the audio root.
+std::filesystem::path locationPath(Location location);
+
+// The directory as text ending with the native separator, the form the working list keeps.
+std::string locationDirText(Location location);
+
+// A file in the resources directory, such as "suffix.rc2".
+std::filesystem::path resourceFile(const std::string& name);
+
+// A path stored in a settings file: absolute paths stand as they are, relative ones are taken
+// from the audio root (the shipped preferences name "tempsnds/" that way). A trailing separator
+// is kept.
+std::string resolveUnderRoot(const std::string& stored);
+
+// The folder that holds the shipped res/ and help/ folders: $SONARIUM_DATA_DIR, else
+// <exeDir>/../share/sonarium when it exists, else the source tree the program was built from.
+std::filesystem::path findShippedData(const std::filesystem::path& exeDir);
+
+struct InstallResult {
+    int copied = 0;
+    std::vector<std::string> failures; // files that could not be copied, with the reason
+};
+
+// Copies every shipped file of res/ and help/ that is missing under <root>/sonarium/, and makes
+// sure <root>/tempsnds exists. Files already there are never overwritten.
+InstallResult installMissingResources(const std::filesystem::path& shippedData);
+
+} // namespace sonarium

@@ -1,0 +1,76 @@
+// The audio root, its fixed locations, and the installation of the shipped files under it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "test_support.h"
+#include "workspace/audio_root.h"
+
+namespace sonarium {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(AudioRoot, LocationsFollowTheRoot) {
+    test::TempAudioRoot root;
+    const fs::path r = root.path();
+    EXPECT_EQ(audioRoot(), r);
+    EXPECT_EQ(locationPath(Location::Program), r / "sonarium");
+    EXPECT_EQ(locationPath(Location::Resources), r / "sonarium" / "res");
+    EXPECT_EQ(locationPath(Location::Help), r / "sonarium" / "help");
+    EXPECT_EQ(locationPath(Location::TempSounds), r / "tempsnds");
+    EXPECT_EQ(resourceFile("suffix.rc2"), r / "sonarium" / "res" / "suffix.rc2");
+    const std::string sep(1, static_cast<char>(fs::path::preferred_separator));
+    EXPECT_EQ(locationDirText(Location::TempSounds), (r / "tempsnds").string() + sep);
+
+    struct Case {
+        std::string stored;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"tempsnds/", (r / "tempsnds").string() + sep},
+        {"sonarium/res/beep.rc2", (r / "sonarium" / "res" / "beep.rc2").string()},
+        {"/mnt/sounds/", "/mnt/sounds/"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(resolveUnderRoot(c.stored), c.expected) << c.stored;
+}
+
+TEST(AudioRoot, HomeAudioWithoutTheVariable) {
+    test::TempAudioRoot root;
+    test::setEnvironment("SONARIUM_ROOT", std::string());
+    const char* home = std::getenv("HOME");
+    ASSERT_NE(home, nullptr);
+    EXPECT_EQ(audioRoot(), fs::path(home) / "audio");
+}
+
+TEST(AudioRoot, InstallCopiesOnlyWhatIsMissing) {
+    test::TempAudioRoot root;
+    InstallResult first = installMissingResources(test::sourceDataDir());
+    EXPECT_TRUE(first.failures.empty());
+    EXPECT_GE(first.copied, 4);
+    for (const char* name : {"suffix.rc2", "prefs.snp", "beep.rc2", "atwork.rc2"})
+        EXPECT_TRUE(fs::exists(resourceFile(name))) << name;
+    EXPECT_FALSE(fs::exists(resourceFile("make_resources.py")));
+    EXPECT_TRUE(fs::is_directory(locationPath(Location::TempSounds)));
+
+    // A user's changed preferences survive the next start; a deleted file comes back.
+    const std::string prefs = resourceFile("prefs.snp").string();
+    test::writeBytes(prefs, test::Bytes(523, 1));
+    fs::remove(resourceFile("beep.rc2"));
+    InstallResult second = installMissingResources(test::sourceDataDir());
+    EXPECT_EQ(second.copied, 1);
+    EXPECT_EQ(test::readBytes(prefs), test::Bytes(523, 1));
+    EXPECT_TRUE(fs::exists(resourceFile("beep.rc2")));
+}
+
+TEST(AudioRoot, MissingShippedDataIsReported) {
+    test::TempAudioRoot root;
+    InstallResult result = installMissingResources(root.path() / "nothing-here");
+    EXPECT_EQ(result.copied, 0);
+    EXPECT_EQ(result.failures.size(), 2U);
+}
+
+} // namespace
+} // namespace sonarium

@@ -1,0 +1,227 @@
+// Writing wave files: the three constructors, honest sizes, the trailer, and failures.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "test_support.h"
+#include "wavefile/sonio.h"
+#include "wavefile/wave_format.h"
+
+namespace sonarium {
+namespace {
+
+using test::Bytes;
+
+class SonioWrite : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    test::RecordingReporter reporter;
+    std::vector<std::string> opened;
+    WaveContext context{reporter, (test::sourceDataDir() / "res" / "suffix.rc2").string(),
+                        [this](const std::string& path) { opened.push_back(path); }};
+};
+
+struct HeaderFields {
+    std::uint32_t riffSize;
+    int channels;
+    std::uint32_t rate;
+    std::uint32_t byteRate;
+    int blockAlign;
+    int bits;
+    std::uint32_t dataBytes;
+};
+
+HeaderFields parseHeader(const Bytes& b) {
+    return {readLe32(&b[4]), readLe16(&b[22]), readLe32(&b[24]), readLe32(&b[28]),
+            readLe16(&b[32]),  readLe16(&b[34]), readLe32(&b[40])};
+}
+
+TEST_F(SonioWrite, EveryConstructorWritesAnHonestFile) {
+    enum class Ctor { Three, Four, Five };
+    struct Case {
+        const char* name;
+        Ctor ctor;
+        int channels;
+        std::int64_t amount; // values, or bytes for the five-argument form
+        int rate;
+        int bits;
+        HeaderFields expected;
+    };
+    const Case cases[] = {
+        {"mono", Ctor::Three, 1, 1000, 0, 0, {2118, 1, 44100, 88200, 2, 16, 2000}},
+        {"stereo", Ctor::Three, 2, 1000, 0, 0, {2118, 2, 44100, 176400, 4, 16, 2000}},
+        {"channel argument 3 means stereo", Ctor::Three, 3, 10, 0, 0,
+         {138, 2, 44100, 176400, 4, 16, 20}},
+        {"empty", Ctor::Three, 1, 0, 0, 0, {118, 1, 44100, 88200, 2, 16, 0}},
+        {"rate 8000 mono", Ctor::Four, 1, 500, 8000, 0, {1118, 1, 8000, 16000, 2, 16, 1000}},
+        {"rate 22050 stereo", Ctor::Four, 2, 500, 22050, 0, {1118, 2, 22050, 88200, 4, 16, 1000}},
+        {"8-bit mono", Ctor::Five, 1, 1000, 11025, 8, {1118, 1, 11025, 11025, 1, 8, 1000}},
+        {"16-bit stereo bytes", Ctor::Five, 2, 4000, 48000, 16, {4118, 2, 48000, 192000, 4, 16, 4000}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string path = dir.file(std::string(c.name) + ".wav");
+        const std::int64_t values = c.ctor == Ctor::Five ? c.amount / 2 : c.amount;
+        std::vector<std::int16_t> samples = test::ramp(static_cast<std::size_t>(values), -300, 13);
+        {
+            std::unique_ptr<sonIO> out;
+            if (c.ctor == Ctor::Three)
+                out = std::make_unique<sonIO>(context, path, c.channels, c.amount);
+            else if (c.ctor == Ctor::Four)
+                out = std::make_unique<sonIO>(context, path, c.channels, c.amount, c.rate);
+            else
+                out = std::make_unique<sonIO>(context, path, c.channels, c.amount, c.rate, c.bits);
+            ASSERT_TRUE(out->IsOpen());
+            // Written in two pieces to check that blocks are appended in order.
+            const int half = static_cast<int>(values / 2);
+            EXPECT_EQ(out->WriteBlock(samples.data(), half), 1);
+            EXPECT_EQ(out->WriteBlock(samples.data() + half, static_cast<int>(values) - half), 1);
+            EXPECT_EQ(out->samplesWritten, values);
+            EXPECT_EQ(out->FinishWriteAndOpen(), 1);
+        }
+        Bytes file = test::readBytes(path);
+        ASSERT_GE(file.size(), 44U);
+        HeaderFields h = parseHeader(file);
+        EXPECT_EQ(h.riffSize, c.expected.riffSize);
+        EXPECT_EQ(h.riffSize, file.size() - 8);
+        EXPECT_EQ(h.channels, c.expected.channels);
+        EXPECT_EQ(h.rate, c.expected.rate);
+        EXPECT_EQ(h.byteRate, c.expected.byteRate);
+        EXPECT_EQ(h.blockAlign, c.expected.blockAlign);
+        EXPECT_EQ(h.bits, c.expected.bits);
+        EXPECT_EQ(h.dataBytes, c.expected.dataBytes);
+        EXPECT_EQ(Bytes(file.end() - 82, file.end()),
+                  Bytes(builtInTrailer().begin(), builtInTrailer().end()));
+        ASSERT_FALSE(opened.empty());
+        EXPECT_EQ(opened.back(), path);
+
+        // Reading it back gives the values written, and the trailer stays out.
+        sonIO in(context, path);
+        EXPECT_EQ(in.dataSize, c.expected.dataBytes);
+        std::vector<std::int16_t> back(static_cast<std::size_t>(values) + 1, 7);
+        EXPECT_EQ(in.ReadBlock(back.data(), static_cast<int>(back.size())), 0);
+        back.pop_back();
+        EXPECT_EQ(back, samples);
+    }
+    EXPECT_TRUE(reporter.reports.empty());
+}
+
+TEST_F(SonioWrite, TrailerComesFromTheResourceFileOrTheBuiltInCopy) {
+    struct Case {
+        const char* name;
+        Bytes suffix; // empty: no file at all
+        bool builtIn;
+    };
+    Bytes custom(100);
+    for (std::size_t i = 0; i < custom.size(); ++i)
+        custom[i] = static_cast<unsigned char>(i);
+    const Case cases[] = {{"custom file, first 82 bytes", custom, false},
+                          {"missing file", Bytes{}, true},
+                          {"file shorter than 82 bytes", Bytes(40, 0xAA), true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string suffixPath = dir.file("suffix.rc2");
+        std::filesystem::remove(suffixPath);
+        if (!c.suffix.empty())
+            test::writeBytes(suffixPath, c.suffix);
+        WaveContext local{reporter, suffixPath, {}};
+        std::string path = dir.file("out.wav");
+        {
+            sonIO out(local, path, 1, 3);
+            std::int16_t v[3] = {1, 2, 3};
+            out.WriteBlock(v, 3);
+            EXPECT_EQ(out.FinishWrite(), 1);
+        }
+        Bytes file = test::readBytes(path);
+        ASSERT_EQ(file.size(), 44U + 6 + 82);
+        Bytes tail(file.end() - 82, file.end());
+        Bytes expected = c.builtIn ? Bytes(builtInTrailer().begin(), builtInTrailer().end())
+                                   : Bytes(c.suffix.begin(), c.suffix.begin() + 82);
+        EXPECT_EQ(tail, expected);
+        EXPECT_EQ(readLe32(&file[4]), file.size() - 8);
+    }
+}
+
+TEST_F(SonioWrite, AShortJobIsPaddedToItsDeclaredLength) {
+    std::string path = dir.file("short.wav");
+    {
+        sonIO out(context, path, 2, 1000);
+        std::vector<std::int16_t> some(300, 1234);
+        out.WriteBlock(some.data(), 300);
+        EXPECT_EQ(out.FinishWrite(), 1);
+    }
+    Bytes file = test::readBytes(path);
+    EXPECT_EQ(file.size(), 44U + 2000 + 82);
+    EXPECT_EQ(readLe16(&file[44 + 2 * 299]), 1234);
+    EXPECT_EQ(readLe16(&file[44 + 2 * 300]), 0);
+    EXPECT_EQ(readLe16(&file[44 + 2 * 999]), 0);
+}
+
+TEST_F(SonioWrite, RefusalsCreateNothing) {
+    struct Case {
+        const char* name;
+        std::string path;
+        std::int64_t values;
+        std::string message;
+    };
+    const std::string big = dir.file("big.wav");
+    const std::string nested = dir.file("no/such/folder/out.wav");
+    const Case cases[] = {
+        {"empty path", "", 10, "An error occured in module sonIO::sonIO\npath is empty"},
+        {"more than 4 GB of data", big, 0x80000000LL,
+         "File " + big + "\ncannot be written: a wave file holds at most 4 GB of data"},
+        {"negative count", big, -1,
+         "File " + big + "\ncannot be written: a wave file holds at most 4 GB of data"},
+        {"folder missing", nested, 10, "File " + nested + "\ncannot be created"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int ctor = 3; ctor <= 5; ++ctor) {
+            reporter.reports.clear();
+            std::unique_ptr<sonIO> out;
+            if (ctor == 3)
+                out = std::make_unique<sonIO>(context, c.path, 1, c.values);
+            else if (ctor == 4)
+                out = std::make_unique<sonIO>(context, c.path, 1, c.values, 22050);
+            else
+                out = std::make_unique<sonIO>(context, c.path, 1,
+                                              c.values < 0 ? c.values : 2 * c.values, 22050, 16);
+            EXPECT_FALSE(out->IsOpen());
+            ASSERT_EQ(reporter.reports.size(), 1U);
+            EXPECT_EQ(reporter.reports[0].text, c.message);
+            EXPECT_EQ(reporter.reports[0].icon, MessageIcon::Error);
+            std::int16_t v = 1;
+            EXPECT_EQ(out->WriteBlock(&v, 1), 0);
+            EXPECT_EQ(out->FinishWriteAndOpen(), 0);
+            EXPECT_EQ(reporter.reports.size(), 1U);
+        }
+        if (!c.path.empty())
+            EXPECT_FALSE(std::filesystem::exists(c.path));
+    }
+    EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(SonioWrite, LargestDescribableSizeIsAccepted) {
+    std::string path = dir.file("edge.wav");
+    sonIO out(context, path, 2, static_cast<std::int64_t>(kMaxDataBytes), 44100, 16);
+    EXPECT_TRUE(out.IsOpen());
+    EXPECT_TRUE(reporter.reports.empty());
+    Bytes header = test::readBytes(path);
+    ASSERT_EQ(header.size(), 44U);
+    EXPECT_EQ(readLe32(&header[4]), 0xFFFFFFFFU);
+}
+
+TEST_F(SonioWrite, FullDiskIsReportedAndNothingIsOpened) {
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full on this system";
+    sonIO out(context, "/dev/full", 1, 100);
+    std::vector<std::int16_t> block(100, 1);
+    EXPECT_EQ(out.WriteBlock(block.data(), 100), 0);
+    EXPECT_EQ(out.FinishWriteAndOpen(), 0);
+    EXPECT_TRUE(opened.empty());
+    ASSERT_FALSE(reporter.reports.empty());
+    EXPECT_EQ(reporter.reports.back().text, "An Error Occured\nWhile Writing Onto Disk");
+}
+
+} // namespace
+} // namespace sonarium

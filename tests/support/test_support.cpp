@@ -1,0 +1,154 @@
+// Implementation of the shared test helpers.
+#include "test_support.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+
+namespace sonarium::test {
+
+namespace fs = std::filesystem;
+
+Answer RecordingReporter::present(const std::string& text, MessageIcon icon,
+                                 MessageButtons buttons) {
+    reports.push_back({text, icon, buttons});
+    if (!answers.empty()) {
+        Answer answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
+    return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel
+               ? Answer::Yes
+               : Answer::Ok;
+}
+
+std::vector<std::string> RecordingReporter::texts() const {
+    std::vector<std::string> out;
+    for (const auto& r : reports)
+        out.push_back(r.text);
+    return out;
+}
+
+TempDir::TempDir() {
+    static std::atomic<int> counter{0};
+    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    path_ = fs::temp_directory_path() /
+            ("sonarium-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+    fs::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+    std::error_code error;
+    // Read-only files and folders made by a test must not stop the clean-up.
+    for (auto it = fs::recursive_directory_iterator(path_, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error))
+        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+    fs::remove_all(path_, error);
+}
+
+void setEnvironment(const char* name, const std::optional<std::string>& value) {
+#ifdef _WIN32
+    _putenv_s(name, value ? value->c_str() : "");
+#else
+    if (value)
+        ::setenv(name, value->c_str(), 1);
+    else
+        ::unsetenv(name);
+#endif
+}
+
+TempAudioRoot::TempAudioRoot() {
+    if (const char* old = std::getenv("SONARIUM_ROOT"))
+        previous_ = old;
+    setEnvironment("SONARIUM_ROOT", dir_.path().string());
+}
+
+TempAudioRoot::~TempAudioRoot() { setEnvironment("SONARIUM_ROOT", previous_); }
+
+void appendLe16(Bytes& bytes, std::uint32_t value) {
+    bytes.push_back(static_cast<unsigned char>(value & 0xFF));
+    bytes.push_back(static_cast<unsigned char>((value >> 8) & 0xFF));
+}
+
+void appendLe32(Bytes& bytes, std::uint32_t value) {
+    appendLe16(bytes, value & 0xFFFF);
+    appendLe16(bytes, value >> 16);
+}
+
+void appendText(Bytes& bytes, const char* text) {
+    for (const char* p = text; *p != '\0'; ++p)
+        bytes.push_back(static_cast<unsigned char>(*p));
+}
+
+void appendChunk(Bytes& bytes, const char* id, const Bytes& payload) {
+    appendText(bytes, id);
+    appendLe32(bytes, static_cast<std::uint32_t>(payload.size()));
+    bytes.insert(bytes.end(), payload.begin(), payload.end());
+    if (payload.size() % 2 != 0)
+        bytes.push_back(0);
+}
+
+Bytes formatChunkPayload(int channels, int rate, int bits, int formatTag) {
+    Bytes fmt;
+    auto u = [](int v) { return static_cast<std::uint32_t>(v); };
+    appendLe16(fmt, u(formatTag));
+    appendLe16(fmt, u(channels));
+    appendLe32(fmt, u(rate));
+    appendLe32(fmt, u(rate * channels * bits / 8));
+    appendLe16(fmt, u(channels * bits / 8));
+    appendLe16(fmt, u(bits));
+    return fmt;
+}
+
+Bytes samplesToBytes(const std::vector<std::int16_t>& samples) {
+    Bytes out;
+    out.reserve(samples.size() * 2);
+    for (std::int16_t s : samples)
+        appendLe16(out, static_cast<std::uint16_t>(s));
+    return out;
+}
+
+Bytes buildWave(const WaveSpec& spec) {
+    Bytes body;
+    appendText(body, "WAVE");
+    appendChunk(body, "fmt ", formatChunkPayload(spec.channels, spec.rate, spec.bits, spec.formatTag));
+    body.insert(body.end(), spec.extraChunksBeforeData.begin(), spec.extraChunksBeforeData.end());
+    Bytes data = samplesToBytes(spec.samples);
+    appendText(body, "data");
+    appendLe32(body, spec.dataSize.value_or(static_cast<std::uint32_t>(data.size())));
+    body.insert(body.end(), data.begin(), data.end());
+    body.insert(body.end(), spec.tail.begin(), spec.tail.end());
+    Bytes file;
+    appendText(file, "RIFF");
+    appendLe32(file, spec.riffSize.value_or(static_cast<std::uint32_t>(body.size())));
+    file.insert(file.end(), body.begin(), body.end());
+    return file;
+}
+
+void writeBytes(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+Bytes readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::int16_t> ramp(std::size_t n, int start, int step) {
+    std::vector<std::int16_t> out(n);
+    int v = start;
+    for (auto& s : out) {
+        s = static_cast<std::int16_t>(v);
+        v = ((v + step + 32768) % 65536) - 32768;
+    }
+    return out;
+}
+
+fs::path sourceDataDir() { return fs::path(SONARIUM_SOURCE_DATA_DIR); }
+
+} // namespace sonarium::test
