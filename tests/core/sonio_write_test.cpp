@@ -195,8 +195,9 @@ TEST_F(SonioWrite, RefusalsCreateNothing) {
             EXPECT_EQ(out->FinishWriteAndOpen(), 0);
             EXPECT_EQ(reporter.reports.size(), 1U);
         }
-        if (!c.path.empty())
+        if (!c.path.empty()) {
             EXPECT_FALSE(std::filesystem::exists(c.path));
+        }
     }
     EXPECT_TRUE(opened.empty());
 }
