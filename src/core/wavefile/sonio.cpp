@@ -97,10 +97,9 @@ void sonIO::createWriter(int headerChannels, int rate, int bits, std::int64_t da
     }
     WaveHeader header =
         buildWaveHeader(headerChannels, rate, bits, static_cast<std::uint32_t>(declaredBytes_));
-    if (!file_.write(header.data(), header.size())) {
-        file_.close();
-        context_.reporter.report(kWriteErrorMessage, MessageIcon::None);
-    }
+    // A failed header write (a full disk) is left to show up in the job's block writes and in
+    // FinishWrite, each of which reports it.
+    file_.write(header.data(), header.size());
 }
 
 int sonIO::ReadBlock(std::int16_t* buffer, int count) {
