@@ -5,10 +5,9 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: sonarium-cli COMMAND [ARGS]\n"
-    "  --version        print the program version\n"
-    "  help             print this text\n";
+constexpr const char* kUsage = "usage: sonarium-cli COMMAND [ARGS]\n"
+                               "  --version        print the program version\n"
+                               "  help             print this text\n";
 
 } // namespace
 

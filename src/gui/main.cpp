@@ -1,10 +1,10 @@
 // Entry point of the editor: installs missing resources under the audio root and opens the
 // main window.
-#include <QApplication>
-#include <QMainWindow>
-
 #include "app/message_box_reporter.h"
 #include "workspace/audio_root.h"
+
+#include <QApplication>
+#include <QMainWindow>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

@@ -1,10 +1,9 @@
 // The audio root, its fixed locations, and the installation of the shipped files under it.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "test_support.h"
 #include "workspace/audio_root.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
 
 namespace sonarium {
 namespace {

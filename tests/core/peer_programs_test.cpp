@@ -1,13 +1,12 @@
 // Our files as other programs read them, and other programs' files as we read them.
-#include <gtest/gtest.h>
+#include "test_support.h"
+#include "wavefile/sonio.h"
+#include "wavefile/wave_check.h"
 
 #include <array>
 #include <cstdio>
 #include <filesystem>
-
-#include "test_support.h"
-#include "wavefile/sonio.h"
-#include "wavefile/wave_check.h"
+#include <gtest/gtest.h>
 
 namespace sonarium {
 namespace {
@@ -31,7 +30,9 @@ CommandResult run(const std::string& command) {
     return result;
 }
 
-std::string shellQuoted(const std::string& path) { return "'" + path + "'"; }
+std::string shellQuoted(const std::string& path) {
+    return "'" + path + "'";
+}
 
 bool have(const char* program) {
     return run(std::string("command -v ") + program + " >/dev/null").status == 0;
@@ -80,9 +81,9 @@ TEST_F(PeerPrograms, SoxReadsEveryKindOfFileWeWrite) {
             out->WriteBlock(samples.data(), static_cast<int>(values));
             ASSERT_EQ(out->FinishWrite(), 1);
         }
-        CommandResult info = run("soxi -V1 -c " + shellQuoted(path) + " && soxi -V1 -r " + shellQuoted(path) +
-                                 " && soxi -V1 -b " + shellQuoted(path) + " && soxi -V1 -s " +
-                                 shellQuoted(path));
+        CommandResult info =
+            run("soxi -V1 -c " + shellQuoted(path) + " && soxi -V1 -r " + shellQuoted(path) +
+                " && soxi -V1 -b " + shellQuoted(path) + " && soxi -V1 -s " + shellQuoted(path));
         ASSERT_EQ(info.status, 0) << info.output;
         std::string fields = info.output;
         for (char& ch : fields)
@@ -128,7 +129,8 @@ TEST_F(PeerPrograms, WeReadWhatSoxWrites) {
         EXPECT_EQ(in.ReadBlock(values.data(), static_cast<int>(values.size())), 0);
         test::Bytes got = test::samplesToBytes(values);
         const std::size_t kept = expected.size() - 82;
-        EXPECT_TRUE(std::equal(got.begin(), got.begin() + static_cast<long>(kept), expected.begin()));
+        EXPECT_TRUE(
+            std::equal(got.begin(), got.begin() + static_cast<long>(kept), expected.begin()));
         EXPECT_TRUE(std::all_of(got.begin() + static_cast<long>(kept), got.end(),
                                 [](unsigned char b) { return b == 0; }));
     }

@@ -1,18 +1,20 @@
 // The files shipped in res/: the trailer, the default preferences, the beep and the animation.
-#include <gtest/gtest.h>
-
 #include "test_support.h"
 #include "wavefile/riff_reader.h"
 #include "wavefile/sonio.h"
 #include "wavefile/wave_check.h"
 #include "wavefile/wave_format.h"
 
+#include <gtest/gtest.h>
+
 namespace sonarium {
 namespace {
 
 using test::Bytes;
 
-std::string shipped(const char* name) { return (test::sourceDataDir() / "res" / name).string(); }
+std::string shipped(const char* name) {
+    return (test::sourceDataDir() / "res" / name).string();
+}
 
 TEST(ShippedResources, TrailerIsTheBuiltInListChunk) {
     Bytes suffix = test::readBytes(shipped("suffix.rc2"));
@@ -34,9 +36,9 @@ TEST(ShippedResources, PreferencesHoldTheDefaultValues) {
               "sonarium/res/beep.rc2");
     EXPECT_EQ(prefs[255], 0);
     EXPECT_EQ(prefs[511], 0);
-    EXPECT_EQ(prefs[512], 0x00);            // every flag of the first byte clear
-    EXPECT_EQ(prefs[513], 0x04 | 0x08);     // new number on open, stop on focus loss; English
-    EXPECT_EQ(prefs[514], 0);               // no MP3 rate option
+    EXPECT_EQ(prefs[512], 0x00);        // every flag of the first byte clear
+    EXPECT_EQ(prefs[513], 0x04 | 0x08); // new number on open, stop on focus loss; English
+    EXPECT_EQ(prefs[514], 0);           // no MP3 rate option
 }
 
 TEST(ShippedResources, BeepIsAShortUsableWave) {

@@ -1,11 +1,10 @@
 // Reading wave files block by block: lengths, the trailer rule, zero fill, seeking, bad files.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-
 #include "test_support.h"
 #include "wavefile/sonio.h"
 #include "wavefile/wave_format.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
 
 namespace sonarium {
 namespace {
@@ -36,8 +35,8 @@ TEST_F(SonioRead, DeliversExactlyTheValuesBeforeTheTrailer) {
         std::size_t values;
         int block;
     };
-    const Case cases[] = {{1, 1}, {2, 1}, {10, 4}, {1000, 1000}, {64000, 64000}, {64001, 64000},
-                          {100000, 7}};
+    const Case cases[] = {{1, 1},         {2, 1},         {10, 4},    {1000, 1000},
+                          {64000, 64000}, {64001, 64000}, {100000, 7}};
     for (const auto& c : cases) {
         SCOPED_TRACE("values " + std::to_string(c.values) + " block " + std::to_string(c.block));
         WaveSpec spec;
@@ -64,7 +63,8 @@ TEST_F(SonioRead, DeliversExactlyTheValuesBeforeTheTrailer) {
         // Every later read gives zeros.
         std::fill(buffer.begin(), buffer.end(), 99);
         EXPECT_EQ(in.ReadBlock(buffer.data(), c.block), 0);
-        EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](std::int16_t v) { return v == 0; }));
+        EXPECT_TRUE(
+            std::all_of(buffer.begin(), buffer.end(), [](std::int16_t v) { return v == 0; }));
     }
     EXPECT_TRUE(reporter.reports.empty());
 }
@@ -203,7 +203,11 @@ TEST_F(SonioRead, FormatFieldsOfDamagedFiles) {
 
     const Case cases[] = {
         {"good", wave([](WaveSpec&) {}), "", true, 1, 16, 100},
-        {"stereo 8-bit", wave([](WaveSpec& s) { s.channels = 2; s.bits = 8; }), "", true, 2, 8, 100},
+        {"stereo 8-bit", wave([](WaveSpec& s) {
+             s.channels = 2;
+             s.bits = 8;
+         }),
+         "", true, 2, 8, 100},
         {"no format chunk", noFormat, cannotRead, false, 0, 0, 0},
         {"not RIFF", notRiff, cannotRead, false, 0, 0, 0},
         {"empty file", Bytes{}, cannotRead, false, 0, 0, 0},
@@ -238,13 +242,15 @@ TEST_F(SonioRead, FormatFieldsOfDamagedFiles) {
         int calls = 0;
         while (in.ReadBlock(buffer.data(), 64000) == 1)
             ASSERT_LT(++calls, 2);
-        EXPECT_TRUE(std::all_of(buffer.begin() + 200, buffer.end(), [](std::int16_t v) { return v == 0; }));
+        EXPECT_TRUE(
+            std::all_of(buffer.begin() + 200, buffer.end(), [](std::int16_t v) { return v == 0; }));
     }
 }
 
 TEST_F(SonioRead, EmptyAndMissingPaths) {
     sonIO empty(context, "");
-    ASSERT_EQ(reporter.texts(), std::vector<std::string>{"An error occured in module sonIO::sonIO\npath is empty"});
+    ASSERT_EQ(reporter.texts(),
+              std::vector<std::string>{"An error occured in module sonIO::sonIO\npath is empty"});
     EXPECT_EQ(reporter.reports[0].icon, MessageIcon::Error);
     std::int16_t value = 3;
     EXPECT_EQ(empty.ReadBlock(&value, 1), 0);

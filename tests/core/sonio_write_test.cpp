@@ -1,11 +1,10 @@
 // Writing wave files: the three constructors, honest sizes, the trailer, and failures.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "test_support.h"
 #include "wavefile/sonio.h"
 #include "wavefile/wave_format.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
 
 namespace sonarium {
 namespace {
@@ -32,8 +31,8 @@ struct HeaderFields {
 };
 
 HeaderFields parseHeader(const Bytes& b) {
-    return {readLe32(&b[4]), readLe16(&b[22]), readLe32(&b[24]), readLe32(&b[28]),
-            readLe16(&b[32]),  readLe16(&b[34]), readLe32(&b[40])};
+    return {readLe32(&b[4]),  readLe16(&b[22]), readLe32(&b[24]), readLe32(&b[28]),
+            readLe16(&b[32]), readLe16(&b[34]), readLe32(&b[40])};
 }
 
 TEST_F(SonioWrite, EveryConstructorWritesAnHonestFile) {
@@ -50,13 +49,24 @@ TEST_F(SonioWrite, EveryConstructorWritesAnHonestFile) {
     const Case cases[] = {
         {"mono", Ctor::Three, 1, 1000, 0, 0, {2118, 1, 44100, 88200, 2, 16, 2000}},
         {"stereo", Ctor::Three, 2, 1000, 0, 0, {2118, 2, 44100, 176400, 4, 16, 2000}},
-        {"channel argument 3 means stereo", Ctor::Three, 3, 10, 0, 0,
+        {"channel argument 3 means stereo",
+         Ctor::Three,
+         3,
+         10,
+         0,
+         0,
          {138, 2, 44100, 176400, 4, 16, 20}},
         {"empty", Ctor::Three, 1, 0, 0, 0, {118, 1, 44100, 88200, 2, 16, 0}},
         {"rate 8000 mono", Ctor::Four, 1, 500, 8000, 0, {1118, 1, 8000, 16000, 2, 16, 1000}},
         {"rate 22050 stereo", Ctor::Four, 2, 500, 22050, 0, {1118, 2, 22050, 88200, 4, 16, 1000}},
         {"8-bit mono", Ctor::Five, 1, 1000, 11025, 8, {1118, 1, 11025, 11025, 1, 8, 1000}},
-        {"16-bit stereo bytes", Ctor::Five, 2, 4000, 48000, 16, {4118, 2, 48000, 192000, 4, 16, 4000}},
+        {"16-bit stereo bytes",
+         Ctor::Five,
+         2,
+         4000,
+         48000,
+         16,
+         {4118, 2, 48000, 192000, 4, 16, 4000}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,9 +1,9 @@
 // The usability check and the chunk walker beneath it.
-#include <gtest/gtest.h>
-
 #include "test_support.h"
 #include "wavefile/riff_reader.h"
 #include "wavefile/wave_check.h"
+
+#include <gtest/gtest.h>
 
 namespace sonarium {
 namespace {
@@ -46,7 +46,8 @@ TEST(WaveCheck, AcceptsOnlyPcmWithData) {
     };
     const Case cases[] = {
         {"plain PCM", wave([](WaveSpec&) {}), true, false},
-        {"chunk with odd size before data", wave([&](WaveSpec& s) { s.extraChunksBeforeData = padded; }), true, false},
+        {"chunk with odd size before data",
+         wave([&](WaveSpec& s) { s.extraChunksBeforeData = padded; }), true, false},
         {"18-byte format chunk", longFormat, true, false},
         {"empty data", wave([](WaveSpec& s) { s.samples.clear(); }), false, false},
         {"data size declared but no bytes", cutData, false, false},

@@ -12,16 +12,15 @@ namespace sonarium::test {
 namespace fs = std::filesystem;
 
 Answer RecordingReporter::present(const std::string& text, MessageIcon icon,
-                                 MessageButtons buttons) {
+                                  MessageButtons buttons) {
     reports.push_back({text, icon, buttons});
     if (!answers.empty()) {
         Answer answer = answers.front();
         answers.erase(answers.begin());
         return answer;
     }
-    return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel
-               ? Answer::Yes
-               : Answer::Ok;
+    return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel ? Answer::Yes
+                                                                                      : Answer::Ok;
 }
 
 std::vector<std::string> RecordingReporter::texts() const {
@@ -65,7 +64,9 @@ TempAudioRoot::TempAudioRoot() {
     setEnvironment("SONARIUM_ROOT", dir_.path().string());
 }
 
-TempAudioRoot::~TempAudioRoot() { setEnvironment("SONARIUM_ROOT", previous_); }
+TempAudioRoot::~TempAudioRoot() {
+    setEnvironment("SONARIUM_ROOT", previous_);
+}
 
 void appendLe16(Bytes& bytes, std::uint32_t value) {
     bytes.push_back(static_cast<unsigned char>(value & 0xFF));
@@ -113,7 +114,8 @@ Bytes samplesToBytes(const std::vector<std::int16_t>& samples) {
 Bytes buildWave(const WaveSpec& spec) {
     Bytes body;
     appendText(body, "WAVE");
-    appendChunk(body, "fmt ", formatChunkPayload(spec.channels, spec.rate, spec.bits, spec.formatTag));
+    appendChunk(body, "fmt ",
+                formatChunkPayload(spec.channels, spec.rate, spec.bits, spec.formatTag));
     body.insert(body.end(), spec.extraChunksBeforeData.begin(), spec.extraChunksBeforeData.end());
     Bytes data = samplesToBytes(spec.samples);
     appendText(body, "data");
@@ -129,7 +131,8 @@ Bytes buildWave(const WaveSpec& spec) {
 
 void writeBytes(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out)
         throw std::runtime_error("cannot write " + path);
 }
@@ -149,6 +152,8 @@ std::vector<std::int16_t> ramp(std::size_t n, int start, int step) {
     return out;
 }
 
-fs::path sourceDataDir() { return fs::path(SONARIUM_SOURCE_DATA_DIR); }
+fs::path sourceDataDir() {
+    return fs::path(SONARIUM_SOURCE_DATA_DIR);
+}
 
 } // namespace sonarium::test

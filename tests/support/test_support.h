@@ -2,13 +2,13 @@
 // and builders for wave files of any shape, well-formed or not.
 #pragma once
 
+#include "jobs/reporter.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "jobs/reporter.h"
 
 namespace sonarium::test {
 

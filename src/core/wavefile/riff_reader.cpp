@@ -1,10 +1,10 @@
 // RIFF chunk walking bounded by the real file length.
 #include "wavefile/riff_reader.h"
 
+#include "wavefile/wave_format.h"
+
 #include <algorithm>
 #include <cstring>
-
-#include "wavefile/wave_format.h"
 
 namespace sonarium {
 

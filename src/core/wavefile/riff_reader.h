@@ -3,18 +3,20 @@
 // neither send the walk outside the file nor make it loop.
 #pragma once
 
+#include "wavefile/binary_file.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "wavefile/binary_file.h"
-
 namespace sonarium {
 
 using FourCC = std::array<char, 4>;
 
-constexpr FourCC fourCC(const char (&text)[5]) { return {text[0], text[1], text[2], text[3]}; }
+constexpr FourCC fourCC(const char (&text)[5]) {
+    return {text[0], text[1], text[2], text[3]};
+}
 
 struct RiffChunk {
     FourCC id{};

@@ -1,13 +1,13 @@
 // Block reading and writing of wave files with the fixed 44-byte header and 82-byte trailer.
 #include "wavefile/sonio.h"
 
+#include "wavefile/riff_reader.h"
+#include "wavefile/wave_format.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
 #include <vector>
-
-#include "wavefile/riff_reader.h"
-#include "wavefile/wave_format.h"
 
 namespace sonarium {
 
@@ -130,9 +130,9 @@ int sonIO::ReadBlock(std::int16_t* buffer, int count) {
 void sonIO::SeekData(std::uint32_t offset) {
     const std::uint64_t target = static_cast<std::uint64_t>(dataStart) + offset;
     if (target > fileLength_) {
-        context_.reporter.report("Attempt to seek outside of file bounds\nAsked: " +
-                                     std::to_string(offset) + "l",
-                                 MessageIcon::Error);
+        context_.reporter.report(
+            "Attempt to seek outside of file bounds\nAsked: " + std::to_string(offset) + "l",
+            MessageIcon::Error);
         return;
     }
     if (!writer_ && file_.seek(target))

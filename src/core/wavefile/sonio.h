@@ -1,12 +1,12 @@
 // sonIO: the one class through which operations read and write wave files, block by block.
 #pragma once
 
+#include "jobs/reporter.h"
+#include "wavefile/binary_file.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
-
-#include "jobs/reporter.h"
-#include "wavefile/binary_file.h"
 
 namespace sonarium {
 

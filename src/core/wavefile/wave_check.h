@@ -1,9 +1,9 @@
 // The test every file passes before it may join the working list or serve as a sound.
 #pragma once
 
-#include <string>
-
 #include "jobs/reporter.h"
+
+#include <string>
 
 namespace sonarium {
 

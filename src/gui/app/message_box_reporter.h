@@ -1,10 +1,10 @@
 // Shows the core's messages as modal message boxes.
 #pragma once
 
+#include "jobs/reporter.h"
+
 #include <QPointer>
 #include <QWidget>
-
-#include "jobs/reporter.h"
 
 namespace sonarium {
 
