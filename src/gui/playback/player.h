@@ -1,0 +1,63 @@
+// player: plays one wave file at a time by path and tells its owner when the sound has ended.
+#pragma once
+
+#include "jobs/reporter.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <memory>
+
+class QAudioSink;
+
+namespace sonarium {
+
+class WaveStreamDevice;
+
+class player final : public QObject {
+    Q_OBJECT
+
+public:
+    // Result codes of PlayFile and StopPlaying; 0 is success.
+    enum Error {
+        kNoError = 0,
+        kCannotOpenFile,  // not a playable 8/16-bit PCM wave file
+        kNoOutputDevice,  // no audio output at all (no sound server)
+        kDeviceOpenError, // the sink could not be opened or refused the format
+        kDeviceIoError,
+        kDeviceUnderrun,
+        kDeviceFatalError,
+        kUnknownError,
+    };
+
+    explicit player(Reporter& reporter, QObject* parent = nullptr);
+    ~player() override;
+
+    // Stops what plays, then plays the file. Errors are shown, with the context "Error while
+    // opening MMIO element" (file) or "Error while playing" (sink), and returned.
+    int PlayFile(const QString& path);
+    // Stops playback when something plays. 0 when nothing plays.
+    int StopPlaying();
+    bool isPlaying() const { return sink_ != nullptr; }
+
+    // The text of an error code, empty when there is none.
+    static QString errorText(int code);
+
+signals:
+    // Raised on the UI thread once the last sample has been heard.
+    void endOfPlay();
+
+private:
+    void reportError(int code, const char* context);
+    void checkFinished();
+
+    Reporter& reporter_;
+    std::unique_ptr<QAudioSink> sink_;
+    std::unique_ptr<WaveStreamDevice> device_;
+    QTimer finishPoll_;
+    qint64 durationUSecs_ = 0;
+    qint64 lastProcessed_ = -1;
+    int stalledPolls_ = 0;
+};
+
+} // namespace sonarium

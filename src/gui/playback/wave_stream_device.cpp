@@ -1,0 +1,58 @@
+// Pull-mode source for the audio sink: the data chunk of a wave file, read block by block.
+#include "playback/wave_stream_device.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace sonarium {
+
+bool WaveStreamDevice::openWave(const QString& path) {
+    close();
+    const std::string name = path.toStdString();
+    layout_ = readWaveLayout(name);
+    if (layout_.status != WaveLayout::Status::Ok || layout_.sampleRate == 0 ||
+        (layout_.bitsPerSample != 8 && layout_.bitsPerSample != 16))
+        return false;
+    const qint64 available = layout_.availableDataSize();
+    dataBytes_ = available - available % layout_.blockAlign;
+    if (dataBytes_ <= 0 || !file_.open(name, BinaryFile::Mode::Read) ||
+        !file_.seek(layout_.dataOffset))
+        return false;
+    delivered_ = 0;
+    return QIODevice::open(QIODevice::ReadOnly);
+}
+
+void WaveStreamDevice::close() {
+    file_.close();
+    dataBytes_ = 0;
+    delivered_ = 0;
+    if (isOpen())
+        QIODevice::close();
+}
+
+qint64 WaveStreamDevice::durationUSecs() const {
+    if (layout_.blockAlign == 0 || layout_.sampleRate == 0)
+        return 0;
+    const qint64 frames = dataBytes_ / layout_.blockAlign;
+    return frames * 1000000 / layout_.sampleRate;
+}
+
+qint64 WaveStreamDevice::bytesAvailable() const {
+    return (dataBytes_ - delivered_) + QIODevice::bytesAvailable();
+}
+
+qint64 WaveStreamDevice::readData(char* data, qint64 maxSize) {
+    const qint64 wanted = std::min(maxSize, dataBytes_ - delivered_);
+    if (wanted <= 0)
+        return 0;
+    std::size_t got = file_.read(data, static_cast<std::size_t>(wanted));
+    if (got < static_cast<std::size_t>(wanted)) {
+        // The file shrank under us: play silence for the rest rather than stop short.
+        std::memset(data + got, layout_.bitsPerSample == 8 ? 0x80 : 0,
+                    static_cast<std::size_t>(wanted) - got);
+    }
+    delivered_ += wanted;
+    return wanted;
+}
+
+} // namespace sonarium

@@ -1,0 +1,44 @@
+// Streams the sample data of a wave file to an audio sink, straight from the file.
+#pragma once
+
+#include "wavefile/binary_file.h"
+#include "wavefile/riff_reader.h"
+
+#include <QIODevice>
+#include <QString>
+
+namespace sonarium {
+
+class WaveStreamDevice final : public QIODevice {
+    Q_OBJECT
+
+public:
+    explicit WaveStreamDevice(QObject* parent = nullptr) : QIODevice(parent) {}
+
+    // Opens the file and positions at its data chunk. False when the file is not a PCM wave file
+    // of 8 or 16 bits with at least one whole frame of data.
+    bool openWave(const QString& path);
+    void close() override;
+
+    const WaveLayout& layout() const { return layout_; }
+    // Whole frames of data, in bytes.
+    qint64 dataBytes() const { return dataBytes_; }
+    // How long the data lasts when played at its own rate, in microseconds.
+    qint64 durationUSecs() const;
+
+    bool isSequential() const override { return true; }
+    bool atEnd() const override { return delivered_ >= dataBytes_; }
+    qint64 bytesAvailable() const override;
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override;
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    BinaryFile file_;
+    WaveLayout layout_;
+    qint64 dataBytes_ = 0;
+    qint64 delivered_ = 0;
+};
+
+} // namespace sonarium
