@@ -57,6 +57,15 @@ bool haveServer() {
     return !QMediaDevices::defaultAudioOutput().isNull();
 }
 
+// Skips the calling test unless a sound server is there to play to.
+#define REQUIRE_SERVER()                                                                           \
+    do {                                                                                           \
+        if (qEnvironmentVariableIsSet("SONARIUM_EXPECT_NO_AUDIO"))                                 \
+            QSKIP("this run checks the behaviour without a sound server");                         \
+        if (!haveServer())                                                                         \
+            QSKIP("no sound server: start one with eval \"$(tools/start-test-audio)\"");           \
+    } while (false)
+
 QString monitorName() {
     const QByteArray sink = qgetenv("SONARIUM_TEST_SINK");
     return sink.isEmpty() ? QStringLiteral("@DEFAULT_MONITOR@")
@@ -107,18 +116,11 @@ class PlaybackTest : public QObject {
     test::TempDir dir;
     test::RecordingReporter reporter;
 
-    void requireServer() {
-        if (qEnvironmentVariableIsSet("SONARIUM_EXPECT_NO_AUDIO"))
-            QSKIP("this run checks the behaviour without a sound server");
-        if (!haveServer())
-            QSKIP("no sound server: start one with eval \"$(tools/start-test-audio)\"");
-    }
-
 private slots:
     void init() { reporter.reports.clear(); }
 
     void playedSoundHasTheFilesLengthLevelAndPitch() {
-        requireServer();
+        REQUIRE_SERVER();
         const QString tone = writeTone(dir, "tone.wav", 1, 16, 1.0, 440, 0.5);
         QProcess parec;
         parec.setStandardOutputFile(QString::fromStdString(dir.file("capture.raw")));
@@ -165,7 +167,7 @@ private slots:
     }
 
     void stereoAndEightBitFilesPlayToTheirEnd() {
-        requireServer();
+        REQUIRE_SERVER();
         QFETCH(int, channels);
         QFETCH(int, bits);
         const QString path = writeTone(dir, "kind.wav", channels, bits, 0.4, 660, 0.5);
@@ -180,7 +182,7 @@ private slots:
     }
 
     void playLoopedRestartsUntilStop() {
-        requireServer();
+        REQUIRE_SERVER();
         const QString path = writeTone(dir, "loop.wav", 1, 16, 0.3, 440, 0.3);
         PlaybackController control(
             reporter, [&] { return std::optional<QString>(path); }, [] { return true; });
@@ -204,7 +206,7 @@ private slots:
     }
 
     void playOnceEndsAndReenablesPlay() {
-        requireServer();
+        REQUIRE_SERVER();
         const QString path = writeTone(dir, "once.wav", 1, 16, 0.2, 440, 0.3);
         PlaybackController control(
             reporter, [&] { return std::optional<QString>(path); }, [] { return true; });
@@ -216,7 +218,7 @@ private slots:
     }
 
     void completionSoundReturnsWhenHeard() {
-        requireServer();
+        REQUIRE_SERVER();
         const QString path = writeTone(dir, "beep.wav", 1, 16, 0.3, 880, 0.3);
         QElapsedTimer clock;
         clock.start();
