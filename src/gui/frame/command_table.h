@@ -1,0 +1,139 @@
+// The table of every command of the main window: menu, caption, id, handler pattern, enabling
+// rule, completion text and shortcuts; and the one function that decides which are enabled.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace sonarium {
+
+enum class MenuId {
+    File,
+    FileImport,
+    FileExport,
+    Edit,
+    EditFade,
+    Tool,
+    Synthesis,
+    Effect,
+    Interaction,
+    Option,
+    Window,
+    Help,
+    None, // toolbar or control bar only
+};
+
+enum class CommandPattern {
+    Source,    // needs a Source file: stop playback, dialog, Activity text, after-operation step
+    Synthesis, // no Source needed: dialog, Activity text, after-operation step
+    Plain,     // dialog, then the Activity text when there is one
+    List,      // working-list and file commands
+    Playback,  // Play, Play Looped, Stop
+    Framework, // window management, printing, quitting, recent files, bars
+    NoHandler, // shown, never enabled
+    Disabled,  // shown, never enabled
+};
+
+enum class EnableRule {
+    Always,
+    SourceSelected,
+    TwoFiles,
+    SourceMono,
+    SourceStereo,
+    TwoFilesBothMono,
+    PlayAllowed,
+    PlayLoopedAllowed,
+    Playing,
+    SourceAndWindow,
+    ActiveView, // a waveform window is active (Close, Print, Duplicate)
+    Never,
+};
+
+struct CommandSpec {
+    int id;
+    MenuId menu;
+    std::string_view
+        caption; // menu text with its mnemonic; "\t" and the shortcut are not part of it
+    CommandPattern pattern;
+    EnableRule rule;
+    std::string_view activity;  // completion text written into the Activity field, or empty
+    std::string_view shortcuts; // key sequences separated by ';' ("Ctrl+O", "V", "Alt+Space")
+    std::string_view operation; // name of the declared operation the command runs, or empty
+    bool separatorBefore = false;
+};
+
+// Everything that decides whether a command is enabled.
+struct EnablingState {
+    int selectionState = 0; // 0 no Source, 1 Source (Aux the same), 2 Source and another Aux
+    bool sourceIsStereo = false;
+    bool auxIsStereo = false;
+    bool playAllowed = false;
+    bool playLoopedAllowed = false;
+    bool playing = false;
+    bool waveformWindowExists = false;
+    bool activeView = false;
+};
+
+// Command ids the main window refers to by name.
+namespace cmd {
+constexpr int kAddToList = 32833;
+constexpr int kClearList = 32913;
+constexpr int kClearTempDir = 32948;
+constexpr int kOpen = 57601;
+constexpr int kRename = 32834;
+constexpr int kSaveAs = 33040;
+constexpr int kClose = 57602;
+constexpr int kPrint = 57609;
+constexpr int kQuit = 57665;
+constexpr int kPlay = 32826;
+constexpr int kPlayLooped = 32832;
+constexpr int kStop = 32827;
+constexpr int kSelectAll = 33056;
+constexpr int kVolume = 32794;
+constexpr int kSaturate = 32790;
+constexpr int kNormalize = 33046;
+constexpr int kSilentZone = 32824;
+constexpr int kAffine = 32772;
+constexpr int kFormula = 32798;
+constexpr int kInsertAuxiliary = 33064;
+constexpr int kMonoToStereo = 32939;
+constexpr int kSplitStereo = 32940;
+constexpr int kStereoToMono = 32938;
+constexpr int kGroupToStereo = 32943;
+constexpr int kMix = 32946;
+constexpr int kToolbar = 59392;
+constexpr int kStatusBar = 59393;
+constexpr int kSpecialToolbars = 32817;
+constexpr int kSelectOutputPath = 32835;
+constexpr int kPreferences = 32912;
+constexpr int kArrangeIcons = 57649;
+constexpr int kCascade = 57650;
+constexpr int kDuplicateWindow = 57648;
+constexpr int kTile = 57651;
+constexpr int kCloseAll = 32838;
+constexpr int kHistory = 33069;
+constexpr int kHelpTopics = 57667;
+constexpr int kAbout = 57664;
+constexpr int kAddButton = 1082;
+constexpr int kRecentFile = 57616;
+// Toolbar buttons that have no menu entry and no handler.
+constexpr int kProcessSourceFiles = 34001;
+constexpr int kProcessAllFiles = 34002;
+constexpr int kCrossfade = 34003;
+constexpr int kUnnamed1 = 34004;
+constexpr int kUnnamed2 = 34005;
+constexpr int kUnnamed3 = 34006;
+constexpr int kSeparator = 0;
+} // namespace cmd
+
+std::span<const CommandSpec> commandTable();
+const CommandSpec* findCommand(int id);
+bool isCommandEnabled(const CommandSpec& command, const EnablingState& state);
+
+// Menu titles in menu-bar order, and the toolbars' buttons in order (cmd::kSeparator = a bar).
+std::string_view menuTitle(MenuId menu);
+std::span<const int> toolsToolbar();
+std::span<const int> effectsToolbar();
+std::span<const int> synthesisToolbar();
+
+} // namespace sonarium
