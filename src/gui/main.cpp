@@ -1,10 +1,10 @@
 // Entry point of the editor: installs missing resources under the audio root and opens the
 // main window.
 #include "app/message_box_reporter.h"
+#include "frame/main_frame.h"
 #include "workspace/audio_root.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -21,8 +21,8 @@ int main(int argc, char* argv[]) {
         reporter.report(text, sonarium::MessageIcon::Warning);
     }
 
-    QMainWindow frame;
-    frame.setWindowTitle(QStringLiteral("sonarium"));
+    sonarium::CMainFrame frame(sonarium::CMainFrame::Options{});
+    reporter.setParent(&frame);
     frame.showMaximized();
     return QApplication::exec();
 }
