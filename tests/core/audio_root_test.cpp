@@ -34,6 +34,11 @@ TEST(AudioRoot, LocationsFollowTheRoot) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(resolveUnderRoot(c.stored), c.expected) << c.stored;
+
+    const fs::path help = r / "sonarium" / "help";
+    EXPECT_EQ(helpPage("EFFVOL_1.0", "English"), help / "EFFVOL_1.0_english.html");
+    EXPECT_EQ(helpPage("EFFVOL_1.0", "Francais"), help / "EFFVOL_1.0_francais.html");
+    EXPECT_EQ(helpPage("", "English"), help / "_english.html");
 }
 
 TEST(AudioRoot, HomeAudioWithoutTheVariable) {

@@ -68,6 +68,11 @@ fs::path resourceFile(const std::string& name) {
     return locationPath(Location::Resources) / fromUtf8(name);
 }
 
+fs::path helpPage(const std::string& code, const std::string& helpLanguage) {
+    const char* suffix = helpLanguage == "English" ? "_english.html" : "_francais.html";
+    return locationPath(Location::Help) / fromUtf8(code + suffix);
+}
+
 std::string resolveUnderRoot(const std::string& stored) {
     if (stored.empty())
         return stored;

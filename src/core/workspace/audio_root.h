@@ -27,6 +27,10 @@ std::string locationDirText(Location location);
 // A file in the resources directory, such as "suffix.rc2".
 std::filesystem::path resourceFile(const std::string& name);
 
+// The help page of a dialog: <CODE>_english.html, or <CODE>_francais.html unless the help language
+// is "English". An empty code names the general page.
+std::filesystem::path helpPage(const std::string& code, const std::string& helpLanguage);
+
 // A path stored in a settings file: absolute paths stand as they are, relative ones are taken
 // from the audio root (the shipped preferences name "tempsnds/" that way). A trailing separator
 // is kept.
