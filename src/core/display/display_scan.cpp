@@ -1,0 +1,171 @@
+// The display scan: header fields, warnings, and the peak tables read in one sequential pass.
+#include "display/display_scan.h"
+
+#include "wavefile/binary_file.h"
+#include "wavefile/riff_reader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace sonarium {
+
+namespace {
+
+constexpr const char* kEightBitMessage =
+    "File format is 8 bit\nIt cannot be properly handled.\n\nUse -Import 8 bit wave file- instead.";
+constexpr const char* kTooShortMessage = "File is too short\nIt cannot be properly displayed.";
+
+// A column must hold at least this many frames for the picture to mean anything.
+constexpr float kMinFramesPerColumn = 2.0f;
+
+void widen(PeakPair& pair, int value) {
+    const auto v = static_cast<std::int8_t>(value);
+    pair.max = std::max(pair.max, v);
+    pair.min = std::min(pair.min, v);
+}
+
+// One byte at data offset `at`: only the high byte of each 16-bit value counts.
+void widenByte(unsigned char byte, std::uint64_t at, bool stereo, unsigned flip, PeakPair& first,
+               PeakPair& second) {
+    if ((at & 1U) == 0)
+        return;
+    const int value = static_cast<std::int8_t>(static_cast<unsigned char>(byte ^ flip));
+    widen(stereo && (at & 2U) != 0 ? second : first, value);
+}
+
+std::string eofMessage(int column, std::uint32_t asked, std::uint64_t read,
+                       const std::string& path) {
+    return "Unexpected EOF at block : #" + std::to_string(column) +
+           "\nAsked : " + std::to_string(asked) + "\nRead : " + std::to_string(read) + "\n\nFile " +
+           path + "\nseems truncated.";
+}
+
+} // namespace
+
+void widenPeaks(const unsigned char* bytes, std::size_t count, std::uint64_t phase, bool stereo,
+                bool eightBit, PeakPair& first, PeakPair& second) {
+    const unsigned flip8 = eightBit ? 0x80U : 0U;
+    std::size_t i = 0;
+    // Up to the next frame pair boundary byte by byte, so the lanes below line up with channels.
+    for (; i < count && ((phase + i) & 3U) != 0; ++i)
+        widenByte(bytes[i], phase + i, stereo, flip8, first, second);
+
+    // 16 values at a time: lane j keeps the extremes of every 16th value. Comparing whole values
+    // orders them as their high bytes do, and the fixed lane count lets the compiler vectorise.
+    constexpr std::size_t kLanes = 16;
+    const auto flip16 = static_cast<std::uint16_t>(flip8 << 8);
+    std::int16_t highest[kLanes];
+    std::int16_t lowest[kLanes];
+    std::fill(std::begin(highest), std::end(highest), INT16_MIN);
+    std::fill(std::begin(lowest), std::end(lowest), INT16_MAX);
+    for (; i + 2 * kLanes <= count; i += 2 * kLanes) {
+        std::uint16_t raw[kLanes];
+        std::memcpy(raw, bytes + i, sizeof raw);
+        for (std::size_t j = 0; j < kLanes; ++j) {
+            const auto v = static_cast<std::int16_t>(static_cast<std::uint16_t>(raw[j] ^ flip16));
+            highest[j] = std::max(highest[j], v);
+            lowest[j] = std::min(lowest[j], v);
+        }
+    }
+    for (std::size_t j = 0; j < kLanes; ++j) {
+        PeakPair& pair = stereo && (j & 1U) != 0 ? second : first;
+        widen(pair, highest[j] >> 8);
+        widen(pair, lowest[j] >> 8);
+    }
+    // The identity values above widen nothing: -32768 >> 8 is -128 and 32767 >> 8 is 127, which
+    // is how a pair starts; the real extremes are in the lanes that saw data.
+    for (; i < count; ++i)
+        widenByte(bytes[i], phase + i, stereo, flip8, first, second);
+}
+
+ScanStatus scanForDisplay(const std::string& path, Reporter& reporter, DisplaySummary& summary,
+                          const ScanProgress& progress) {
+    summary = DisplaySummary{};
+    const WaveLayout layout = readWaveLayout(path);
+    if (layout.status == WaveLayout::Status::NoFormatChunk) {
+        reporter.report("File " + path + "\ncannot be read as Wave Audio", MessageIcon::Error);
+        return ScanStatus::NotWave;
+    }
+    if (layout.status != WaveLayout::Status::Ok || layout.declaredDataSize == 0)
+        return ScanStatus::Unusable;
+    BinaryFile file(path, BinaryFile::Mode::Read);
+    if (!file.isOpen() || !file.seek(layout.dataOffset))
+        return ScanStatus::Unusable;
+
+    if (progress)
+        progress(0);
+    summary.dataSize = layout.declaredDataSize;
+    summary.bitsPerSample = layout.bitsPerSample;
+    summary.channels = layout.channels;
+    summary.sampleRate = static_cast<int>(std::min<std::uint32_t>(layout.sampleRate, INT32_MAX));
+    // Bytes per sample as a real number, so that sizes below 8 bits cannot divide by zero.
+    const double sampleBytes = summary.bitsPerSample / 8.0;
+    summary.framesPerColumn =
+        static_cast<float>(summary.dataSize / (sampleBytes * summary.channels * kDisplayColumns));
+    summary.byteRate = sampleBytes * summary.channels * summary.sampleRate;
+    summary.duration =
+        summary.byteRate > 0.0 ? static_cast<float>(summary.dataSize / summary.byteRate) : 0.0f;
+
+    const ReadPlan plan = makeReadPlan(summary.dataSize);
+    if (summary.bitsPerSample == 8)
+        reporter.report(kEightBitMessage, MessageIcon::Warning);
+    if (summary.framesPerColumn < kMinFramesPerColumn)
+        reporter.report(kTooShortMessage, MessageIcon::Warning);
+
+    // The data is read as one stream in pieces of at most kMaxScanChunk bytes and dealt out to
+    // the columns by the plan. How a column's bytes are split into reads does not change its
+    // peaks, and fixed-size reads stay fast whatever chunk size the plan arrives at.
+    const bool stereo = summary.channels == 2;
+    const bool eightBit = summary.bitsPerSample == 8;
+    std::vector<unsigned char> buffer(kMaxScanChunk);
+    std::size_t buffered = 0;
+    std::size_t used = 0;
+    std::uint64_t unread = 0;
+    for (int column = 0; column < kDisplayColumns; ++column)
+        unread += plan.columnBytes(column);
+    std::uint64_t phase = 0;
+    bool ended = false;
+    for (int column = 0; column < kDisplayColumns; ++column) {
+        const std::uint32_t chunk =
+            column == kDisplayColumns - 1 ? plan.lastChunkSize : plan.chunkSize;
+        const std::uint64_t wanted = plan.columnBytes(column);
+        std::uint64_t taken = 0;
+        PeakPair first;
+        PeakPair second;
+        while (taken < wanted) {
+            if (used == buffered && !ended) {
+                const auto ask =
+                    static_cast<std::size_t>(std::min<std::uint64_t>(unread, kMaxScanChunk));
+                buffered = file.read(buffer.data(), ask);
+                used = 0;
+                unread -= buffered;
+                ended = buffered < ask;
+            }
+            if (used == buffered) {
+                // The data ended inside this column: name the read of the plan that came short.
+                if (!summary.eofReported) {
+                    summary.eofReported = true;
+                    reporter.report(eofMessage(column, chunk, taken % chunk, path),
+                                    MessageIcon::Warning);
+                }
+                break;
+            }
+            const auto n =
+                static_cast<std::size_t>(std::min<std::uint64_t>(buffered - used, wanted - taken));
+            widenPeaks(buffer.data() + used, n, phase, stereo, eightBit, first, second);
+            used += n;
+            taken += n;
+            phase += n;
+        }
+        const auto index = static_cast<std::size_t>(column);
+        summary.channel1[index] = first;
+        if (stereo)
+            summary.channel2[index] = second;
+        if (progress)
+            progress(column * 100 / kDisplayColumns);
+    }
+    return ScanStatus::Ok;
+}
+
+} // namespace sonarium
