@@ -70,11 +70,10 @@ void widenPeaks(const unsigned char* bytes, std::size_t count, std::uint64_t pha
     }
     for (std::size_t j = 0; j < kLanes; ++j) {
         PeakPair& pair = stereo && (j & 1U) != 0 ? second : first;
-        widen(pair, highest[j] >> 8);
-        widen(pair, lowest[j] >> 8);
+        // A lane that saw nothing holds -32768 / 32767, whose high bytes change no pair.
+        pair.max = std::max(pair.max, static_cast<std::int8_t>(highest[j] >> 8));
+        pair.min = std::min(pair.min, static_cast<std::int8_t>(lowest[j] >> 8));
     }
-    // The identity values above widen nothing: -32768 >> 8 is -128 and 32767 >> 8 is 127, which
-    // is how a pair starts; the real extremes are in the lanes that saw data.
     for (; i < count; ++i)
         widenByte(bytes[i], phase + i, stereo, flip8, first, second);
 }
