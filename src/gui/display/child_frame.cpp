@@ -1,0 +1,97 @@
+// The child window of a document: view, status bar with five panes, cursor and activation.
+#include "display/child_frame.h"
+
+#include "display/readouts.h"
+
+#include <QLabel>
+#include <QMdiArea>
+#include <QPainter>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace sonarium {
+
+CChildFrame::CChildFrame(std::unique_ptr<CSonariumDoc> document, ViewHost& host, QWidget* parent)
+    : QMdiSubWindow(parent), document_(std::move(document)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(document_->GetTitle());
+
+    auto* client = new QWidget;
+    view_ = new CSonariumView(*document_, host, client);
+    statusBar_ = new QStatusBar(client);
+    statusBar_->setSizeGripEnabled(false);
+    for (int i = 0; i < kPaneCount; ++i) {
+        const QString initial = QString::fromLatin1(kInitialReadouts[i]);
+        auto* pane = new QLabel(initial, statusBar_);
+        pane->setObjectName(QStringLiteral("pane%1").arg(i));
+        pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        pane->setMinimumWidth(pane->sizeHint().width());
+        statusBar_->addWidget(pane);
+        panes_[static_cast<std::size_t>(i)] = pane;
+    }
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(view_, 1);
+    layout->addWidget(statusBar_);
+    client->setFocusProxy(view_);
+    client->setCursor(waveformCursor());
+    setWidget(client);
+    resize(kWidth, kHeight);
+
+    connect(view_, &CSonariumView::readoutsChanged, this, &CChildFrame::updateReadouts);
+    connect(this, &QMdiSubWindow::windowStateChanged, this,
+            [this](Qt::WindowStates before, Qt::WindowStates now) {
+                if ((before ^ now) & Qt::WindowActive)
+                    view_->OnActivateView((now & Qt::WindowActive) != 0);
+            });
+}
+
+CChildFrame::~CChildFrame() {
+    // The view refers to the document: let it go first.
+    delete widget();
+}
+
+QString CChildFrame::paneText(Pane pane) const {
+    return panes_[static_cast<std::size_t>(pane)]->text();
+}
+
+void CChildFrame::updateReadouts() {
+    panes_[kLengthPane]->setText(view_->lengthText());
+    panes_[kPositionPane]->setText(view_->positionText());
+    panes_[kScalePane]->setText(view_->scaleText());
+    if (const QString channels = view_->channelsText(); !channels.isEmpty())
+        panes_[kChannelsPane]->setText(channels);
+    panes_[kRatePane]->setText(view_->rateText());
+}
+
+QCursor waveformCursor() {
+    // A thin vertical beam with a notch at its centre: the hot spot marks one column exactly.
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setPen(QPen(Qt::white, 3));
+    painter.drawLine(16, 3, 16, 28);
+    painter.drawLine(11, 16, 21, 16);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawLine(16, 3, 16, 28);
+    painter.drawLine(12, 16, 20, 16);
+    painter.drawLine(13, 3, 19, 3);
+    painter.drawLine(13, 28, 19, 28);
+    painter.end();
+    return QCursor(pixmap, 16, 16);
+}
+
+CChildFrame* openWaveWindow(QMdiArea& area, ViewHost& host, const QString& path) {
+    auto document = std::make_unique<CSonariumDoc>();
+    if (!document->OnOpenDocument(path, host.reporter(), &area))
+        return nullptr;
+    auto* frame = new CChildFrame(std::move(document), host);
+    area.addSubWindow(frame);
+    frame->resize(CChildFrame::kWidth, CChildFrame::kHeight);
+    frame->view()->OnInitialUpdate();
+    frame->show();
+    return frame;
+}
+
+} // namespace sonarium

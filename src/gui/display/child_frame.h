@@ -1,0 +1,51 @@
+// CChildFrame: the MDI window of one document, holding its view and its own status bar.
+#pragma once
+
+#include "display/sonarium_doc.h"
+#include "display/sonarium_view.h"
+
+#include <QMdiSubWindow>
+#include <array>
+#include <memory>
+
+class QLabel;
+class QMdiArea;
+class QStatusBar;
+
+namespace sonarium {
+
+class CChildFrame final : public QMdiSubWindow {
+    Q_OBJECT
+
+public:
+    static constexpr int kWidth = 462;
+    static constexpr int kHeight = 305;
+    enum Pane { kLengthPane, kPositionPane, kScalePane, kChannelsPane, kRatePane, kPaneCount };
+
+    // Takes the document: it lives as long as the window.
+    CChildFrame(std::unique_ptr<CSonariumDoc> document, ViewHost& host, QWidget* parent = nullptr);
+    ~CChildFrame() override;
+
+    CSonariumView* view() const { return view_; }
+    CSonariumDoc& document() const { return *document_; }
+    QStatusBar* statusBar() const { return statusBar_; }
+    QString paneText(Pane pane) const;
+
+    // Refreshes the panes from the view's readout providers.
+    void updateReadouts();
+
+private:
+    std::unique_ptr<CSonariumDoc> document_;
+    CSonariumView* view_;
+    QStatusBar* statusBar_;
+    std::array<QLabel*, kPaneCount> panes_{};
+};
+
+// The program's own mouse cursor over a waveform window.
+QCursor waveformCursor();
+
+// Opens the file as a new document in its own window inside the area (the scan's messages go to
+// the host's reporter). nullptr when the file cannot be displayed.
+CChildFrame* openWaveWindow(QMdiArea& area, ViewHost& host, const QString& path);
+
+} // namespace sonarium

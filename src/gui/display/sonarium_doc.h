@@ -1,0 +1,30 @@
+// CSonariumDoc: one open wave file, held as the peak summary of its display scan.
+#pragma once
+
+#include "display/display_scan.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace sonarium {
+
+// The scan's fields (dataSize, channels, framesPerColumn, the peak tables...) are the document's
+// own, read directly by the view.
+class CSonariumDoc : public DisplaySummary {
+public:
+    // Scans the file under the "Scanning file for display" progress window. An empty path makes
+    // an empty document. False when the file cannot be displayed (the messages, if any, have been
+    // shown); the caller then discards the document.
+    bool OnOpenDocument(const QString& path, Reporter& reporter, QWidget* progressParent = nullptr);
+
+    const QString& GetPathName() const { return pathName_; }
+    // The file name without its folder.
+    const QString& GetTitle() const { return title_; }
+
+private:
+    QString pathName_;
+    QString title_;
+};
+
+} // namespace sonarium

@@ -1,0 +1,44 @@
+// What a waveform window needs from the main frame; the frame implements it, tests fake it.
+#pragma once
+
+#include "jobs/reporter.h"
+
+#include <cstdint>
+#include <string>
+
+namespace sonarium {
+
+// The preferences a waveform window reads.
+struct ViewPreferences {
+    bool randomWaveColour = false;      // "Random waveform color"
+    bool greenWaveColour = false;       // "Green waveform (default is blue)"
+    bool stopPlayingOnFocusLoss = true; // "Stop playing while loosing focus (recommended)"
+};
+
+class ViewHost {
+public:
+    virtual ~ViewHost() = default;
+
+    virtual Reporter& reporter() = 0;
+    virtual ViewPreferences viewPreferences() const = 0;
+    // The working list's counter of temporary files; it seeds the random waveform colour.
+    virtual int tempCounter() const = 0;
+
+    virtual void StopPlaying() = 0;
+    // Puts the file in the working list and makes it the Source file.
+    virtual void AddToList(const std::string& path, int channels) = 0;
+    // A waveform window has taken the focus (Close All becomes possible).
+    virtual void waveWindowFocused() {}
+    // 2 while the selectors are being changed by the frame itself: the Source is then left alone.
+    virtual int selectionState() const { return 0; }
+    virtual void OnSourceChanged() {}
+
+    // The next numbered path in the output directory.
+    virtual std::string NextTempPath() = 0;
+    // Runs the Extract job: bytes [selStart, selEnd) of the source's data into a new file at
+    // destination. Returns 1 on success, 0 when it ended with a message.
+    virtual int runExtract(const std::string& source, const std::string& destination,
+                           std::uint32_t selStart, std::uint32_t selEnd) = 0;
+};
+
+} // namespace sonarium
