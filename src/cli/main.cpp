@@ -1,4 +1,6 @@
 // sonarium-cli: runs the editor's operations on files without a display.
+#include "peaks_command.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -7,7 +9,9 @@ namespace {
 
 constexpr const char* kUsage = "usage: sonarium-cli COMMAND [ARGS]\n"
                                "  --version        print the program version\n"
-                               "  help             print this text\n";
+                               "  help             print this text\n"
+                               "  peaks FILE [--png OUT.png]\n"
+                               "                   the 450 display columns of a wave file\n";
 
 } // namespace
 
@@ -20,6 +24,8 @@ int main(int argc, char* argv[]) {
         std::puts("sonarium-cli " SONARIUM_VERSION);
         return 0;
     }
+    if (std::strcmp(argv[1], "peaks") == 0)
+        return sonarium::runPeaksCommand(argc - 2, argv + 2);
     std::fprintf(stderr, "sonarium-cli: unknown command '%s'\n%s", argv[1], kUsage);
     return 2;
 }

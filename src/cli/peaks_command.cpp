@@ -1,0 +1,117 @@
+// The peaks command: the display scan on the command line, with the picture as a PNG file.
+#include "peaks_command.h"
+
+#include "display/display_scan.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#ifdef SONARIUM_WITH_PNG
+#include "display/waveform_picture.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#endif
+
+namespace sonarium {
+
+namespace {
+
+constexpr const char* kPeaksUsage = "usage: sonarium-cli peaks FILE [--png OUT.png]\n";
+
+// The scan's warnings and errors, one message after another on stderr.
+class StderrReporter final : public Reporter {
+protected:
+    Answer present(const std::string& text, MessageIcon, MessageButtons buttons) override {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel
+                   ? Answer::Yes
+                   : Answer::Ok;
+    }
+};
+
+void printColumns(const DisplaySummary& summary) {
+    const bool stereo = summary.channels == 2;
+    std::string out;
+    out.reserve(kDisplayColumns * 24);
+    char line[64];
+    for (std::size_t k = 0; k < kDisplayColumns; ++k) {
+        const PeakPair& a = summary.channel1[k];
+        const PeakPair& b = summary.channel2[k];
+        const int n = stereo ? std::snprintf(line, sizeof line, "%zu %d %d %d %d\n", k, a.max,
+                                             a.min, b.max, b.min)
+                             : std::snprintf(line, sizeof line, "%zu %d %d\n", k, a.max, a.min);
+        out.append(line, static_cast<std::size_t>(n));
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+#ifdef SONARIUM_WITH_PNG
+bool writePicture(const DisplaySummary& summary, const char* pngPath) {
+    // Drawing needs no display: the offscreen platform is always chosen here.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt's own start-up remarks (no runtime directory and the like) are not ours to print.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    int argc = 1;
+    char name[] = "sonarium-cli";
+    char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    const QImage picture = renderWaveformPicture(summary, QColor(0, 0, 128), QColor(255, 255, 255));
+    return picture.save(QString::fromLocal8Bit(pngPath), "PNG");
+}
+#endif
+
+} // namespace
+
+int runPeaksCommand(int argc, char** argv) {
+    const char* file = nullptr;
+    const char* png = nullptr;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc) {
+            png = argv[++i];
+        } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
+            std::fprintf(stderr, "sonarium-cli peaks: unknown option '%s'\n%s", argv[i],
+                         kPeaksUsage);
+            return 2;
+        } else if (file == nullptr) {
+            file = argv[i];
+        } else {
+            std::fputs(kPeaksUsage, stderr);
+            return 2;
+        }
+    }
+    if (file == nullptr) {
+        std::fputs(kPeaksUsage, stderr);
+        return 2;
+    }
+#ifndef SONARIUM_WITH_PNG
+    if (png != nullptr) {
+        std::fputs("sonarium-cli peaks: this build cannot write pictures (built without Qt)\n",
+                   stderr);
+        return 2;
+    }
+#endif
+
+    StderrReporter reporter;
+    DisplaySummary summary;
+    switch (scanForDisplay(file, reporter, summary)) {
+    case ScanStatus::Ok:
+        break;
+    case ScanStatus::NotWave:
+        return 1;
+    case ScanStatus::Unusable:
+        std::fprintf(stderr, "File %s\nholds no PCM sound data to display.\n", file);
+        return 1;
+    }
+    printColumns(summary);
+#ifdef SONARIUM_WITH_PNG
+    if (png != nullptr && !writePicture(summary, png)) {
+        std::fprintf(stderr, "The picture could not be written to %s\n", png);
+        return 1;
+    }
+#endif
+    return 0;
+}
+
+} // namespace sonarium
