@@ -132,6 +132,12 @@ private slots:
                                     .arg(p.y)
                                     .arg(pixel(image, p.x, p.y).name())));
         QCOMPARE(w.view->picture().size(), QSize(450, 256));
+        // The path is written under the picture in the waveform's colour.
+        int textPixels = 0;
+        for (int y = 258; y < 276; ++y)
+            for (int x = 5; x < 300; ++x)
+                textPixels += pixel(image, x, y) == kNavy ? 1 : 0;
+        QVERIFY(textPixels > 20);
         QCOMPARE(pixel(image, 460, 63), w.view->palette().color(QPalette::Window));
         QVERIFY(host.recorder.reports.empty());
     }

@@ -92,8 +92,7 @@ void widenPeaks(const unsigned char* bytes, std::size_t count, std::uint64_t pha
             high3 = _mm_max_epi16(high3, v3);
             low3 = _mm_min_epi16(low3, v3);
         }
-        const __m128i h =
-            _mm_max_epi16(_mm_max_epi16(high0, high1), _mm_max_epi16(high2, high3));
+        const __m128i h = _mm_max_epi16(_mm_max_epi16(high0, high1), _mm_max_epi16(high2, high3));
         const __m128i l = _mm_min_epi16(_mm_min_epi16(low0, low1), _mm_min_epi16(low2, low3));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(highest), h);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(lowest), l);

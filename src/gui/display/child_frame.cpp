@@ -20,15 +20,24 @@ CChildFrame::CChildFrame(std::unique_ptr<CSonariumDoc> document, ViewHost& host,
     view_ = new CSonariumView(*document_, host, client);
     statusBar_ = new QStatusBar(client);
     statusBar_->setSizeGripEnabled(false);
+    // The panes keep the widths their initial texts give them, side by side; a window too narrow
+    // for all five cuts the last ones off rather than squeezing them over each other.
+    auto* strip = new QWidget(statusBar_);
+    strip->setMinimumWidth(0);
+    int x = 0;
+    int height = 0;
     for (int i = 0; i < kPaneCount; ++i) {
-        const QString initial = QString::fromLatin1(kInitialReadouts[i]);
-        auto* pane = new QLabel(initial, statusBar_);
+        auto* pane = new QLabel(QString::fromLatin1(kInitialReadouts[i]), strip);
         pane->setObjectName(QStringLiteral("pane%1").arg(i));
         pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        pane->setMinimumWidth(pane->sizeHint().width());
-        statusBar_->addWidget(pane);
+        const QSize size = pane->sizeHint();
+        pane->setGeometry(x, 0, size.width(), size.height());
+        x += size.width() + 2;
+        height = std::max(height, size.height());
         panes_[static_cast<std::size_t>(i)] = pane;
     }
+    strip->setFixedHeight(height);
+    statusBar_->addWidget(strip, 1);
     auto* layout = new QVBoxLayout(client);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
