@@ -204,6 +204,23 @@ TEST(DisplayScan, TruncatedDataWarnsOnceAtTheColumnThatCameShort) {
     }
 }
 
+TEST(DisplayScan, HeaderClaimingFourGigabytesEndsAtTheRealData) {
+    WaveSpec spec;
+    spec.samples = std::vector<std::int16_t>(500, -256 * 5);
+    spec.dataSize = 0xFFFFFFF0U;
+    const Scanned s = scan(test::buildWave(spec));
+    ASSERT_EQ(s.status, ScanStatus::Ok);
+    const ReadPlan plan = makeReadPlan(0xFFFFFFF0U);
+    ASSERT_GT(plan.chunkSize, 1000U);
+    ASSERT_EQ(s.reports.size(), 1U);
+    EXPECT_EQ(s.reports[0].text,
+              "Unexpected EOF at block : #0\nAsked : " + std::to_string(plan.chunkSize) +
+                  "\nRead : 1000\n\nFile " + s.path + "\nseems truncated.");
+    EXPECT_EQ(s.summary.channel1[0], (PeakPair{-5, -5}));
+    EXPECT_EQ(s.summary.channel1[1], PeakPair{});
+    EXPECT_EQ(s.summary.dataSize, 0xFFFFFFF0U);
+}
+
 TEST(DisplayScan, FillsTheDocumentFields) {
     WaveSpec spec;
     spec.channels = 2;
