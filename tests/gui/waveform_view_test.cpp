@@ -340,6 +340,11 @@ private slots:
         QVERIFY(mono != nullptr);
         QCOMPARE(mono->paneText(CChildFrame::kChannelsPane), QStringLiteral("Mono  "));
 
+        // Switching windows changes both windows' activation: playback stops.
+        const int stopsBefore = host.stops;
+        area.setActiveSubWindow(frame);
+        QVERIFY(host.stops > stopsBefore);
+
         const std::string bad = dir_.file("bad.wav");
         test::writeBytes(bad, test::Bytes(100, 'x'));
         QVERIFY(openWaveWindow(area, host, QString::fromStdString(bad)) == nullptr);

@@ -49,16 +49,20 @@ CChildFrame::CChildFrame(std::unique_ptr<CSonariumDoc> document, ViewHost& host,
     resize(kWidth, kHeight);
 
     connect(view_, &CSonariumView::readoutsChanged, this, &CChildFrame::updateReadouts);
-    connect(this, &QMdiSubWindow::windowStateChanged, this,
-            [this](Qt::WindowStates before, Qt::WindowStates now) {
+    // Tied to the view, so that the state changes of the window's own destruction reach nobody.
+    connect(this, &QMdiSubWindow::windowStateChanged, view_,
+            [view = view_](Qt::WindowStates before, Qt::WindowStates now) {
                 if ((before ^ now) & Qt::WindowActive)
-                    view_->OnActivateView((now & Qt::WindowActive) != 0);
+                    view->OnActivateView((now & Qt::WindowActive) != 0);
             });
 }
 
 CChildFrame::~CChildFrame() {
-    // The view refers to the document: let it go first.
-    delete widget();
+    // The view refers to the document, which goes with this object's members: take the view
+    // out and delete it first.
+    QWidget* client = widget();
+    setWidget(nullptr);
+    delete client;
 }
 
 QString CChildFrame::paneText(Pane pane) const {
