@@ -66,11 +66,11 @@ TEST(PeaksCommand, PrintsOneLinePerColumn) {
             const int peak = second ? k / 2 : k;
             samples[i] = static_cast<std::int16_t>(i % 4 < 2 ? peak * 256 : -peak * 256 - 1);
         }
-        test::WaveSpec spec;
-        spec.channels = c.channels;
-        spec.samples = samples;
+        test::WaveSpec shape;
+        shape.channels = c.channels;
+        shape.samples = samples;
         const std::string path = dir.file("in.wav");
-        test::writeBytes(path, test::buildWave(spec));
+        test::writeBytes(path, test::buildWave(shape));
         const CliRun run = runCli("peaks " + quoted(path), dir);
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.err, "");
@@ -84,10 +84,10 @@ TEST(PeaksCommand, PrintsOneLinePerColumn) {
 
 TEST(PeaksCommand, WritesThePictureAsPng) {
     test::TempDir dir;
-    test::WaveSpec spec;
-    spec.samples = test::ramp(44100);
+    test::WaveSpec shape;
+    shape.samples = test::ramp(44100);
     const std::string path = dir.file("ramp.wav");
-    test::writeBytes(path, test::buildWave(spec));
+    test::writeBytes(path, test::buildWave(shape));
     const std::string png = dir.file("ramp.png");
     const CliRun run = runCli("peaks " + quoted(path) + " --png " + quoted(png), dir);
     ASSERT_EQ(run.status, 0) << run.err;

@@ -87,10 +87,10 @@ TEST(DisplayScan, MonoColumnsKeepTheHighByteExtremes) {
         samples[static_cast<std::size_t>(k * 500 + (k * 91 + 3) % 500)] =
             static_cast<std::int16_t>(-down * 256 - 1);
     }
-    WaveSpec spec;
-    spec.samples = samples;
-    spec.tail = test::Bytes(82, 0x7F); // a trailer after the data is never scanned
-    const Scanned s = scan(test::buildWave(spec));
+    WaveSpec shape;
+    shape.samples = samples;
+    shape.tail = test::Bytes(82, 0x7F); // a trailer after the data is never scanned
+    const Scanned s = scan(test::buildWave(shape));
     ASSERT_EQ(s.status, ScanStatus::Ok);
     EXPECT_TRUE(s.reports.empty());
     for (int k = 0; k < 449; ++k) {
@@ -115,10 +115,10 @@ TEST(DisplayScan, StereoFillsBothTablesWithoutMixingChannels) {
         }
         samples[static_cast<std::size_t>(k * 500 + 2 * ((k * 13) % 250))] = 127 * 256;
     }
-    WaveSpec spec;
-    spec.channels = 2;
-    spec.samples = samples;
-    const Scanned s = scan(test::buildWave(spec));
+    WaveSpec shape;
+    shape.channels = 2;
+    shape.samples = samples;
+    const Scanned s = scan(test::buildWave(shape));
     ASSERT_EQ(s.status, ScanStatus::Ok);
     for (int k = 0; k < 449; ++k) {
         SCOPED_TRACE(k);
@@ -141,10 +141,10 @@ TEST(DisplayScan, EightBitDataIsShiftedBy128AndWarned) {
         samples[static_cast<std::size_t>(2 * k)] = pack(255, 128 + x);
         samples[static_cast<std::size_t>(2 * k + 1)] = pack(0, 128 - x);
     }
-    WaveSpec spec;
-    spec.bits = 8;
-    spec.samples = samples;
-    const Scanned s = scan(test::buildWave(spec));
+    WaveSpec shape;
+    shape.bits = 8;
+    shape.samples = samples;
+    const Scanned s = scan(test::buildWave(shape));
     ASSERT_EQ(s.status, ScanStatus::Ok);
     ASSERT_EQ(s.reports.size(), 1U);
     EXPECT_EQ(s.reports[0].text, "File format is 8 bit\nIt cannot be properly handled.\n\nUse "
@@ -160,10 +160,10 @@ TEST(DisplayScan, EightBitDataIsShiftedBy128AndWarned) {
 }
 
 TEST(DisplayScan, ShortEightBitFileWarnsTwiceInOrder) {
-    WaveSpec spec;
-    spec.bits = 8;
-    spec.samples = test::ramp(400); // 800 frames: under two a column
-    const Scanned s = scan(test::buildWave(spec));
+    WaveSpec shape;
+    shape.bits = 8;
+    shape.samples = test::ramp(400); // 800 frames: under two a column
+    const Scanned s = scan(test::buildWave(shape));
     ASSERT_EQ(s.status, ScanStatus::Ok);
     ASSERT_EQ(s.reports.size(), 2U);
     EXPECT_EQ(s.reports[0].text.rfind("File format is 8 bit\n", 0), 0U);
@@ -183,10 +183,10 @@ TEST(DisplayScan, TruncatedDataWarnsOnceAtTheColumnThatCameShort) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.presentBytes);
-        WaveSpec spec;
-        spec.samples = std::vector<std::int16_t>(c.presentBytes / 2, 256 * 3);
-        spec.dataSize = 449 * 1000;
-        const Scanned s = scan(test::buildWave(spec));
+        WaveSpec shape;
+        shape.samples = std::vector<std::int16_t>(c.presentBytes / 2, 256 * 3);
+        shape.dataSize = 449 * 1000;
+        const Scanned s = scan(test::buildWave(shape));
         ASSERT_EQ(s.status, ScanStatus::Ok);
         ASSERT_EQ(s.reports.size(), 1U);
         EXPECT_EQ(s.reports[0].text, "Unexpected EOF at block : " + c.where + "\n\nFile " + s.path +
@@ -205,10 +205,10 @@ TEST(DisplayScan, TruncatedDataWarnsOnceAtTheColumnThatCameShort) {
 }
 
 TEST(DisplayScan, HeaderClaimingFourGigabytesEndsAtTheRealData) {
-    WaveSpec spec;
-    spec.samples = std::vector<std::int16_t>(500, -256 * 5);
-    spec.dataSize = 0xFFFFFFF0U;
-    const Scanned s = scan(test::buildWave(spec));
+    WaveSpec shape;
+    shape.samples = std::vector<std::int16_t>(500, -256 * 5);
+    shape.dataSize = 0xFFFFFFF0U;
+    const Scanned s = scan(test::buildWave(shape));
     ASSERT_EQ(s.status, ScanStatus::Ok);
     const ReadPlan plan = makeReadPlan(0xFFFFFFF0U);
     ASSERT_GT(plan.chunkSize, 1000U);
@@ -222,11 +222,11 @@ TEST(DisplayScan, HeaderClaimingFourGigabytesEndsAtTheRealData) {
 }
 
 TEST(DisplayScan, FillsTheDocumentFields) {
-    WaveSpec spec;
-    spec.channels = 2;
-    spec.rate = 22050;
-    spec.samples = test::ramp(2 * 22050 * 3); // three seconds
-    const Scanned s = scan(test::buildWave(spec));
+    WaveSpec shape;
+    shape.channels = 2;
+    shape.rate = 22050;
+    shape.samples = test::ramp(2 * 22050 * 3); // three seconds
+    const Scanned s = scan(test::buildWave(shape));
     ASSERT_EQ(s.status, ScanStatus::Ok);
     EXPECT_EQ(s.summary.dataSize, 2U * 2U * 22050U * 3U);
     EXPECT_EQ(s.summary.sampleRate, 22050);

@@ -18,9 +18,9 @@ protected:
     test::RecordingReporter reporter;
     WaveContext context{reporter, "", {}};
 
-    std::string writeWave(const WaveSpec& spec, const std::string& name = "in.wav") {
+    std::string writeWave(const WaveSpec& shape, const std::string& name = "in.wav") {
         std::string path = dir.file(name);
-        test::writeBytes(path, test::buildWave(spec));
+        test::writeBytes(path, test::buildWave(shape));
         return path;
     }
 };
@@ -39,10 +39,10 @@ TEST_F(SonioRead, DeliversExactlyTheValuesBeforeTheTrailer) {
                           {64000, 64000}, {64001, 64000}, {100000, 7}};
     for (const auto& c : cases) {
         SCOPED_TRACE("values " + std::to_string(c.values) + " block " + std::to_string(c.block));
-        WaveSpec spec;
-        spec.samples = test::ramp(c.values);
-        spec.tail = trailerBytes();
-        sonIO in(context, writeWave(spec));
+        WaveSpec shape;
+        shape.samples = test::ramp(c.values);
+        shape.tail = trailerBytes();
+        sonIO in(context, writeWave(shape));
         ASSERT_TRUE(in.IsOpen());
         EXPECT_EQ(in.dataSize, 2 * c.values);
         EXPECT_EQ(in.dataStart, 44);
@@ -59,7 +59,7 @@ TEST_F(SonioRead, DeliversExactlyTheValuesBeforeTheTrailer) {
         got.insert(got.end(), buffer.begin(), buffer.begin() + static_cast<long>(rest));
         EXPECT_TRUE(std::all_of(buffer.begin() + static_cast<long>(rest), buffer.end(),
                                 [](std::int16_t v) { return v == 0; }));
-        EXPECT_EQ(got, spec.samples);
+        EXPECT_EQ(got, shape.samples);
         // Every later read gives zeros.
         std::fill(buffer.begin(), buffer.end(), 99);
         EXPECT_EQ(in.ReadBlock(buffer.data(), c.block), 0);
@@ -71,12 +71,12 @@ TEST_F(SonioRead, DeliversExactlyTheValuesBeforeTheTrailer) {
 
 TEST_F(SonioRead, TheLastEightyTwoBytesAreNeverSamples) {
     // A foreign file without a trailer loses its last 41 values.
-    WaveSpec spec;
-    spec.samples = test::ramp(200);
-    sonIO in(context, writeWave(spec));
+    WaveSpec shape;
+    shape.samples = test::ramp(200);
+    sonIO in(context, writeWave(shape));
     std::vector<std::int16_t> buffer(200, 99);
     EXPECT_EQ(in.ReadBlock(buffer.data(), 200), 0);
-    std::vector<std::int16_t> expected(spec.samples.begin(), spec.samples.end() - 41);
+    std::vector<std::int16_t> expected(shape.samples.begin(), shape.samples.end() - 41);
     expected.resize(200, 0);
     EXPECT_EQ(buffer, expected);
 }
@@ -91,15 +91,15 @@ TEST_F(SonioRead, RemainingBytesDecideWhetherAnythingIsDelivered) {
     const Case cases[] = {{0, 0}, {1, 1}, {2, 2}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.valuesBeforeTrailer);
-        WaveSpec spec;
-        spec.samples = test::ramp(c.valuesBeforeTrailer, 500);
-        spec.tail = trailerBytes();
-        sonIO in(context, writeWave(spec));
+        WaveSpec shape;
+        shape.samples = test::ramp(c.valuesBeforeTrailer, 500);
+        shape.tail = trailerBytes();
+        sonIO in(context, writeWave(shape));
         std::vector<std::int16_t> buffer(4, 99);
         EXPECT_EQ(in.ReadBlock(buffer.data(), 4), 0);
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(buffer[static_cast<std::size_t>(i)],
-                      i < c.expectedDelivered ? spec.samples[static_cast<std::size_t>(i)] : 0);
+                      i < c.expectedDelivered ? shape.samples[static_cast<std::size_t>(i)] : 0);
     }
     // Exactly 83 bytes left: nothing, even though one byte precedes the trailer.
     Bytes file = test::buildWave(WaveSpec{});
@@ -115,13 +115,13 @@ TEST_F(SonioRead, RemainingBytesDecideWhetherAnythingIsDelivered) {
 
 TEST_F(SonioRead, DataIsAlwaysTakenFromByte44) {
     // A "LIST" chunk before "data": its bytes come out as samples, as every reader here does.
-    WaveSpec spec;
-    spec.samples = test::ramp(100);
+    WaveSpec shape;
+    shape.samples = test::ramp(100);
     Bytes list;
     test::appendChunk(list, "LIST", Bytes{'I', 'N', 'F', 'O'});
-    spec.extraChunksBeforeData = list;
-    spec.tail = trailerBytes();
-    std::string path = writeWave(spec);
+    shape.extraChunksBeforeData = list;
+    shape.tail = trailerBytes();
+    std::string path = writeWave(shape);
     Bytes raw = test::readBytes(path);
     sonIO in(context, path);
     ASSERT_EQ(in.dataSize, 200U);
@@ -132,17 +132,17 @@ TEST_F(SonioRead, DataIsAlwaysTakenFromByte44) {
 }
 
 TEST_F(SonioRead, SeekStaysInsideTheFile) {
-    WaveSpec spec;
-    spec.samples = test::ramp(100);
-    spec.tail = trailerBytes();
-    std::string path = writeWave(spec);
+    WaveSpec shape;
+    shape.samples = test::ramp(100);
+    shape.tail = trailerBytes();
+    std::string path = writeWave(shape);
     const auto length = static_cast<std::uint32_t>(test::readBytes(path).size());
     sonIO in(context, path);
 
     in.SeekData(10);
     std::int16_t value = 0;
     ASSERT_EQ(in.ReadBlock(&value, 1), 1);
-    EXPECT_EQ(value, spec.samples[5]);
+    EXPECT_EQ(value, shape.samples[5]);
 
     in.SeekData(length - 44); // exactly the end of the file: accepted, nothing left to read
     EXPECT_TRUE(reporter.reports.empty());
@@ -155,7 +155,7 @@ TEST_F(SonioRead, SeekStaysInsideTheFile) {
                                             std::to_string(length - 43) + "l");
     EXPECT_EQ(reporter.reports[0].icon, MessageIcon::Error);
     ASSERT_EQ(in.ReadBlock(&value, 1), 1);
-    EXPECT_EQ(value, spec.samples[2]);
+    EXPECT_EQ(value, shape.samples[2]);
 
     in.SeekData(0xFFFFFFFFU); // no wrap-around of dataStart + offset
     EXPECT_EQ(reporter.reports.size(), 2U);
@@ -172,11 +172,11 @@ TEST_F(SonioRead, FormatFieldsOfDamagedFiles) {
         std::uint32_t dataSize;
     };
     auto wave = [](auto edit) {
-        WaveSpec spec;
-        spec.samples = test::ramp(50);
-        spec.tail = trailerBytes();
-        edit(spec);
-        return test::buildWave(spec);
+        WaveSpec shape;
+        shape.samples = test::ramp(50);
+        shape.tail = trailerBytes();
+        edit(shape);
+        return test::buildWave(shape);
     };
     Bytes noFormat;
     test::appendText(noFormat, "RIFF");

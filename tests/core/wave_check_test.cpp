@@ -14,10 +14,10 @@ using test::WaveSpec;
 TEST(WaveCheck, AcceptsOnlyPcmWithData) {
     test::TempDir dir;
     auto wave = [](auto edit) {
-        WaveSpec spec;
-        spec.samples = test::ramp(20);
-        edit(spec);
-        return test::buildWave(spec);
+        WaveSpec shape;
+        shape.samples = test::ramp(20);
+        edit(shape);
+        return test::buildWave(shape);
     };
     Bytes padded;
     test::appendChunk(padded, "junk", Bytes(3, 9)); // odd size: padded to 4

@@ -59,12 +59,12 @@ std::string writeWave(const test::TempDir& dir, const char* name, int channels, 
             samples[at + static_cast<std::size_t>(channels * (2 * frames / 3))] =
                 static_cast<std::int16_t>(-peak * 256);
         }
-    test::WaveSpec spec;
-    spec.channels = channels;
-    spec.bits = bits;
-    spec.samples = samples;
+    test::WaveSpec shape;
+    shape.channels = channels;
+    shape.bits = bits;
+    shape.samples = samples;
     const std::string path = dir.file(name);
-    test::writeBytes(path, test::buildWave(spec));
+    test::writeBytes(path, test::buildWave(shape));
     return path;
 }
 

@@ -111,20 +111,20 @@ Bytes samplesToBytes(const std::vector<std::int16_t>& samples) {
     return out;
 }
 
-Bytes buildWave(const WaveSpec& spec) {
+Bytes buildWave(const WaveSpec& shape) {
     Bytes body;
     appendText(body, "WAVE");
     appendChunk(body, "fmt ",
-                formatChunkPayload(spec.channels, spec.rate, spec.bits, spec.formatTag));
-    body.insert(body.end(), spec.extraChunksBeforeData.begin(), spec.extraChunksBeforeData.end());
-    Bytes data = samplesToBytes(spec.samples);
+                formatChunkPayload(shape.channels, shape.rate, shape.bits, shape.formatTag));
+    body.insert(body.end(), shape.extraChunksBeforeData.begin(), shape.extraChunksBeforeData.end());
+    Bytes data = samplesToBytes(shape.samples);
     appendText(body, "data");
-    appendLe32(body, spec.dataSize.value_or(static_cast<std::uint32_t>(data.size())));
+    appendLe32(body, shape.dataSize.value_or(static_cast<std::uint32_t>(data.size())));
     body.insert(body.end(), data.begin(), data.end());
-    body.insert(body.end(), spec.tail.begin(), spec.tail.end());
+    body.insert(body.end(), shape.tail.begin(), shape.tail.end());
     Bytes file;
     appendText(file, "RIFF");
-    appendLe32(file, spec.riffSize.value_or(static_cast<std::uint32_t>(body.size())));
+    appendLe32(file, shape.riffSize.value_or(static_cast<std::uint32_t>(body.size())));
     file.insert(file.end(), body.begin(), body.end());
     return file;
 }

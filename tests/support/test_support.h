@@ -81,7 +81,7 @@ struct WaveSpec {
     std::optional<std::uint32_t> riffSize;
     std::optional<std::uint32_t> dataSize;
 };
-Bytes buildWave(const WaveSpec& spec);
+Bytes buildWave(const WaveSpec& shape);
 
 void writeBytes(const std::string& path, const Bytes& bytes);
 Bytes readBytes(const std::string& path);
