@@ -1,0 +1,192 @@
+// Reading and writing the preferences file.
+#include "workspace/preferences.h"
+
+#include "wavefile/binary_file.h"
+#include "wavefile/wave_format.h"
+#include "workspace/audio_root.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+namespace sonarium {
+
+namespace {
+
+constexpr int kPathBlock = 256;
+constexpr const char* kOptions[] = {"-b 128", "-b 160", "-b 192", "-b 224", "-b 256", "-b 320"};
+constexpr const char* kEntries[] = {"CBR 128k/s", "CBR 160k/s", "CBR 192k/s",
+                                    "CBR 224k/s", "CBR 256k/s", "CBR 320k/s"};
+
+void putPath(unsigned char* block, const std::string& path) {
+    const std::size_t n = std::min<std::size_t>(path.size(), kPathBlock - 1);
+    std::memcpy(block, path.data(), n);
+}
+
+std::string getPath(const unsigned char* block) {
+    const auto* text = reinterpret_cast<const char*>(block);
+    return std::string(text, strnlen(text, kPathBlock));
+}
+
+unsigned char bits(std::initializer_list<bool> flags) {
+    unsigned value = 0;
+    unsigned bit = 1;
+    for (bool flag : flags) {
+        if (flag)
+            value |= bit;
+        bit <<= 1;
+    }
+    return static_cast<unsigned char>(value);
+}
+
+bool readImage(const std::string& path, PreferencesBytes& bytes) {
+    BinaryFile file(path, BinaryFile::Mode::Read);
+    return file.isOpen() && file.read(bytes.data(), bytes.size()) == bytes.size();
+}
+
+} // namespace
+
+void Preferences::setDefaults() {
+    outputDir = locationDirText(Location::TempSounds);
+    beepPath = resourceFile("beep.rc2").string();
+    beep = autoPlay = noSplash = noBackgroundPicture = noToolbars = false;
+    alwaysAskOutputPath = confirmOnQuit = deleteTempOnQuit = false;
+    greenWaveform = randomWaveColour = activateWhenComputed = customDialogColour = false;
+    newNumberOnOpen = true;
+    stopOnFocusLoss = true;
+    helpLanguage = "English";
+    // The Default button looks for an entry the list does not hold, so nothing is chosen.
+    mp3Option.clear();
+}
+
+Preferences Preferences::defaults() {
+    Preferences p;
+    p.setDefaults();
+    return p;
+}
+
+PreferencesBytes encodePreferences(const Preferences& p) {
+    PreferencesBytes bytes{};
+    putPath(bytes.data(), p.outputDir);
+    putPath(bytes.data() + kPathBlock, p.beepPath);
+    bytes[512] = bits({p.beep, p.autoPlay, p.noSplash, p.noBackgroundPicture, p.noToolbars,
+                       p.alwaysAskOutputPath, p.confirmOnQuit, p.deleteTempOnQuit});
+    bytes[513] = bits({p.greenWaveform, p.randomWaveColour, p.newNumberOnOpen, p.stopOnFocusLoss,
+                       p.helpLanguage == "Francais", p.activateWhenComputed, p.customDialogColour});
+    bytes[514] = codeFromMp3Option(p.mp3Option);
+    writeLe32(bytes.data() + 515, p.textColour);
+    writeLe32(bytes.data() + 519, p.backgroundColour);
+    return bytes;
+}
+
+void decodePreferences(const PreferencesBytes& bytes, Preferences& p) {
+    p.outputDir = resolveUnderRoot(getPath(bytes.data()));
+    p.beepPath = resolveUnderRoot(getPath(bytes.data() + kPathBlock));
+    auto bit = [&](int byte, int n) { return (bytes[static_cast<std::size_t>(byte)] >> n) & 1; };
+    p.beep = bit(512, 0);
+    p.autoPlay = bit(512, 1);
+    p.noSplash = bit(512, 2);
+    p.noBackgroundPicture = bit(512, 3);
+    p.noToolbars = bit(512, 4);
+    p.alwaysAskOutputPath = bit(512, 5);
+    p.confirmOnQuit = bit(512, 6);
+    p.deleteTempOnQuit = bit(512, 7);
+    p.greenWaveform = bit(513, 0);
+    p.randomWaveColour = bit(513, 1);
+    p.newNumberOnOpen = bit(513, 2);
+    p.stopOnFocusLoss = bit(513, 3);
+    p.helpLanguage = bit(513, 4) ? "Francais" : "English";
+    p.activateWhenComputed = bit(513, 5);
+    p.customDialogColour = bit(513, 6);
+    p.mp3Option = mp3OptionFromCode(static_cast<std::int8_t>(bytes[514]), p.mp3Option);
+    p.textColour = readLe32(bytes.data() + 515);
+    p.backgroundColour = readLe32(bytes.data() + 519);
+}
+
+bool LoadPreferences(Reporter& reporter, const std::string& path, Preferences& preferences) {
+    PreferencesBytes bytes{};
+    if (!readImage(path, bytes)) {
+        preferences.setDefaults();
+        reporter.report("The preferences file " + path +
+                            "\nis missing or damaged: the default preferences are used",
+                        MessageIcon::Warning);
+        return false;
+    }
+    decodePreferences(bytes, preferences);
+    return true;
+}
+
+bool SavePreferences(const std::string& path, const Preferences& preferences) {
+    const PreferencesBytes bytes = encodePreferences(preferences);
+    const std::string temporary = path + ".new";
+    {
+        BinaryFile file(temporary, BinaryFile::Mode::Create);
+        if (!file.isOpen() || !file.write(bytes.data(), bytes.size()) || !file.close()) {
+            std::error_code ignored;
+            std::filesystem::remove(nativePath(temporary), ignored);
+            return false;
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(nativePath(temporary), nativePath(path), error);
+    if (error) {
+        std::filesystem::remove(nativePath(temporary), error);
+        return false;
+    }
+    return true;
+}
+
+StartupPreferences readStartupPreferences(const std::string& path) {
+    StartupPreferences startup;
+    PreferencesBytes bytes{};
+    if (!readImage(path, bytes))
+        return startup;
+    startup.noSplash = (bytes[512] >> 2) & 1;
+    startup.customDialogColour = (bytes[513] >> 6) & 1;
+    startup.textColour = readLe32(bytes.data() + 515);
+    startup.backgroundColour = readLe32(bytes.data() + 519);
+    return startup;
+}
+
+std::string mp3OptionFromCode(std::int8_t code, const std::string& current) {
+    if (code >= 3 && code <= 8)
+        return kOptions[code - 3];
+    if (code > 8)
+        return kOptions[0];
+    return current;
+}
+
+std::uint8_t codeFromMp3Option(const std::string& option) {
+    for (int i = 0; i < 6; ++i)
+        if (option == kOptions[i])
+            return static_cast<std::uint8_t>(i + 3);
+    return 0;
+}
+
+std::string mp3OptionFromEntry(const std::string& entry) {
+    for (int i = 0; i < 6; ++i)
+        if (entry == kEntries[i])
+            return kOptions[i];
+    return entry;
+}
+
+std::string entryFromMp3Option(const std::string& option) {
+    for (int i = 0; i < 6; ++i)
+        if (option == kOptions[i])
+            return kEntries[i];
+    return {};
+}
+
+void chooseDialogColours(Preferences& preferences, std::uint32_t background) {
+    preferences.backgroundColour = background;
+    preferences.textColour = background == 0 ? 0xFFFFFFU : 0U;
+}
+
+std::string withTrailingSeparator(const std::string& folder) {
+    const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+    if (folder.empty() || folder.back() == separator || folder.back() == '/')
+        return folder;
+    return folder + separator;
+}
+
+} // namespace sonarium

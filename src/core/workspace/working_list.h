@@ -1,0 +1,91 @@
+// The working list: 1000 slots of files with their Source and Aux selectors, the numbering of
+// temporary results, and the list decisions of the file commands.
+#pragma once
+
+#include "jobs/reporter.h"
+#include "workspace/selector_model.h"
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace sonarium {
+
+class WorkingList {
+public:
+    static constexpr int kSlots = 1000;
+    using Clock = std::function<std::chrono::system_clock::time_point()>;
+
+    explicit WorkingList(Reporter& reporter, Clock now = {});
+
+    // Slot index = file number; an empty path is a free slot.
+    std::array<std::string, kSlots> filePaths;
+    std::array<std::chrono::system_clock::time_point, kSlots> fileTimes{};
+    std::array<std::uint8_t, kSlots> fileChannels{};
+    std::int16_t tempCounter = 0;
+    std::string outputDir; // ends with a separator
+    std::string saveAsDir; // the folder last chosen in Save As
+    // 0: no usable Source; 1: Source selected and Aux shows the same file; 2: another Aux file.
+    int selectionState = 0;
+    bool sourceIsStereo = false;
+    bool auxIsStereo = false;
+    SelectorModel source;
+    SelectorModel aux;
+
+    // Called after every change of the selectors or the flags, so that the window can redraw
+    // its selectors, readouts and enabled commands.
+    std::function<void()> changed;
+
+    // The selector text of a path: from its next-to-last separator to the end, less the last 4
+    // characters ("/audio/tempsnds/007.wav" shows as "/tempsnds/007").
+    static std::string displayName(const std::string& path);
+
+    // The first slot whose path ends with the Source (Aux) text followed by ".wav"; -1 if none.
+    int GetSourceIndex() const;
+    int GetAuxIndex() const;
+    // The path of a slot, or nothing for -1 or a free slot.
+    std::optional<std::string> slotPath(int slot) const;
+    // The first slot whose path, less its last 4 characters, ends with the text; -1 if none.
+    int findSlotForSelection(const std::string& text) const;
+
+    std::string NextTempPath();
+    void SetOutputDir(const std::string& directory);
+
+    // Lists the file and makes it the Source, the previous Source becoming the Aux. False (with a
+    // message) when every slot is taken.
+    bool AddToList(const std::string& path, int channels);
+    void RemoveFromListByPrefix(const std::string& prefix);
+    void OnSourceChanged();
+    void OnAuxChanged();
+    // Empties both selectors; the slots keep their paths.
+    void ClearList();
+
+    // Rename: the Source slot takes the new path; entries under the new path leave the
+    // selectors and the Source and Aux entries show the new name. Returns the old path.
+    std::optional<std::string> RenameSource(const std::string& newPath);
+
+    // Save As, before the file dialog: false (with its message) when Source and Aux show the same
+    // text. Then the dialog's default name.
+    bool saveAsAllowed();
+    std::string saveAsDefaultName() const;
+    // Save As, after the file dialog: refuses a choice equal to the Source's own path or to any
+    // listed path (letter case ignored) with its message; otherwise records the chosen folder,
+    // gives the Source slot the new path, renames the selector entries and returns the old path.
+    std::optional<std::string> acceptSaveAs(const std::string& chosen);
+
+private:
+    void store(int slot, const std::string& path, int channels);
+    void notify();
+
+    Reporter& reporter_;
+    Clock now_;
+};
+
+// Text up to and including the last separator ("/a/b/" for "/a/b/c.wav"); empty without one.
+std::string directoryPart(const std::string& path);
+std::string lowerCase(std::string text);
+
+} // namespace sonarium

@@ -1,0 +1,287 @@
+// The working list: display names, adding files in every situation, the selectors' reactions,
+// temporary numbering, Rename and Save As decisions.
+#include "test_support.h"
+#include "workspace/working_list.h"
+
+#include <gtest/gtest.h>
+
+namespace sonarium {
+namespace {
+
+struct Selectors {
+    std::vector<std::string> items;
+    std::string source;
+    std::string aux;
+    int state;
+};
+
+class WorkingListTest : public ::testing::Test {
+protected:
+    test::RecordingReporter reporter;
+    WorkingList list{reporter};
+
+    Selectors selectors() const {
+        return {list.source.items(), list.source.currentText(), list.aux.currentText(),
+                list.selectionState};
+    }
+    int slotsUsed() const {
+        int n = 0;
+        for (const auto& p : list.filePaths)
+            n += p.empty() ? 0 : 1;
+        return n;
+    }
+};
+
+TEST_F(WorkingListTest, DisplayNames) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/home/me/audio/tempsnds/007.wav", "/tempsnds/007"},
+        {"/x.wav", "/x"},
+        {"a/b.wav", "/b"},
+        {"plain.wav", "plain"},
+        {"/a/b/c", ""},
+        {"ab", ""},
+    };
+    for (const auto& [path, name] : cases)
+        EXPECT_EQ(WorkingList::displayName(path), name) << path;
+}
+
+TEST_F(WorkingListTest, AddingFilesInEverySituation) {
+    struct Step {
+        enum Kind { Add, ClearList, SelectSource } kind;
+        std::string path;
+        int channels;
+    };
+    struct Scenario {
+        const char* name;
+        std::vector<Step> steps;
+        Selectors expected;
+        int slots;
+        bool sourceStereo;
+        bool auxStereo;
+    };
+    const Scenario scenarios[] = {
+        {"first file is Source and Aux",
+         {{Step::Add, "/s/in/a.wav", 1}},
+         {{"/in/a"}, "/in/a", "/in/a", 1},
+         1,
+         false,
+         false},
+        {"a result after it: Aux shows the previous Source",
+         {{Step::Add, "/s/in/a.wav", 2}, {Step::Add, "/s/tempsnds/000.wav", 1}},
+         {{"/in/a", "/tempsnds/000"}, "/tempsnds/000", "/in/a", 2},
+         2,
+         false,
+         true},
+        {"re-adding the Source keeps one slot and one entry",
+         {{Step::Add, "/s/in/a.wav", 1}, {Step::Add, "/s/in/a.wav", 1}},
+         {{"/in/a"}, "/in/a", "/in/a", 1},
+         1,
+         false,
+         false},
+        {"focus on a listed file swaps Source and Aux",
+         {{Step::Add, "/s/in/a.wav", 1},
+          {Step::Add, "/s/in/b.wav", 2},
+          {Step::Add, "/s/in/a.wav", 1}},
+         {{"/in/a", "/in/b"}, "/in/a", "/in/b", 2},
+         2,
+         false,
+         true},
+        {"a listed file after Clear List reuses its slot",
+         {{Step::Add, "/s/in/a.wav", 1},
+          {Step::Add, "/s/in/b.wav", 1},
+          {Step::ClearList, "", 0},
+          {Step::Add, "/s/in/b.wav", 2}},
+         {{"/in/b"}, "/in/b", "/in/b", 1},
+         2,
+         true,
+         false},
+        {"same display name in two places shares one entry",
+         {{Step::Add, "/one/in/a.wav", 1}, {Step::Add, "/two/in/a.wav", 1}},
+         {{"/in/a"}, "/in/a", "/in/a", 2},
+         2,
+         false,
+         false},
+    };
+    for (const auto& s : scenarios) {
+        SCOPED_TRACE(s.name);
+        WorkingList fresh(reporter);
+        list.filePaths = fresh.filePaths;
+        list.source.clear();
+        list.aux.clear();
+        list.selectionState = 0;
+        list.sourceIsStereo = list.auxIsStereo = false;
+        for (const auto& step : s.steps) {
+            if (step.kind == Step::Add)
+                EXPECT_TRUE(list.AddToList(step.path, step.channels));
+            else if (step.kind == Step::ClearList)
+                list.ClearList();
+        }
+        const Selectors got = selectors();
+        EXPECT_EQ(got.items, s.expected.items);
+        EXPECT_EQ(list.aux.items(), s.expected.items);
+        EXPECT_EQ(got.source, s.expected.source);
+        EXPECT_EQ(got.aux, s.expected.aux);
+        EXPECT_EQ(got.state, s.expected.state);
+        EXPECT_EQ(slotsUsed(), s.slots);
+        EXPECT_EQ(list.sourceIsStereo, s.sourceStereo);
+        EXPECT_EQ(list.auxIsStereo, s.auxStereo);
+    }
+    EXPECT_TRUE(reporter.reports.empty());
+}
+
+TEST_F(WorkingListTest, SlotsStoreTimeAndChannelsAndAFullListRefuses) {
+    auto t0 = std::chrono::system_clock::time_point(std::chrono::seconds(1000));
+    int tick = 0;
+    WorkingList timed(reporter, [&] { return t0 + std::chrono::seconds(tick++); });
+    int changes = 0;
+    timed.changed = [&] { ++changes; };
+    for (int i = 0; i < WorkingList::kSlots; ++i)
+        ASSERT_TRUE(timed.AddToList("/r/t/" + std::to_string(i) + ".wav", 1 + i % 2));
+    EXPECT_EQ(timed.filePaths[5], "/r/t/5.wav");
+    EXPECT_EQ(timed.fileChannels[5], 2);
+    EXPECT_EQ(timed.fileTimes[5], t0 + std::chrono::seconds(5));
+    EXPECT_EQ(changes, WorkingList::kSlots);
+    EXPECT_FALSE(timed.AddToList("/r/t/extra.wav", 1));
+    ASSERT_EQ(reporter.reports.size(), 1U);
+    EXPECT_NE(reporter.reports[0].text.find("/r/t/extra.wav"), std::string::npos);
+    for (const auto& path : timed.filePaths)
+        EXPECT_NE(path, "/r/t/extra.wav");
+    EXPECT_EQ(timed.filePaths[999], "/r/t/999.wav");
+}
+
+TEST_F(WorkingListTest, SourceIndexMatchesTheLiteralEnding) {
+    list.AddToList("/one/in/a.wav", 1);
+    list.AddToList("/two/in/a.wav", 2);
+    list.AddToList("/s/x/UP.WAV", 1);
+    EXPECT_EQ(list.source.currentText(), "/x/UP");
+    // The upper-case ending is not found by the operations, but the selection handler finds it.
+    EXPECT_EQ(list.GetSourceIndex(), -1);
+    EXPECT_EQ(list.findSlotForSelection("/x/UP"), 2);
+    list.source.select("/in/a");
+    EXPECT_EQ(list.GetSourceIndex(), 0);
+    list.source.clearSelection();
+    EXPECT_EQ(list.GetSourceIndex(), -1);
+    EXPECT_EQ(list.GetAuxIndex(), 0);
+}
+
+TEST_F(WorkingListTest, NextTempPathCountsWarnsAndCycles) {
+    list.SetOutputDir("/r/tempsnds/");
+    struct Case {
+        std::int16_t counter;
+        std::string path;
+        bool warns;
+    };
+    const Case cases[] = {{0, "/r/tempsnds/000.wav", false},   {7, "/r/tempsnds/007.wav", false},
+                          {997, "/r/tempsnds/997.wav", false}, {998, "/r/tempsnds/998.wav", true},
+                          {999, "/r/tempsnds/999.wav", false}, {1000, "/r/tempsnds/000.wav", false},
+                          {1234, "/r/tempsnds/234.wav", false}};
+    for (const auto& c : cases) {
+        reporter.reports.clear();
+        list.tempCounter = c.counter;
+        EXPECT_EQ(list.NextTempPath(), c.path);
+        EXPECT_EQ(list.tempCounter, c.counter + 1);
+        EXPECT_EQ(reporter.reports.size(), c.warns ? 1U : 0U) << c.counter;
+    }
+    EXPECT_EQ(reporter.reports.size(), 0U);
+    list.tempCounter = 998;
+    list.NextTempPath();
+    EXPECT_EQ(reporter.texts().back(), "The maximal amount of open files has been reached\nSave "
+                                       "your files and restart the application");
+    EXPECT_EQ(reporter.reports.back().icon, MessageIcon::Warning);
+    list.SetOutputDir("/elsewhere/");
+    EXPECT_EQ(list.NextTempPath(), "/elsewhere/000.wav");
+}
+
+TEST_F(WorkingListTest, SelectionChangesSetStateAndFlags) {
+    list.AddToList("/s/in/a.wav", 1);
+    list.AddToList("/s/in/b.wav", 2);
+    // The user picks b as Aux too.
+    list.aux.select("/in/b");
+    list.OnAuxChanged();
+    EXPECT_EQ(list.selectionState, 1);
+    list.aux.select("/in/a");
+    list.OnAuxChanged();
+    EXPECT_EQ(list.selectionState, 2);
+    EXPECT_FALSE(list.auxIsStereo);
+    list.source.select("/in/a");
+    list.OnSourceChanged();
+    EXPECT_EQ(list.selectionState, 1);
+    EXPECT_FALSE(list.sourceIsStereo);
+    list.source.clearSelection();
+    list.OnSourceChanged();
+    EXPECT_EQ(list.selectionState, 0);
+    // An entry that no slot backs any more.
+    list.aux.append("/gone/x");
+    list.aux.select("/gone/x");
+    list.OnAuxChanged();
+    EXPECT_EQ(list.selectionState, 0);
+    EXPECT_EQ(reporter.texts(), std::vector<std::string>{"Invalid selection"});
+    EXPECT_EQ(reporter.reports[0].icon, MessageIcon::Error);
+}
+
+TEST_F(WorkingListTest, RemoveByPrefixKeepsSlots) {
+    list.AddToList("/r/tempsnds/000.wav", 1);
+    list.AddToList("/r/in/a.wav", 1);
+    list.AddToList("/r/tempsnds/001.wav", 1);
+    list.RemoveFromListByPrefix("/r/tempsnds/");
+    EXPECT_EQ(list.source.items(), std::vector<std::string>{"/in/a"});
+    EXPECT_EQ(list.aux.items(), std::vector<std::string>{"/in/a"});
+    EXPECT_FALSE(list.source.hasSelection()); // it showed 001
+    EXPECT_TRUE(list.aux.hasSelection());
+    EXPECT_EQ(list.filePaths[0], "/r/tempsnds/000.wav");
+}
+
+TEST_F(WorkingListTest, SaveAsDecisions) {
+    list.AddToList("/r/in/a.wav", 1);
+    // Source and Aux show the same file.
+    EXPECT_FALSE(list.saveAsAllowed());
+    EXPECT_EQ(reporter.texts().back(),
+              "The file could not be saved\nplease use file/rename instead");
+    list.AddToList("/r/in/b.wav", 1);
+    list.AddToList("/r/tempsnds/003.wav", 1);
+    ASSERT_TRUE(list.saveAsAllowed());
+    EXPECT_EQ(list.saveAsDefaultName(), "/r/tempsnds/003.wav");
+
+    struct Case {
+        std::string chosen;
+        std::string message;
+    };
+    const Case refusals[] = {
+        {"/R/TempSnds/003.WAV",
+         "This file already exists in the same directory,\nplease choose another name"},
+        {"/r/IN/A.wav", "This file is already listed,\nplease choose another name"},
+    };
+    for (const auto& c : refusals) {
+        reporter.reports.clear();
+        EXPECT_FALSE(list.acceptSaveAs(c.chosen).has_value());
+        EXPECT_EQ(reporter.texts(), std::vector<std::string>{c.message});
+        EXPECT_EQ(list.filePaths[2], "/r/tempsnds/003.wav");
+    }
+    auto old = list.acceptSaveAs("/Keep/Songs/Final.wav");
+    ASSERT_TRUE(old.has_value());
+    EXPECT_EQ(*old, "/r/tempsnds/003.wav");
+    // The chosen letter case is kept: on this system /Keep and /keep are different folders.
+    EXPECT_EQ(list.filePaths[2], "/Keep/Songs/Final.wav");
+    EXPECT_EQ(list.saveAsDir, "/Keep/Songs/");
+    EXPECT_EQ(list.source.currentText(), "/Songs/Final");
+    EXPECT_EQ(list.aux.items(), (std::vector<std::string>{"/in/a", "/in/b", "/Songs/Final"}));
+    EXPECT_EQ(list.saveAsDefaultName(), "/Keep/Songs/Final.wav");
+}
+
+TEST_F(WorkingListTest, RenameReplacesTheEntries) {
+    list.AddToList("/r/in/a.wav", 1);
+    list.AddToList("/r/tempsnds/000.wav", 2);
+    auto old = list.RenameSource("/r/out/kept.wav");
+    ASSERT_TRUE(old.has_value());
+    EXPECT_EQ(*old, "/r/tempsnds/000.wav");
+    EXPECT_EQ(list.filePaths[1], "/r/out/kept.wav");
+    EXPECT_EQ(list.source.items(), (std::vector<std::string>{"/in/a", "/out/kept"}));
+    EXPECT_EQ(list.source.currentText(), "/out/kept");
+    EXPECT_EQ(list.aux.items(), (std::vector<std::string>{"/in/a", "/out/kept"}));
+    EXPECT_EQ(list.aux.current(), 0);
+    EXPECT_EQ(list.selectionState, 2);
+    EXPECT_TRUE(list.sourceIsStereo);
+}
+
+} // namespace
+} // namespace sonarium
