@@ -1,4 +1,5 @@
 // sonarium-cli: runs the editor's operations on files without a display.
+#include "operation_commands.h"
 #include "peaks_command.h"
 
 #include <cstdio>
@@ -10,6 +11,10 @@ namespace {
 constexpr const char* kUsage = "usage: sonarium-cli COMMAND [ARGS]\n"
                                "  --version        print the program version\n"
                                "  help             print this text\n"
+                               "  list             the operations, one a line\n"
+                               "  describe OP      the options of an operation\n"
+                               "  OP [options] SOURCE [AUX] -o OUT\n"
+                               "                   run an operation\n"
                                "  peaks FILE [--png OUT.png]\n"
                                "                   the 450 display columns of a wave file\n";
 
@@ -24,6 +29,12 @@ int main(int argc, char* argv[]) {
         std::puts("sonarium-cli " SONARIUM_VERSION);
         return 0;
     }
+    if (std::strcmp(argv[1], "list") == 0)
+        return sonarium::runListCommand();
+    if (std::strcmp(argv[1], "describe") == 0)
+        return sonarium::runDescribeCommand(argc - 2, argv + 2);
+    if (sonarium::isOperationName(argv[1]))
+        return sonarium::runOperationCommand(argc - 1, argv + 1);
     if (std::strcmp(argv[1], "peaks") == 0)
         return sonarium::runPeaksCommand(argc - 2, argv + 2);
     std::fprintf(stderr, "sonarium-cli: unknown command '%s'\n%s", argv[1], kUsage);

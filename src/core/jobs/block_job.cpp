@@ -1,0 +1,84 @@
+// The shared job skeleton.
+#include "jobs/block_job.h"
+
+namespace sonarium {
+
+std::unique_ptr<sonIO> openJobSource(JobContext& context, const std::string& path) {
+    auto source = std::make_unique<sonIO>(context.wave, path);
+    if (!source->IsOpen())
+        return nullptr; // the reader has said why
+    if (source->channels == 0) {
+        context.reporter().report("File " + path + "\ncannot be read as Wave Audio",
+                                  MessageIcon::Error);
+        return nullptr;
+    }
+    if (valueCount(*source) == 0) {
+        context.reporter().report("File " + path +
+                                      "\nholds no samples: there is nothing to process",
+                                  MessageIcon::Warning);
+        return nullptr;
+    }
+    return source;
+}
+
+bool acceptStereo(JobContext& context, const sonIO& source) {
+    if (source.channels != 2)
+        return true;
+    return context.reporter().report(kStereoWarningText, MessageIcon::Warning,
+                                     MessageButtons::OkCancel) == Answer::Ok;
+}
+
+std::unique_ptr<sonIO> createJobDestination(JobContext& context, int channels,
+                                            std::int64_t values) {
+    const std::string path = context.destination ? context.destination() : std::string();
+    auto destination = std::make_unique<sonIO>(context.wave, path, channels, values);
+    if (!destination->IsOpen())
+        return nullptr;
+    return destination;
+}
+
+void writeValues(JobContext& context, sonIO& destination, const std::int16_t* values,
+                 std::uint32_t count) {
+    if (destination.WriteBlock(values, static_cast<int>(count)) == 0) {
+        ++context.writeFailures;
+        context.reporter().report(kWriteErrorText, MessageIcon::None);
+    }
+}
+
+JobOutcome finishJob(JobContext& context, sonIO& source, sonIO& destination) {
+    source.CloseRead();
+    const int finished =
+        context.openResult ? destination.FinishWriteAndOpen() : destination.FinishWrite();
+    if (finished == 0) {
+        ++context.writeFailures;
+        return JobOutcome::EndedWithMessage;
+    }
+    return JobOutcome::Completed;
+}
+
+JobOutcome runBlockJob(JobContext& context, const std::string& sourcePath, bool warnOnStereo,
+                       const BlockTransform& transform) {
+    auto source = openJobSource(context, sourcePath);
+    if (!source)
+        return JobOutcome::EndedWithMessage;
+    if (warnOnStereo && !acceptStereo(context, *source)) {
+        source->CloseRead();
+        return JobOutcome::Cancelled;
+    }
+    const std::uint32_t total = valueCount(*source);
+    auto destination = createJobDestination(context, source->channels, total);
+    if (!destination)
+        return JobOutcome::EndedWithMessage;
+    const BlockSplit split = BlockSplit::of(total);
+    auto buffer = std::make_unique<SampleBuffer>();
+    for (std::uint32_t j = 0; j <= split.n; ++j) {
+        const std::uint32_t count = split.count(j);
+        source->ReadBlock(buffer->data(), static_cast<int>(count));
+        transform(buffer->data(), count);
+        context.progress.setProgress(split.progress(j));
+        writeValues(context, *destination, buffer->data(), count);
+    }
+    return finishJob(context, *source, *destination);
+}
+
+} // namespace sonarium

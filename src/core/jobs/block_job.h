@@ -1,0 +1,76 @@
+// The shape every operation's job shares: open the source, check it, create the destination,
+// move blocks through a fixed buffer with progress, report write failures, finish.
+#pragma once
+
+#include "jobs/block_split.h"
+#include "jobs/progress.h"
+#include "jobs/reporter.h"
+#include "wavefile/sonio.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace sonarium {
+
+// How a job ended.
+enum class JobOutcome {
+    Completed,        // the destination was written and finished
+    EndedWithMessage, // the job stopped with a message; no destination
+    Cancelled,        // the user declined (stereo warning); no destination
+};
+
+struct JobContext {
+    const WaveContext& wave;
+    Progress& progress;
+    // Gives the destination path when the job is about to create it (the GUI draws the next
+    // temporary name only then).
+    std::function<std::string()> destination;
+    // Finished destinations are opened as documents (the GUI) or merely finished (command line).
+    bool openResult = true;
+    // Number of block writes that failed; each was reported.
+    int writeFailures = 0;
+
+    Reporter& reporter() const { return wave.reporter; }
+};
+
+using SampleBuffer = std::array<std::int16_t, kBlockValues>;
+
+inline constexpr const char* kWriteErrorText = "An Error Occured\nWhile Writing Onto Disk";
+inline constexpr const char* kStereoWarningText =
+    "This effect cannot handle stereo files.\n\nPossible stereo errors.\n\nUse first \"Split "
+    "stereo channels\"\nthen  \"Group to stereo\"\nto perform the effect normally.";
+inline constexpr const char* kEmptyOutputText = "This operation outputs an empty file";
+
+// Opens a source for a job. Nothing (the user told why) when the file cannot be read as a wave
+// file or holds no values.
+std::unique_ptr<sonIO> openJobSource(JobContext& context, const std::string& path);
+// N: the number of 16-bit values of the source.
+inline std::uint32_t valueCount(const sonIO& source) {
+    return source.dataSize / 2;
+}
+
+// The stereo warning of the effects that treat both channels as one stream: true to go on.
+bool acceptStereo(JobContext& context, const sonIO& source);
+
+// Creates the destination through the context; nothing when it could not be created (already
+// reported).
+std::unique_ptr<sonIO> createJobDestination(JobContext& context, int channels, std::int64_t values);
+
+// Writes values, reporting a failure once for this write and counting it.
+void writeValues(JobContext& context, sonIO& destination, const std::int16_t* values,
+                 std::uint32_t count);
+
+// Closes the source and finishes the destination (opened as a document when the context asks).
+JobOutcome finishJob(JobContext& context, sonIO& source, sonIO& destination);
+
+// The one-pass job of most effects: every block of the source goes through transform(block,
+// count, blockIndex) in place and is written to a destination of the same length and channel
+// layout (44100 Hz, 16 bits).
+using BlockTransform = std::function<void(std::int16_t*, std::uint32_t)>;
+JobOutcome runBlockJob(JobContext& context, const std::string& sourcePath, bool warnOnStereo,
+                       const BlockTransform& transform);
+
+} // namespace sonarium

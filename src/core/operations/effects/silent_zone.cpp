@@ -1,0 +1,228 @@
+// Silent zone: mutes, or cuts out, the quiet (or the loud) values, either one by one or only in
+// runs of a minimum length.
+#include "operations/effects/level_effects.h"
+
+#include <vector>
+
+namespace sonarium {
+
+namespace {
+
+struct SilentZoneRule {
+    int threshold = 5000;
+    bool noisy = false;    // detect noisy zones instead of silent ones
+    bool ignoreDc = false; // a value equal to the one two places earlier is flagged
+
+    // Two values back, per stream position; starts at 0 and runs across blocks.
+    std::int16_t history[2] = {0, 0};
+
+    bool flagged(std::int16_t s) {
+        const bool same = ignoreDc && s == history[0];
+        history[0] = history[1];
+        history[1] = s;
+        return same;
+    }
+    bool kept(std::int16_t s, bool isFlagged) const {
+        if (isFlagged)
+            return false;
+        return noisy ? (-threshold <= s && s <= threshold) : (s <= -threshold || s >= threshold);
+    }
+    bool muted(std::int16_t s, bool isFlagged) const {
+        if (isFlagged)
+            return false;
+        return noisy ? (s < -threshold || s > threshold) : (-threshold < s && s < threshold);
+    }
+};
+
+// The values that stay after a cut. With minimumRun ≤ 1 each value not kept goes; otherwise
+// only runs of at least minimumRun values that are not kept go, shorter runs staying whole.
+class CutFilter {
+public:
+    CutFilter(const SilentZoneRule& rule, int minimumRun) : rule_(rule), minimumRun_(minimumRun) {}
+
+    // Feeds one value; calls emit for every value that is now known to stay.
+    template <typename Emit> void feed(std::int16_t s, Emit&& emit) {
+        const bool keep = rule_.kept(s, rule_.flagged(s));
+        if (minimumRun_ <= 1) {
+            if (keep)
+                emit(s);
+            return;
+        }
+        if (keep) {
+            for (std::int16_t held : pending_)
+                emit(held);
+            pending_.clear();
+            run_ = 0;
+            emit(s);
+            return;
+        }
+        ++run_;
+        if (run_ < minimumRun_)
+            pending_.push_back(s);
+        else
+            pending_.clear(); // the run is long enough to go, whole
+    }
+    // A run still shorter than the minimum at the end of the file stays.
+    template <typename Emit> void finish(Emit&& emit) {
+        for (std::int16_t held : pending_)
+            emit(held);
+        pending_.clear();
+    }
+    // Samples held back while their run may still reach the minimum.
+    std::size_t pending() const { return pending_.size(); }
+
+private:
+    SilentZoneRule rule_;
+    int minimumRun_;
+    long run_ = 0;
+    std::vector<std::int16_t> pending_;
+};
+
+SilentZoneRule ruleOf(const Parameters& p) {
+    SilentZoneRule rule;
+    rule.threshold = static_cast<std::int16_t>(p.number("T"));
+    rule.noisy = p.text("detection") == "noisy";
+    rule.ignoreDc = p.flag("ignoreDC");
+    return rule;
+}
+
+JobOutcome runCut(JobContext& context, const JobPaths& paths, const SilentZoneRule& rule,
+                  int minimumRun) {
+    auto source = openJobSource(context, paths.source);
+    if (!source)
+        return JobOutcome::EndedWithMessage;
+    const std::uint32_t total = valueCount(*source);
+    const BlockSplit split = BlockSplit::of(total);
+    auto buffer = std::make_unique<SampleBuffer>();
+
+    // Pass 1: how many values stay.
+    std::uint64_t kept = 0;
+    {
+        CutFilter filter(rule, minimumRun);
+        auto count = [&](std::int16_t) { ++kept; };
+        for (std::uint32_t j = 0; j <= split.n; ++j) {
+            const std::uint32_t n = split.count(j);
+            source->ReadBlock(buffer->data(), static_cast<int>(n));
+            for (std::uint32_t i = 0; i < n; ++i)
+                filter.feed((*buffer)[i], count);
+            context.progress.setProgress(split.progress(j, 30));
+        }
+        filter.finish(count);
+    }
+    source->CloseRead();
+    if (kept == 0) {
+        context.reporter().report(kEmptyOutputText, MessageIcon::None);
+        return JobOutcome::EndedWithMessage;
+    }
+
+    // Pass 2: the values that stay, gathered in a second buffer and written when it fills up.
+    source = std::make_unique<sonIO>(context.wave, paths.source);
+    auto destination =
+        createJobDestination(context, source->channels, static_cast<std::int64_t>(kept));
+    if (!destination)
+        return JobOutcome::EndedWithMessage;
+    auto output = std::make_unique<SampleBuffer>();
+    std::uint32_t filled = 0;
+    const std::uint32_t flushAbove = minimumRun <= 1 ? split.per : kBlockValues / 2;
+    auto emit = [&](std::int16_t s) {
+        (*output)[filled++] = s;
+        if (filled == kBlockValues) {
+            writeValues(context, *destination, output->data(), filled);
+            filled = 0;
+        }
+    };
+    CutFilter filter(rule, minimumRun);
+    for (std::uint32_t j = 0; j <= split.n; ++j) {
+        const std::uint32_t n = split.count(j);
+        source->ReadBlock(buffer->data(), static_cast<int>(n));
+        for (std::uint32_t i = 0; i < n; ++i)
+            filter.feed((*buffer)[i], emit);
+        if (filled > flushAbove) {
+            writeValues(context, *destination, output->data(), filled);
+            filled = 0;
+        }
+        context.progress.setProgress(split.progress(j, 70, 30));
+    }
+    filter.finish(emit);
+    if (filled > 0)
+        writeValues(context, *destination, output->data(), filled);
+    return finishJob(context, *source, *destination);
+}
+
+JobOutcome runSilentZone(JobContext& context, const JobPaths& paths, const Parameters& p) {
+    SilentZoneRule rule = ruleOf(p);
+    const int minimumRun = static_cast<int>(p.number("M"));
+    if (p.text("processing") == "mute") {
+        return runBlockJob(context, paths.source, false,
+                           [&rule](std::int16_t* block, std::uint32_t count) {
+                               for (std::uint32_t i = 0; i < count; ++i)
+                                   if (rule.muted(block[i], rule.flagged(block[i])))
+                                       block[i] = 0;
+                           });
+    }
+    return runCut(context, paths, rule, minimumRun);
+}
+
+} // namespace
+
+const OperationDecl& silentZoneOperation() {
+    static const OperationDecl decl{
+        .name = "silent-zone",
+        .caption = "Silent zone 1.0",
+        .dialogClass = "CSilentZoneDialog",
+        .helpCode = "EFFSIL_1.0",
+        .completion = "Silent eff - done",
+        .commandId = 32824,
+        .sources = SourceKind::One,
+        .animation = true,
+        .helpItem = 1247,
+        .fields =
+            {
+                {.item = 1231,
+                 .label = "&Sensitivity (1, 32767) :",
+                 .member = "T",
+                 .type = FieldType::Int16,
+                 .defaultValue = 5000,
+                 .minimum = 1,
+                 .maximum = 32767,
+                 .option = "sensitivity"},
+                {.item = 1230,
+                 .label = "&Ignore blocks if size < (1, 20000) :",
+                 .member = "M",
+                 .type = FieldType::Int32,
+                 .defaultValue = 1,
+                 .minimum = 0,
+                 .maximum = 20000,
+                 .unit = "smp",
+                 .option = "min-length"},
+                {.label = "Detection method",
+                 .member = "detection",
+                 .type = FieldType::RadioGroup,
+                 .option = "detect",
+                 .group = "Detection method",
+                 .choices = {{1228, "&Silent zones", "silent"}, {1229, "&Noisy zones", "noisy"}},
+                 .defaultChoice = "silent"},
+                {.label = "Processing method",
+                 .member = "processing",
+                 .type = FieldType::RadioGroup,
+                 .option = "process",
+                 .group = "Processing method",
+                 .choices = {{1232, "&Cut", "cut"}, {1233, "&Mute", "mute"}},
+                 .defaultChoice = "cut"},
+                {.item = 1235,
+                 .label = "Ignore &DC",
+                 .member = "ignoreDC",
+                 .type = FieldType::CheckBox,
+                 .option = "ignore-dc"},
+                {.item = 1234,
+                 .label = "Stereo &flush",
+                 .type = FieldType::CheckBox,
+                 .defaultValue = 1,
+                 .enabled = false},
+            },
+        .run = runSilentZone,
+    };
+    return decl;
+}
+
+} // namespace sonarium

@@ -1,0 +1,74 @@
+// Volume: every value scaled by ratio / 100, then clipped or folded ("reverted overload").
+#include "jobs/sample_math.h"
+#include "operations/effects/level_effects.h"
+
+namespace sonarium {
+
+namespace {
+
+JobOutcome runVolume(JobContext& context, const JobPaths& paths, const Parameters& p) {
+    const double factor = p.number("ratio") / 100.0;
+    const bool fold = p.flag("fold");
+    return runBlockJob(context, paths.source, false, [=](std::int16_t* block, std::uint32_t count) {
+        if (fold) {
+            for (std::uint32_t i = 0; i < count; ++i)
+                block[i] = toSample(foldSample(block[i] * factor));
+        } else {
+            for (std::uint32_t i = 0; i < count; ++i)
+                block[i] = toSample(clipSample(block[i] * factor));
+        }
+    });
+}
+
+} // namespace
+
+const OperationDecl& volumeOperation() {
+    static const OperationDecl decl{
+        .name = "volume",
+        .caption = "Volume 1.0",
+        .dialogClass = "CVolumeDialog",
+        .helpCode = "EFFVOL_1.0",
+        .completion = "Volume eff - done",
+        .commandId = 32794,
+        .sources = SourceKind::One,
+        .animation = true,
+        .helpItem = 1048,
+        .fields =
+            {
+                {.item = 1049,
+                 .label = "&Multiply Ratio (-32768,32767) :",
+                 .member = "ratio",
+                 .type = FieldType::Double,
+                 .defaultValue = 200,
+                 .minimum = -32768,
+                 .maximum = 32767,
+                 .unit = "%"},
+                {.item = 1047,
+                 .label = "&Reverted Overload",
+                 .member = "fold",
+                 .type = FieldType::CheckBox},
+                {.item = 1002,
+                 .label = "&LFO Frequency (0, 88200) :",
+                 .type = FieldType::Double,
+                 .maximum = 88200,
+                 .unit = "Hz",
+                 .enabled = false},
+                {.item = 1003,
+                 .label = "LFO D&epth (0, 100) :",
+                 .type = FieldType::Double,
+                 .maximum = 100,
+                 .unit = "%",
+                 .enabled = false},
+                {.type = FieldType::RadioGroup,
+                 .enabled = false,
+                 .group = "LFO Shape",
+                 .choices = {{1151, "&Sine", "sine"},
+                             {1152, "S&quare", "square"},
+                             {1153, "&Triangle", "triangle"}}},
+            },
+        .run = runVolume,
+    };
+    return decl;
+}
+
+} // namespace sonarium

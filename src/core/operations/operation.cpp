@@ -1,0 +1,122 @@
+// Field ranges, parameter values and the registry of operations.
+#include "operations/operation.h"
+
+#include "operations/effects/level_effects.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+namespace sonarium {
+
+bool FieldSpec::isNumeric() const {
+    return type == FieldType::Double || type == FieldType::Float || isInteger();
+}
+
+std::string FieldSpec::optionName() const {
+    if (!option.empty())
+        return std::string(option);
+    std::string name;
+    for (char c : member) {
+        if (c >= 'A' && c <= 'Z') {
+            if (!name.empty())
+                name += '-';
+            name += static_cast<char>(c - 'A' + 'a');
+        } else {
+            name += c;
+        }
+    }
+    return name;
+}
+
+double Parameters::number(std::string_view member) const {
+    auto it = numbers_.find(member);
+    return it == numbers_.end() ? 0.0 : it->second;
+}
+
+std::string Parameters::text(std::string_view member) const {
+    auto it = texts_.find(member);
+    return it == texts_.end() ? std::string() : it->second;
+}
+
+const FieldSpec* OperationDecl::field(std::string_view member) const {
+    for (const FieldSpec& f : fields)
+        if (f.member == member && !f.member.empty())
+            return &f;
+    return nullptr;
+}
+
+Parameters OperationDecl::defaults() const {
+    Parameters p;
+    for (const FieldSpec& f : fields) {
+        if (f.member.empty())
+            continue;
+        if (f.hasChoices())
+            p.setText(f.member, std::string(f.defaultChoice));
+        else
+            p.setNumber(f.member, f.defaultValue);
+    }
+    return p;
+}
+
+std::string formatBound(double value) {
+    std::array<char, 64> text{};
+    auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc())
+        return "?";
+    return std::string(text.data(), end);
+}
+
+std::optional<std::string> rangeMessage(const FieldSpec& field, double value) {
+    const bool integral = field.isInteger();
+    const bool inside = value >= field.minimum && value <= field.maximum &&
+                        (!integral || std::floor(value) == value);
+    if (inside)
+        return std::nullopt;
+    return std::string(integral ? "Please enter an integer between "
+                                : "Please enter a number between ") +
+           formatBound(field.minimum) + " and " + formatBound(field.maximum) + ".";
+}
+
+std::optional<std::string> parseFieldValue(const FieldSpec& field, const std::string& text,
+                                           double& value) {
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    value = std::strtod(begin, &end);
+    while (end != nullptr && (*end == ' ' || *end == '\t'))
+        ++end;
+    if (text.empty() || end == begin || *end != '\0' || !std::isfinite(value)) {
+        // Not a number at all: the same message as a value outside the range.
+        return rangeMessage(field, std::nan(""));
+    }
+    if (field.type == FieldType::Float)
+        value = static_cast<double>(static_cast<float>(value));
+    return rangeMessage(field, value);
+}
+
+std::span<const OperationDecl* const> allOperations() {
+    static const OperationDecl* const operations[] = {
+        &volumeOperation(),
+        &saturateOperation(),
+        &normalizeOperation(),
+        &silentZoneOperation(),
+    };
+    return operations;
+}
+
+const OperationDecl* findOperation(std::string_view name) {
+    for (const OperationDecl* op : allOperations())
+        if (op->name == name)
+            return op;
+    return nullptr;
+}
+
+const OperationDecl* findOperationByCommand(int commandId) {
+    for (const OperationDecl* op : allOperations())
+        if (op->commandId == commandId)
+            return op;
+    return nullptr;
+}
+
+} // namespace sonarium

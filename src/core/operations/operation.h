@@ -1,0 +1,113 @@
+// The declaration of an operation: everything its dialog, its command-line options, its help page
+// and its tests need, written once.
+#pragma once
+
+#include "jobs/block_job.h"
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sonarium {
+
+enum class FieldType {
+    Double,       // edit, double precision
+    Float,        // edit, single precision
+    Int16,        // edit, 16-bit integer
+    Int32,        // edit, 32-bit integer
+    CheckBox,     // on/off
+    RadioGroup,   // one choice among radio buttons (choices give each button's item and label)
+    DropDownList, // one choice among fixed entries
+    EditableList, // an entry that may also be typed
+};
+
+// One radio button or list entry: its dialog item (0 for list entries), its label, and the word
+// that names it on the command line.
+struct Choice {
+    int item = 0;
+    std::string_view label;
+    std::string_view value;
+};
+
+struct FieldSpec {
+    int item = 0;            // dialog item number (the widget's object name is "item<N>")
+    std::string_view label;  // exactly as the dialog prints it
+    std::string_view member; // the job's parameter name
+    FieldType type = FieldType::Double;
+    double defaultValue = 0; // numbers and check boxes (0/1)
+    double minimum = 0;      // accepted range of numeric fields
+    double maximum = 0;
+    std::string_view unit;   // text after the edit ("%", "Hz", "smp")
+    bool enabled = true;     // false: shown (in its default state) but never read
+    std::string_view option; // command-line option without "--"; empty: the member in kebab-case
+    std::string_view group;  // caption of the group box around a radio group
+    std::vector<Choice> choices; // radio groups and lists
+    std::string_view defaultChoice;
+
+    bool isNumeric() const;
+    bool isInteger() const { return type == FieldType::Int16 || type == FieldType::Int32; }
+    bool hasChoices() const { return !choices.empty(); }
+    std::string optionName() const;
+};
+
+enum class SourceKind { None, One, Two };
+
+// The values a job runs with, by member name.
+class Parameters {
+public:
+    void setNumber(std::string_view member, double value) { numbers_[std::string(member)] = value; }
+    void setText(std::string_view member, std::string value) {
+        texts_[std::string(member)] = std::move(value);
+    }
+    double number(std::string_view member) const;
+    bool flag(std::string_view member) const { return number(member) != 0; }
+    std::string text(std::string_view member) const;
+
+private:
+    std::map<std::string, double, std::less<>> numbers_;
+    std::map<std::string, std::string, std::less<>> texts_;
+};
+
+struct JobPaths {
+    std::string source; // empty for syntheses
+    std::string aux;    // two-file operations only
+};
+
+struct OperationDecl {
+    std::string_view name;        // command-line name ("volume")
+    std::string_view caption;     // dialog caption ("Volume 1.0")
+    std::string_view dialogClass; // "CVolumeDialog"
+    std::string_view helpCode;    // "EFFVOL_1.0"
+    std::string_view completion;  // Activity text ("Volume eff - done")
+    int commandId = 0;
+    SourceKind sources = SourceKind::One;
+    bool animation = false; // the dialog plays the "at work" clip
+    int helpItem = 0;       // item number of the dialog's Help button
+    std::vector<FieldSpec> fields;
+    std::function<JobOutcome(JobContext&, const JobPaths&, const Parameters&)> run;
+
+    const FieldSpec* field(std::string_view member) const;
+    // Every enabled field at its default.
+    Parameters defaults() const;
+};
+
+// "Please enter a number between %1 and %2." (or the integer form) when the value is outside
+// the field's range, or when an integer field is given a fraction; nothing when it is accepted.
+std::optional<std::string> rangeMessage(const FieldSpec& field, double value);
+// The range bounds as the messages and the help pages print them.
+std::string formatBound(double value);
+// Parses the text of a numeric field; the range message when it is not a number of the field's
+// kind or lies outside the range.
+std::optional<std::string> parseFieldValue(const FieldSpec& field, const std::string& text,
+                                           double& value);
+
+// Every declared operation, in menu order, and lookup by command-line name or command id.
+std::span<const OperationDecl* const> allOperations();
+const OperationDecl* findOperation(std::string_view name);
+const OperationDecl* findOperationByCommand(int commandId);
+
+} // namespace sonarium

@@ -1,0 +1,140 @@
+// sonarium-cli list, describe and the level effects, run as a user would.
+#include "operations/operation.h"
+#include "test_support.h"
+#include "wavefile/wave_format.h"
+
+#include <array>
+#include <cstdio>
+#include <gtest/gtest.h>
+
+namespace sonarium {
+namespace {
+
+struct Result {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Result cli(const std::string& arguments, const test::TempDir& dir) {
+    const std::string errFile = dir.file("stderr.txt");
+    const std::string command =
+        std::string(SONARIUM_CLI_PATH) + " " + arguments + " 2>'" + errFile + "'";
+    Result r{-1, {}, {}};
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    std::array<char, 4096> chunk{};
+    std::size_t n = 0;
+    while ((n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0)
+        r.out.append(chunk.data(), n);
+    const int status = ::pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const test::Bytes err = test::readBytes(errFile);
+    r.err.assign(err.begin(), err.end());
+    return r;
+}
+
+class OperationCommands : public ::testing::Test {
+protected:
+    test::TempAudioRoot root;
+    test::TempDir dir;
+    std::string source = dir.file("in.wav");
+
+    void SetUp() override {
+        test::WaveSpec shape;
+        shape.channels = 2;
+        shape.samples = {20000, -20000, 3, -3, 100, 0};
+        shape.tail = test::Bytes(builtInTrailer().begin(), builtInTrailer().end());
+        test::writeBytes(source, test::buildWave(shape));
+    }
+    std::vector<std::int16_t> values(const std::string& path) {
+        const test::Bytes b = test::readBytes(path);
+        std::vector<std::int16_t> out;
+        for (std::uint32_t i = 0; i < readLe32(&b[40]); i += 2)
+            out.push_back(static_cast<std::int16_t>(readLe16(&b[44 + i])));
+        return out;
+    }
+};
+
+TEST_F(OperationCommands, ListAndDescribe) {
+    const Result list = cli("list", dir);
+    EXPECT_EQ(list.status, 0);
+    for (const OperationDecl* op : allOperations()) {
+        EXPECT_NE(list.out.find(std::string(op->name)), std::string::npos);
+        const Result describe = cli("describe " + std::string(op->name), dir);
+        EXPECT_EQ(describe.status, 0);
+        for (const FieldSpec& f : op->fields) {
+            if (!f.enabled)
+                continue;
+            const std::string option = "--" + f.optionName();
+            const auto at = describe.out.find(option);
+            ASSERT_NE(at, std::string::npos) << option;
+            if (f.isNumeric()) {
+                const std::string line = describe.out.substr(at, describe.out.find('\n', at) - at);
+                EXPECT_NE(
+                    line.find("range " + formatBound(f.minimum) + " .. " + formatBound(f.maximum)),
+                    std::string::npos)
+                    << line;
+            }
+        }
+    }
+    EXPECT_EQ(cli("describe nothing", dir).status, 2);
+}
+
+TEST_F(OperationCommands, RunsAndRefuses) {
+    struct Case {
+        std::string arguments;
+        int status;
+        std::string errorContains;
+        std::vector<std::int16_t> output; // checked when the status is 0
+    };
+    const std::string out = dir.file("out.wav");
+    const std::string io = " '" + source + "' -o '" + out + "'";
+    const Case cases[] = {
+        {"volume" + io, 0, "", {32767, -32768, 6, -6, 200, 0}},
+        {"volume --ratio 200 --fold" + io, 0, "", {25534, -25536, 6, -6, 200, 0}},
+        {"volume --ratio 50" + io, 0, "", {10000, -10000, 1, -1, 50, 0}},
+        {"saturate --sensitivity 50" + io,
+         0,
+         "This effect cannot handle stereo files.",
+         {32767, -32768, 0, 0, 32767, 0}},
+        {"normalize --max-output 50" + io, 0, "", {16384, -16384, 2, -2, 81, 0}},
+        {"silent-zone --sensitivity 50 --detect noisy --process mute" + io,
+         0,
+         "",
+         {0, 0, 3, -3, 0, 0}},
+        {"volume --ratio 40000" + io, 2, "Please enter a number between -32768 and 32767.", {}},
+        {"normalize --max-output 0" + io, 2, "Please enter a number between 0.01 and 100.", {}},
+        {"silent-zone --sensitivity 1.5" + io,
+         2,
+         "Please enter an integer between 1 and 32767.",
+         {}},
+        {"silent-zone --detect loud" + io, 2, "unknown value", {}},
+        {"volume --speed 2" + io, 2, "unknown option", {}},
+        {"volume '" + source + "'", 2, "-o", {}},
+        {"silent-zone --sensitivity 32767 --min-length 0" + io,
+         1,
+         "This operation outputs an empty file",
+         {}},
+        {"volume '" + dir.file("missing.wav") + "' -o '" + out + "'",
+         1,
+         "cannot be read as Wave Audio",
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        std::filesystem::remove(out);
+        const Result r = cli(c.arguments, dir);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        if (!c.errorContains.empty()) {
+            EXPECT_NE(r.err.find(c.errorContains), std::string::npos) << r.err;
+        }
+        if (c.status == 0) {
+            EXPECT_EQ(values(out), c.output);
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(out));
+        }
+    }
+}
+
+} // namespace
+} // namespace sonarium

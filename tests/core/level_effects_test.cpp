@@ -1,0 +1,387 @@
+// The job skeleton and the level effects, run on real files: block split, sample arithmetic,
+// each effect's rule, write failures, the stereo warning and the empty-output refusal.
+#include "jobs/block_split.h"
+#include "jobs/sample_math.h"
+#include "operations/effects/level_effects.h"
+#include "test_support.h"
+#include "wavefile/wave_format.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace sonarium {
+namespace {
+
+struct RecordingProgress final : Progress {
+    std::vector<int> values;
+    void setProgress(int percent) override { values.push_back(percent); }
+};
+
+struct JobRun {
+    JobOutcome outcome;
+    std::vector<std::int16_t> output; // empty when no file was written
+    bool written;
+    std::vector<int> progress;
+    int writeFailures;
+};
+
+class LevelEffects : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    test::RecordingReporter reporter;
+
+    JobRun run(const OperationDecl& op, const Parameters& p, const std::vector<std::int16_t>& in,
+               int channels = 1, std::string destination = "") {
+        test::WaveSpec shape;
+        shape.channels = channels;
+        shape.samples = in;
+        shape.tail = test::Bytes(builtInTrailer().begin(), builtInTrailer().end());
+        const std::string source = dir.file("source.wav");
+        test::writeBytes(source, test::buildWave(shape));
+        if (destination.empty())
+            destination = dir.file("out.wav");
+        if (destination.rfind(dir.path().string(), 0) == 0)
+            std::filesystem::remove(destination);
+        WaveContext wave{reporter, "", {}};
+        RecordingProgress progress;
+        JobContext context{wave, progress, [&] { return destination; }, false};
+        JobRun r{
+            op.run(context, {source, ""}, p), {}, false, progress.values, context.writeFailures};
+        if (std::filesystem::is_regular_file(destination)) {
+            r.written = true;
+            const test::Bytes bytes = test::readBytes(destination);
+            const std::uint32_t data = readLe32(&bytes[40]);
+            for (std::uint32_t i = 0; i + 1 < data; i += 2)
+                r.output.push_back(static_cast<std::int16_t>(readLe16(&bytes[44 + i])));
+        }
+        return r;
+    }
+};
+
+TEST(BlockSplitTest, SplitsAndProgress) {
+    struct Case {
+        std::uint32_t total;
+        std::vector<std::uint32_t> blocks;
+        std::vector<int> progress;
+    };
+    const Case cases[] = {
+        {1, {1}, {100}},
+        {1000, {1000}, {100}},
+        {64000, {32000, 32000}, {50, 100}},
+        {64001, {32000, 32000, 1}, {33, 66, 100}},
+        {128001, {42667, 42667, 42667}, {33, 66, 100}},
+        {128002, {42667, 42667, 42667, 1}, {25, 50, 75, 100}},
+        {200000, {50000, 50000, 50000, 50000}, {25, 50, 75, 100}},
+        {200001, {50000, 50000, 50000, 50000, 1}, {20, 40, 60, 80, 100}},
+    };
+    for (const auto& c : cases) {
+        const BlockSplit s = BlockSplit::of(c.total);
+        std::vector<std::uint32_t> blocks;
+        std::vector<int> progress;
+        std::uint64_t sum = 0;
+        for (std::uint32_t j = 0; j <= s.n; ++j) {
+            blocks.push_back(s.count(j));
+            progress.push_back(s.progress(j));
+            sum += s.count(j);
+            EXPECT_LE(s.count(j), kBlockValues);
+        }
+        EXPECT_EQ(blocks, c.blocks) << c.total;
+        EXPECT_EQ(progress, c.progress) << c.total;
+        EXPECT_EQ(sum, c.total);
+    }
+    // Large files: every block fits and the values add up.
+    for (std::uint32_t total : {0x7FFFFFFFU, 1234567891U, 64000U * 7 + 3}) {
+        const BlockSplit s = BlockSplit::of(total);
+        EXPECT_LE(s.per, kBlockValues);
+        EXPECT_LE(static_cast<std::uint32_t>(s.rem), kBlockValues);
+        EXPECT_EQ(static_cast<std::uint64_t>(s.per) * s.n + static_cast<std::uint64_t>(s.rem),
+                  total);
+    }
+}
+
+TEST(SampleMath, ClipFoldTruncate) {
+    struct Case {
+        double x;
+        std::int16_t clipped;
+        std::int16_t folded;
+    };
+    const Case cases[] = {{1.5, 1, 1},
+                          {-1.5, -1, -1},
+                          {40000, 32767, 25534},
+                          {-40000, -32768, -25536},
+                          {32768, 32767, 32766},
+                          {-32769, -32768, -32767},
+                          {200000, 32767, -3396},
+                          {1e9, 32767, -1436}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(toSample(clipSample(c.x)), c.clipped) << c.x;
+        EXPECT_EQ(toSample(foldSample(c.x)), c.folded) << c.x;
+        const double f = foldSample(c.x);
+        EXPECT_TRUE(f >= -32768 && f <= 32767);
+    }
+    EXPECT_EQ(toSample(32768.0), -32768); // no clipping: the low 16 bits
+    EXPECT_EQ(toSample(65537.9), 1);
+}
+
+TEST_F(LevelEffects, Volume) {
+    struct Case {
+        double ratio;
+        bool fold;
+        std::vector<std::int16_t> in, out;
+    };
+    const Case cases[] = {
+        {100, false, {0, 1, -1, 32767, -32768, 1234}, {0, 1, -1, 32767, -32768, 1234}},
+        {50, false, {3, -3, 32767}, {1, -1, 16383}},
+        {200, false, {20000, -20000, 5}, {32767, -32768, 10}},
+        {200, true, {20000, -20000, 5}, {25534, -25536, 10}},
+        {-100, false, {-32768, 100}, {32767, -100}},
+        {-100, true, {-32768, 100}, {32766, -100}},
+    };
+    for (const auto& c : cases) {
+        Parameters p = volumeOperation().defaults();
+        p.setNumber("ratio", c.ratio);
+        p.setNumber("fold", c.fold);
+        const JobRun r = run(volumeOperation(), p, c.in);
+        EXPECT_EQ(r.outcome, JobOutcome::Completed);
+        EXPECT_EQ(r.output, c.out) << c.ratio << (c.fold ? " fold" : "");
+        EXPECT_EQ(r.progress, std::vector<int>{100});
+    }
+    EXPECT_TRUE(reporter.reports.empty());
+}
+
+TEST_F(LevelEffects, VolumeAcrossBlocksKeepsEveryValue) {
+    const std::vector<std::int16_t> in = test::ramp(200001, -5000, 3);
+    Parameters p = volumeOperation().defaults();
+    p.setNumber("ratio", 100);
+    const JobRun r = run(volumeOperation(), p, in, 2);
+    EXPECT_EQ(r.output, in);
+    EXPECT_EQ(r.progress, (std::vector<int>{20, 40, 60, 80, 100}));
+}
+
+TEST_F(LevelEffects, Saturate) {
+    struct Case {
+        int threshold;
+        bool dynamic;
+        std::vector<std::int16_t> in, out;
+    };
+    const Case cases[] = {
+        {0, false, {5, -5, 0, 32767, -32768}, {32767, -32768, 0, 32767, -32768}},
+        {100, true, {0, 50, 300, 300, 0}, {0, 0, 32767, 0, -32768}},
+        {100, false, {100, 101, -100, -101}, {0, 32767, 0, -32768}},
+    };
+    for (const auto& c : cases) {
+        Parameters p = saturateOperation().defaults();
+        p.setNumber("T", c.threshold);
+        p.setNumber("dynamic", c.dynamic);
+        EXPECT_EQ(run(saturateOperation(), p, c.in).output, c.out);
+    }
+    // The dynamic difference runs on across block boundaries.
+    std::vector<std::int16_t> in(70000, 0);
+    in[35000] = 1000; // 70000 values: two blocks of 35000, the jump starts the second
+    Parameters p = saturateOperation().defaults();
+    p.setNumber("T", 500);
+    p.setNumber("dynamic", 1);
+    const JobRun r = run(saturateOperation(), p, in);
+    ASSERT_EQ(r.output.size(), in.size());
+    EXPECT_EQ(r.output[34999], 0);
+    EXPECT_EQ(r.output[35000], 32767);
+    EXPECT_EQ(r.output[35001], -32768);
+}
+
+TEST_F(LevelEffects, SaturateOnStereoAsksFirst) {
+    Parameters p = saturateOperation().defaults();
+    reporter.answers = {Answer::Cancel};
+    const JobRun cancelled = run(saturateOperation(), p, {1, 2, 3, 4}, 2);
+    EXPECT_EQ(cancelled.outcome, JobOutcome::Cancelled);
+    EXPECT_FALSE(cancelled.written);
+    ASSERT_EQ(reporter.reports.size(), 1U);
+    EXPECT_EQ(reporter.reports[0].text, kStereoWarningText);
+    EXPECT_EQ(reporter.reports[0].buttons, MessageButtons::OkCancel);
+    const JobRun accepted = run(saturateOperation(), p, {1, -2, 0, 4}, 2);
+    EXPECT_EQ(accepted.output, (std::vector<std::int16_t>{32767, -32768, 0, 32767}));
+}
+
+TEST_F(LevelEffects, Normalize) {
+    struct Case {
+        double maxOutput;
+        std::vector<std::int16_t> in, out;
+    };
+    const Case cases[] = {
+        {100, {16384, -16384, 3}, {32767, -32768, 6}},
+        {50, {-32768, 3, 100}, {-16384, 1, 50}},
+        {100, {0, 0, 0}, {0, 0, 0}},
+        {50, {0, 0}, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        Parameters p = normalizeOperation().defaults();
+        p.setNumber("maxOutput", c.maxOutput);
+        const JobRun r = run(normalizeOperation(), p, c.in);
+        EXPECT_EQ(r.output, c.out) << c.maxOutput;
+        EXPECT_EQ(r.progress, (std::vector<int>{33, 100}));
+    }
+}
+
+TEST_F(LevelEffects, SilentZone) {
+    struct Case {
+        const char* name;
+        int threshold;
+        int minimum;
+        const char* detection;
+        const char* processing;
+        bool ignoreDc;
+        std::vector<std::int16_t> in, out;
+    };
+    const Case cases[] = {
+        {"mute silent",
+         5000,
+         1,
+         "silent",
+         "mute",
+         false,
+         {4999, -4999, 5000, -5000, 0},
+         {0, 0, 5000, -5000, 0}},
+        {"mute noisy", 100, 1, "noisy", "mute", false, {50, 200, -100, -101}, {50, 0, -100, 0}},
+        {"sample cut noisy", 100, 1, "noisy", "cut", false, {50, 200, -100, -101}, {50, -100}},
+        {"sample cut silent",
+         1000,
+         0,
+         "silent",
+         "cut",
+         false,
+         {5000, 1, -1000, 999},
+         {5000, -1000}},
+        {"zone cut",
+         1000,
+         3,
+         "silent",
+         "cut",
+         false,
+         {5000, 1, 2, 5000, 1, 2, 3, 5000},
+         {5000, 1, 2, 5000, 5000}},
+        {"zone cut keeps a short run at the end",
+         1000,
+         3,
+         "silent",
+         "cut",
+         false,
+         {5000, 1, 2},
+         {5000, 1, 2}},
+        {"zone cut drops a long run at the end",
+         1000,
+         2,
+         "silent",
+         "cut",
+         false,
+         {5000, 1, 2, 3},
+         {5000}},
+        {"ignore DC keeps only the first two",
+         1000,
+         1,
+         "silent",
+         "cut",
+         true,
+         {3000, 3000, 3000, 3000, 3000},
+         {3000, 3000}},
+        {"ignore DC leaves flagged values unmuted",
+         5000,
+         1,
+         "silent",
+         "mute",
+         true,
+         {7, 7, 7, 8},
+         {0, 0, 7, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Parameters p = silentZoneOperation().defaults();
+        p.setNumber("T", c.threshold);
+        p.setNumber("M", c.minimum);
+        p.setText("detection", c.detection);
+        p.setText("processing", c.processing);
+        p.setNumber("ignoreDC", c.ignoreDc);
+        const JobRun r = run(silentZoneOperation(), p, c.in);
+        EXPECT_EQ(r.outcome, JobOutcome::Completed);
+        EXPECT_EQ(r.output, c.out);
+    }
+    EXPECT_TRUE(reporter.reports.empty());
+}
+
+TEST_F(LevelEffects, ZoneCutAcrossBlocksAndLongRuns) {
+    // Runs that straddle block boundaries and exceed the flush size of the output buffer.
+    std::vector<std::int16_t> in;
+    std::vector<std::int16_t> expected;
+    for (int zone = 0; zone < 6; ++zone) {
+        const int loud = 30000 + zone * 1000;
+        const int quiet = zone % 2 == 0 ? 20000 : 40000; // below and above the minimum of 30000
+        for (int i = 0; i < loud; ++i) {
+            in.push_back(static_cast<std::int16_t>(6000 + i % 100));
+            expected.push_back(in.back());
+        }
+        for (int i = 0; i < quiet; ++i) {
+            in.push_back(static_cast<std::int16_t>(i % 50));
+            if (quiet < 30000)
+                expected.push_back(in.back());
+        }
+    }
+    Parameters p = silentZoneOperation().defaults();
+    p.setNumber("T", 5000);
+    p.setNumber("M", 30000);
+    const JobRun r = run(silentZoneOperation(), p, in);
+    EXPECT_EQ(r.output.size(), expected.size());
+    EXPECT_TRUE(r.output == expected);
+    EXPECT_EQ(r.progress.back(), 100);
+}
+
+TEST_F(LevelEffects, CutThatKeepsNothingWritesNothing) {
+    Parameters p = silentZoneOperation().defaults();
+    const JobRun r = run(silentZoneOperation(), p, {1, 2, 3});
+    EXPECT_EQ(r.outcome, JobOutcome::EndedWithMessage);
+    EXPECT_FALSE(r.written);
+    EXPECT_EQ(reporter.texts(), std::vector<std::string>{"This operation outputs an empty file"});
+}
+
+TEST_F(LevelEffects, WriteFailuresAreReportedPerBlockAndTheJobFinishes) {
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full on this system";
+    Parameters p = volumeOperation().defaults();
+    const JobRun r = run(volumeOperation(), p, test::ramp(200001), 1, "/dev/full");
+    EXPECT_EQ(r.progress, (std::vector<int>{20, 40, 60, 80, 100}));
+    // One message per block, then the trailer that could not be written.
+    std::size_t blockMessages = 0;
+    for (const auto& report : reporter.reports)
+        blockMessages += report.text == kWriteErrorText ? 1U : 0U;
+    EXPECT_EQ(blockMessages, 6U);
+    EXPECT_EQ(r.writeFailures, 6);
+    EXPECT_EQ(r.outcome, JobOutcome::EndedWithMessage);
+}
+
+TEST_F(LevelEffects, UnreadableAndEmptySourcesEndWithAMessage) {
+    for (const OperationDecl* op : allOperations()) {
+        SCOPED_TRACE(std::string(op->name));
+        reporter.reports.clear();
+        const JobRun empty = run(*op, op->defaults(), {});
+        EXPECT_EQ(empty.outcome, JobOutcome::EndedWithMessage);
+        EXPECT_FALSE(empty.written);
+        ASSERT_EQ(reporter.reports.size(), 1U);
+        EXPECT_NE(reporter.reports[0].text.find("holds no samples"), std::string::npos);
+
+        reporter.reports.clear();
+        test::writeBytes(dir.file("text.wav"), test::Bytes(200, 'x'));
+        WaveContext wave{reporter, "", {}};
+        NullProgress progress;
+        bool asked = false;
+        JobContext context{wave, progress,
+                           [&] {
+                               asked = true;
+                               return dir.file("x.wav");
+                           },
+                           false};
+        EXPECT_EQ(op->run(context, {dir.file("text.wav"), ""}, op->defaults()),
+                  JobOutcome::EndedWithMessage);
+        EXPECT_FALSE(asked);
+        EXPECT_EQ(reporter.reports.size(), 1U);
+    }
+}
+
+} // namespace
+} // namespace sonarium
