@@ -39,4 +39,8 @@ inline std::int16_t toSample(double x) {
         static_cast<std::uint64_t>(static_cast<std::int64_t>(x)) & 0xFFFFU));
 }
 
+// block[i] = truncate(clip(block[i] × factor)) for every value: the same arithmetic as the
+// functions above, written so that the compiler can do several values at a time.
+void scaleAndClip(std::int16_t* block, std::uint32_t count, double factor);
+
 } // namespace sonarium

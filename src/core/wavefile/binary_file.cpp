@@ -60,12 +60,10 @@ std::size_t BinaryFile::read(void* buffer, std::size_t n) {
     return std::fread(buffer, 1, n, file_);
 }
 
-bool BinaryFile::write(const void* buffer, std::size_t n) {
-    if (file_ == nullptr)
-        return false;
-    if (n == 0)
-        return true;
-    return std::fwrite(buffer, 1, n, file_) == n;
+std::size_t BinaryFile::writeSome(const void* buffer, std::size_t n) {
+    if (file_ == nullptr || n == 0)
+        return 0;
+    return std::fwrite(buffer, 1, n, file_);
 }
 
 bool BinaryFile::seek(std::uint64_t position) {

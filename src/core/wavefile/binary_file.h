@@ -29,7 +29,9 @@ public:
     // Reads up to n bytes; returns how many were read (short only at the end or on an error).
     std::size_t read(void* buffer, std::size_t n);
     // Writes n bytes; returns true only when every byte was written.
-    bool write(const void* buffer, std::size_t n);
+    bool write(const void* buffer, std::size_t n) { return writeSome(buffer, n) == n; }
+    // Writes up to n bytes; returns how many were written (fewer only on an error).
+    std::size_t writeSome(const void* buffer, std::size_t n);
     bool seek(std::uint64_t position);
     std::uint64_t tell() const;
     // Length of the file in bytes; the position is left unchanged.

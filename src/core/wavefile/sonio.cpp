@@ -149,10 +149,9 @@ int sonIO::WriteBlock(const std::int16_t* buffer, int count) {
         return 0;
     samplesWritten += count;
     const std::size_t bytes = 2 * static_cast<std::size_t>(count);
-    std::uint64_t before = file_.tell();
-    bool ok = file_.write(buffer, bytes);
-    bytesWritten_ += ok ? bytes : file_.tell() - before;
-    return ok ? 1 : 0;
+    const std::size_t written = file_.writeSome(buffer, bytes);
+    bytesWritten_ += written;
+    return written == bytes ? 1 : 0;
 }
 
 int sonIO::FinishWrite() {

@@ -14,8 +14,7 @@ JobOutcome runVolume(JobContext& context, const JobPaths& paths, const Parameter
             for (std::uint32_t i = 0; i < count; ++i)
                 block[i] = toSample(foldSample(block[i] * factor));
         } else {
-            for (std::uint32_t i = 0; i < count; ++i)
-                block[i] = toSample(clipSample(block[i] * factor));
+            scaleAndClip(block, count, factor);
         }
     });
 }
