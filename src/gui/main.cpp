@@ -1,10 +1,50 @@
-// Entry point of the editor: installs missing resources under the audio root and opens the
-// main window.
+// Entry point of the editor: installs missing resources under the audio root, reads the
+// preferences, shows the splash and the main window, and asks for the output folder when the
+// preferences say so.
 #include "app/message_box_reporter.h"
+#include "app/workbench.h"
 #include "frame/main_frame.h"
 #include "workspace/audio_root.h"
+#include "workspace/preferences.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QColor fromColourRef(std::uint32_t bgr) {
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+// The splash: one button filling the dialog, showing the program's name; it closes the dialog.
+void showSplash() {
+    QDialog splash;
+    splash.setWindowTitle(QStringLiteral("sonarium"));
+    auto* layout = new QVBoxLayout(&splash);
+    layout->setContentsMargins(0, 0, 0, 0);
+    QPixmap picture(420, 180);
+    picture.fill(QColor(24, 30, 48));
+    QPainter painter(&picture);
+    painter.setPen(QColor(200, 210, 240));
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(42);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(picture.rect(), Qt::AlignCenter, QStringLiteral("sonarium"));
+    painter.end();
+    auto* button = new QPushButton(&splash);
+    button->setIcon(QIcon(picture));
+    button->setIconSize(picture.size());
+    button->setFlat(true);
+    QObject::connect(button, &QPushButton::clicked, &splash, &QDialog::accept);
+    layout->addWidget(button);
+    splash.exec();
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -21,8 +61,26 @@ int main(int argc, char* argv[]) {
         reporter.report(text, sonarium::MessageIcon::Warning);
     }
 
-    sonarium::CMainFrame frame(sonarium::CMainFrame::Options{});
+    const std::string prefsPath = sonarium::resourceFile("prefs.snp").string();
+    const sonarium::StartupPreferences startup = sonarium::readStartupPreferences(prefsPath);
+    if (!startup.noSplash)
+        showSplash();
+    if (startup.customDialogColour) {
+        app.setStyleSheet(QStringLiteral("QDialog { background-color: %1; color: %2; }")
+                              .arg(fromColourRef(startup.backgroundColour).name(),
+                                   fromColourRef(startup.textColour).name()));
+    }
+
+    sonarium::Preferences preferences;
+    sonarium::LoadPreferences(reporter, prefsPath, preferences);
+    sonarium::CMainFrame::Options options;
+    options.backgroundPicture = !preferences.noBackgroundPicture;
+    options.toolbars = !preferences.noToolbars;
+    sonarium::CMainFrame frame(options);
     reporter.setParent(&frame);
+    sonarium::Workbench workbench(frame, reporter, preferences);
     frame.showMaximized();
+    if (preferences.alwaysAskOutputPath)
+        workbench.SelectOutputPath();
     return QApplication::exec();
 }

@@ -1,0 +1,33 @@
+// Save As copies in blocks of at most 128000 bytes: data bytes / 128000 + 1 blocks.
+#include "operations/editing/save_copy.h"
+
+#include <algorithm>
+
+namespace sonarium {
+
+int saveAsCopy(JobContext& context, const std::string& sourcePath) {
+    auto source = std::make_unique<sonIO>(context.wave, sourcePath);
+    if (!source->IsOpen() || source->channels == 0) {
+        if (source->IsOpen())
+            context.reporter().report("File " + sourcePath + "\ncannot be read as Wave Audio",
+                                      MessageIcon::Error);
+        return 0;
+    }
+    const std::uint32_t values = source->dataSize / 2;
+    auto destination = createJobDestination(context, source->channels, values);
+    if (!destination)
+        return 0;
+    const std::uint32_t blocks = source->dataSize / (2 * kBlockValues) + 1;
+    auto buffer = std::make_unique<SampleBuffer>();
+    std::uint32_t left = values;
+    for (std::uint32_t j = 0; j < blocks; ++j) {
+        const std::uint32_t count = std::min(left, kBlockValues);
+        source->ReadBlock(buffer->data(), static_cast<int>(count));
+        writeValues(context, *destination, buffer->data(), count);
+        left -= count;
+        context.progress.setProgress(static_cast<int>(100ULL * (j + 1) / blocks));
+    }
+    return finishJob(context, *source, *destination) == JobOutcome::Completed ? 1 : 0;
+}
+
+} // namespace sonarium

@@ -1,0 +1,215 @@
+// Building an operation's dialog from its declaration and running its job from OK.
+#include "dialogs/operation_dialog.h"
+
+#include "app/launcher.h"
+#include "dialogs/level_dialogs.h"
+#include "workspace/audio_root.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMovie>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace sonarium {
+
+namespace {
+
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+QString itemName(int number) {
+    return QStringLiteral("item%1").arg(number);
+}
+
+// Moves the dialog's progress bar and repaints it at once: the job holds the UI thread.
+class BarProgress final : public Progress {
+public:
+    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
+    void setProgress(int percent) override {
+        bar_->setValue(percent);
+        bar_->repaint();
+    }
+
+private:
+    QProgressBar* bar_;
+};
+
+} // namespace
+
+COperationDialog::COperationDialog(const OperationDecl& operation, OperationServices services,
+                                   QWidget* parent)
+    : QDialog(parent), operation_(operation), services_(std::move(services)) {
+    setObjectName(qs(operation.dialogClass));
+    setWindowTitle(qs(operation.caption));
+    setModal(true);
+    buildFields();
+}
+
+void COperationDialog::buildFields() {
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout();
+    layout->addLayout(form);
+    for (const FieldSpec& field : operation_.fields) {
+        const QString name = itemName(field.item);
+        if (field.type == FieldType::RadioGroup) {
+            auto* box = new QGroupBox(qs(field.group), this);
+            auto* boxLayout = new QVBoxLayout(box);
+            auto* group = new QButtonGroup(box);
+            group->setExclusive(true);
+            for (const Choice& choice : field.choices) {
+                auto* radio = new QRadioButton(qs(choice.label), box);
+                radio->setObjectName(itemName(choice.item));
+                radio->setProperty("choice", qs(choice.value));
+                radio->setChecked(choice.value == field.defaultChoice ||
+                                  (field.defaultChoice.empty() && group->buttons().isEmpty()));
+                group->addButton(radio);
+                boxLayout->addWidget(radio);
+            }
+            box->setEnabled(field.enabled);
+            groups_[&field] = group;
+            form->addRow(box);
+            continue;
+        }
+        if (field.type == FieldType::CheckBox) {
+            auto* check = new QCheckBox(qs(field.label), this);
+            check->setObjectName(name);
+            check->setChecked(field.defaultValue != 0);
+            check->setEnabled(field.enabled);
+            editors_[&field] = check;
+            form->addRow(check);
+            continue;
+        }
+        QWidget* editor = nullptr;
+        if (field.hasChoices()) {
+            auto* combo = new QComboBox(this);
+            combo->setEditable(field.type == FieldType::EditableList);
+            for (const Choice& choice : field.choices)
+                combo->addItem(qs(choice.label), qs(choice.value));
+            combo->setCurrentIndex(combo->findData(qs(field.defaultChoice)));
+            editor = combo;
+        } else {
+            auto* edit =
+                new QLineEdit(QString::fromStdString(formatBound(field.defaultValue)), this);
+            editor = edit;
+        }
+        editor->setObjectName(name);
+        editor->setEnabled(field.enabled);
+        editors_[&field] = editor;
+        auto* label = new QLabel(qs(field.label), this);
+        label->setBuddy(editor);
+        auto* row = new QHBoxLayout();
+        row->addWidget(editor);
+        if (!field.unit.empty())
+            row->addWidget(new QLabel(qs(field.unit), this));
+        form->addRow(label, row);
+    }
+
+    if (operation_.animation) {
+        auto* animation = new QLabel(this);
+        animation->setObjectName(QStringLiteral("item1183"));
+        auto* movie = new QMovie(QString::fromStdString(resourceFile("atwork.rc2").string()), "gif",
+                                 animation);
+        animation->setMovie(movie);
+        movie->start();
+        layout->addWidget(animation, 0, Qt::AlignHCenter);
+    }
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("item1161"));
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    layout->addWidget(progress_);
+
+    buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    QPushButton* help = buttons_->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
+    help->setObjectName(itemName(operation_.helpItem));
+    connect(buttons_, &QDialogButtonBox::accepted, this, &COperationDialog::accept);
+    connect(buttons_, &QDialogButtonBox::rejected, this, &COperationDialog::reject);
+    connect(help, &QPushButton::clicked, this, &COperationDialog::openHelp);
+    layout->addWidget(buttons_);
+}
+
+QWidget* COperationDialog::item(int number) const {
+    return findChild<QWidget*>(itemName(number));
+}
+
+bool COperationDialog::readFields(Parameters& parameters) {
+    parameters = operation_.defaults();
+    for (const FieldSpec& field : operation_.fields) {
+        if (!field.enabled || field.member.empty())
+            continue;
+        if (auto group = groups_.find(&field); group != groups_.end()) {
+            if (QAbstractButton* checked = group->second->checkedButton())
+                parameters.setText(field.member,
+                                   checked->property("choice").toString().toStdString());
+            continue;
+        }
+        QWidget* editor = editors_.at(&field);
+        if (auto* check = qobject_cast<QCheckBox*>(editor)) {
+            parameters.setNumber(field.member, check->isChecked() ? 1 : 0);
+        } else if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+            const QVariant word = combo->currentData();
+            const bool typed = combo->isEditable() &&
+                               combo->currentText() != combo->itemText(combo->currentIndex());
+            const QString text = typed || !word.isValid() ? combo->currentText() : word.toString();
+            parameters.setText(field.member, text.toStdString());
+        } else if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
+            double value = 0;
+            if (auto message = parseFieldValue(field, edit->text().toStdString(), value)) {
+                services_.reporter.report(*message, MessageIcon::Warning);
+                edit->setFocus();
+                edit->selectAll();
+                return false;
+            }
+            parameters.setNumber(field.member, value);
+        }
+    }
+    return true;
+}
+
+void COperationDialog::accept() {
+    Parameters parameters;
+    if (!readFields(parameters))
+        return; // the dialog stays open on the offending field
+    prepareJob(parameters);
+    BarProgress progress(progress_);
+    JobContext context{services_.wave, progress, services_.nextTempPath, true};
+    setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    outcome_ = operation_.run(context, services_.paths, parameters);
+    QApplication::restoreOverrideCursor();
+    setEnabled(true);
+    QDialog::accept();
+}
+
+void COperationDialog::openHelp() {
+    launchPath(QString::fromStdString(
+        helpPage(std::string(operation_.helpCode), services_.helpLanguage).string()));
+}
+
+std::unique_ptr<COperationDialog>
+createOperationDialog(const OperationDecl& operation, OperationServices services, QWidget* parent) {
+    const std::string_view name = operation.dialogClass;
+    if (name == "CVolumeDialog")
+        return std::make_unique<CVolumeDialog>(operation, std::move(services), parent);
+    if (name == "CSaturateDialog")
+        return std::make_unique<CSaturateDialog>(operation, std::move(services), parent);
+    if (name == "CNormalizeDialog")
+        return std::make_unique<CNormalizeDialog>(operation, std::move(services), parent);
+    if (name == "CSilentZoneDialog")
+        return std::make_unique<CSilentZoneDialog>(operation, std::move(services), parent);
+    return std::make_unique<COperationDialog>(operation, std::move(services), parent);
+}
+
+} // namespace sonarium

@@ -1,0 +1,73 @@
+// COperationDialog: the modal dialog of any declared operation, laid out from its declaration:
+// fields with labels and units, progress bar, animation, OK / Cancel / Help. OK checks every
+// field's range, runs the job with the progress bar moving, and closes.
+#pragma once
+
+#include "operations/operation.h"
+
+#include <QDialog>
+#include <functional>
+#include <map>
+#include <memory>
+
+class QAbstractButton;
+class QButtonGroup;
+class QDialogButtonBox;
+class QProgressBar;
+
+namespace sonarium {
+
+// What a dialog needs from the main window to run its job.
+struct OperationServices {
+    Reporter& reporter;
+    const WaveContext& wave; // opens finished results as documents
+    std::function<std::string()> nextTempPath;
+    JobPaths paths; // Source (and Aux) paths
+    std::string helpLanguage = "English";
+};
+
+class COperationDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    COperationDialog(const OperationDecl& operation, OperationServices services,
+                     QWidget* parent = nullptr);
+
+    const OperationDecl& operation() const { return operation_; }
+    QProgressBar* progressBar() const { return progress_; }
+    JobOutcome outcome() const { return outcome_; }
+    // The widget of a dialog item ("item<N>"), or nullptr.
+    QWidget* item(int number) const;
+
+    // Reads every enabled field; on a range violation shows the message, puts the focus on the
+    // field and returns false.
+    bool readFields(Parameters& parameters);
+
+public slots:
+    void accept() override;
+    void openHelp();
+
+protected:
+    // Behaviour a generic dialog cannot have is added by the named subclasses.
+    virtual void prepareJob(Parameters&) {}
+
+    const OperationDecl& operation_;
+    OperationServices services_;
+
+private:
+    void buildFields();
+    QWidget* fieldWidget(const FieldSpec& field) const;
+
+    QProgressBar* progress_ = nullptr;
+    QDialogButtonBox* buttons_ = nullptr;
+    std::map<const FieldSpec*, QWidget*> editors_;
+    std::map<const FieldSpec*, QButtonGroup*> groups_;
+    JobOutcome outcome_ = JobOutcome::EndedWithMessage;
+};
+
+// The dialog of an operation: its named class where the system names one.
+std::unique_ptr<COperationDialog> createOperationDialog(const OperationDecl& operation,
+                                                        OperationServices services,
+                                                        QWidget* parent = nullptr);
+
+} // namespace sonarium

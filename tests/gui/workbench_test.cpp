@@ -1,0 +1,273 @@
+// The editor end to end: open a file, run an operation through its dialog, see the result in its
+// own window and in the selectors; the no-input notice, range refusals, help pages, Save As
+// refusals and clearing the temporary folder.
+#include "app/workbench.h"
+#include "dialogs/operation_dialog.h"
+#include "display/child_frame.h"
+#include "frame/control_bar.h"
+#include "frame/notices.h"
+#include "operations/effects/level_effects.h"
+#include "test_support.h"
+#include "wavefile/wave_format.h"
+#include "workspace/audio_root.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <filesystem>
+#include <functional>
+
+using namespace sonarium;
+
+namespace {
+
+// Runs action on the next modal widget that appears (polling, since it appears inside exec()).
+void whenModal(std::function<void(QWidget*)> action) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            action(modal);
+        }
+    });
+    timer->start();
+}
+
+void clickButton(QWidget* box, const QString& text) {
+    for (auto* button : box->findChildren<QAbstractButton*>())
+        if (button->text().remove(QLatin1Char('&')) == text) {
+            button->click();
+            return;
+        }
+    QFAIL(qPrintable(QStringLiteral("no button ") + text));
+}
+
+} // namespace
+
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+class WorkbenchTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempAudioRoot> root;
+    std::unique_ptr<test::TempDir> files;
+    std::unique_ptr<CMainFrame> frame;
+    std::unique_ptr<test::RecordingReporter> reporter;
+    std::unique_ptr<Workbench> bench;
+    UrlRecorder urls;
+
+    std::string makeSource(const char* name, int channels) {
+        test::WaveSpec shape;
+        shape.channels = channels;
+        shape.samples = test::ramp(20000, 0, 5);
+        const std::int16_t head[] = {1000, -1000, 30000, -30000, 7, 0};
+        std::copy(std::begin(head), std::end(head), shape.samples.begin());
+        shape.tail = test::Bytes(builtInTrailer().begin(), builtInTrailer().end());
+        const std::string path = files->file(name);
+        test::writeBytes(path, test::buildWave(shape));
+        return path;
+    }
+    QString activity() const { return frame->controlBar()->activityField()->text(); }
+
+private slots:
+    void initTestCase() { QDesktopServices::setUrlHandler(QStringLiteral("file"), &urls, "open"); }
+
+    void init() {
+        root = std::make_unique<test::TempAudioRoot>();
+        files = std::make_unique<test::TempDir>();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(root->path().string()));
+        installMissingResources(test::sourceDataDir());
+        Preferences preferences = Preferences::defaults();
+        preferences.newNumberOnOpen = false;
+        frame = std::make_unique<CMainFrame>(CMainFrame::Options{});
+        reporter = std::make_unique<test::RecordingReporter>();
+        bench = std::make_unique<Workbench>(*frame, *reporter, preferences);
+        frame->resize(1000, 700);
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        urls.urls.clear();
+    }
+
+    void cleanup() {
+        bench.reset();
+        frame.reset();
+        reporter.reset();
+        files.reset();
+        root.reset();
+    }
+
+    void roadOfOneResult() {
+        const std::string source = makeSource("take.wav", 1);
+        const test::Bytes before = test::readBytes(source);
+        bench->openFiles({QString::fromStdString(source)});
+        QCOMPARE(activity(), QStringLiteral("Load file - done"));
+        QCOMPARE(bench->list().source.currentText(), WorkingList::displayName(source));
+        QVERIFY(frame->action(cmd::kVolume)->isEnabled());
+
+        whenModal([](QWidget* modal) {
+            auto* dialog = qobject_cast<COperationDialog*>(modal);
+            QVERIFY(dialog != nullptr);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Volume 1.0"));
+            QCOMPARE(dialog->objectName(), QStringLiteral("CVolumeDialog"));
+            QVERIFY(dialog->item(1161) != nullptr);
+            QVERIFY(dialog->item(1183) != nullptr);
+            QVERIFY(!dialog->item(1002)->isEnabled());
+            auto* ratio = qobject_cast<QLineEdit*>(dialog->item(1049));
+            QCOMPARE(ratio->text(), QStringLiteral("200"));
+            ratio->setText(QStringLiteral("150"));
+            clickButton(dialog, QStringLiteral("OK"));
+        });
+        frame->runCommand(cmd::kVolume);
+
+        const std::string result = (root->path() / "tempsnds" / "000.wav").string();
+        QVERIFY(std::filesystem::exists(result));
+        QCOMPARE(activity(), QStringLiteral("Volume eff - done"));
+        auto* active = qobject_cast<CChildFrame*>(frame->mdiArea()->activeSubWindow());
+        QVERIFY(active != nullptr);
+        QCOMPARE(active->document().GetPathName(), QString::fromStdString(result));
+        QCOMPARE(frame->mdiArea()->subWindowList().size(), 2);
+        QCOMPARE(bench->list().source.currentText(), std::string("/tempsnds/000"));
+        QCOMPARE(bench->list().aux.currentText(), WorkingList::displayName(source));
+        QCOMPARE(bench->list().selectionState, 2);
+        QCOMPARE(frame->controlBar()->sourceSelector()->currentText(),
+                 QStringLiteral("/tempsnds/000"));
+        QCOMPARE(test::readBytes(source), before);
+        const test::Bytes out = test::readBytes(result);
+        QCOMPARE(int(static_cast<std::int16_t>(readLe16(&out[44]))), 1500);
+        QCOMPARE(int(static_cast<std::int16_t>(readLe16(&out[48]))), 32767);
+        QVERIFY2(reporter->reports.empty(),
+                 reporter->reports.empty() ? "" : reporter->reports[0].text.c_str());
+    }
+
+    void noInputShowsOperationInterrupted() {
+        QString text;
+        whenModal([&text](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box != nullptr);
+            QCOMPARE(box->windowTitle(), QStringLiteral("Operation Interrupted"));
+            text = box->text();
+            clickButton(box, QStringLiteral("Cancel"));
+        });
+        bench->runSourceOperation(volumeOperation());
+        QCOMPARE(text, QString::fromLatin1(kOperationInterruptedText));
+        QVERIFY(activity() != QStringLiteral("Volume eff - done"));
+        QVERIFY(!frame->action(cmd::kVolume)->isEnabled());
+        QVERIFY(frame->action(cmd::kAffine) != nullptr);
+    }
+
+    void rangeViolationKeepsTheDialogOpen() {
+        bench->openFiles({QString::fromStdString(makeSource("a.wav", 1))});
+        bool stillOpen = false;
+        whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<COperationDialog*>(modal);
+            QVERIFY(dialog != nullptr);
+            qobject_cast<QLineEdit*>(dialog->item(1049))->setText(QStringLiteral("40000"));
+            clickButton(dialog, QStringLiteral("OK"));
+            stillOpen = dialog->isVisible();
+            clickButton(dialog, QStringLiteral("Cancel"));
+        });
+        frame->runCommand(cmd::kVolume);
+        QVERIFY(stillOpen);
+        QCOMPARE(reporter->texts(),
+                 std::vector<std::string>{"Please enter a number between -32768 and 32767."});
+        // The completion text is written after Cancel too, but nothing was made.
+        QCOMPARE(activity(), QStringLiteral("Volume eff - done"));
+        QVERIFY(!std::filesystem::exists(root->path() / "tempsnds" / "000.wav"));
+    }
+
+    void helpOpensThePageOfTheLanguage_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("English") << "English"
+                                 << "EFFVOL_1.0_english.html";
+        QTest::newRow("French") << "Francais"
+                                << "EFFVOL_1.0_francais.html";
+    }
+
+    void helpOpensThePageOfTheLanguage() {
+        QFETCH(QString, language);
+        QFETCH(QString, page);
+        bench->preferences().helpLanguage = language.toStdString();
+        bench->openFiles({QString::fromStdString(makeSource("h.wav", 1))});
+        whenModal([](QWidget* modal) {
+            auto* dialog = qobject_cast<COperationDialog*>(modal);
+            QVERIFY(dialog != nullptr);
+            qobject_cast<QAbstractButton*>(dialog->item(1048))->click();
+            dialog->reject();
+        });
+        frame->runCommand(cmd::kVolume);
+        QCOMPARE(urls.urls.size(), 1);
+        QCOMPARE(urls.urls[0].toLocalFile(),
+                 QString::fromStdString((root->path() / "sonarium" / "help").string()) + "/" +
+                     page);
+    }
+
+    void saveAsRefusals() {
+        const std::string a = makeSource("a.wav", 1);
+        bench->openFiles({QString::fromStdString(a)});
+        frame->runCommand(cmd::kSaveAs); // Source and Aux are the same file
+        QCOMPARE(reporter->texts().back(),
+                 std::string("The file could not be saved\nplease use file/rename instead"));
+        bench->openFiles({QString::fromStdString(makeSource("b.wav", 2))});
+        QStringList titles;
+        bench->chooseSaveName = [&](const QString& title, const QString&) {
+            titles << title;
+            return QString::fromStdString(a).toUpper().replace(QStringLiteral("/A.WAV"),
+                                                               QStringLiteral("/a.WAV"));
+        };
+        frame->runCommand(cmd::kSaveAs);
+        QCOMPARE(titles.size(), 1);
+        QVERIFY(titles[0].startsWith(QStringLiteral("Save ")));
+        QVERIFY(titles[0].endsWith(QStringLiteral(" as...")));
+        QCOMPARE(reporter->texts().back(),
+                 std::string("This file is already listed,\nplease choose another name"));
+        // A new name copies the file and opens the copy.
+        const std::string kept = files->file("kept.wav");
+        bench->chooseSaveName = [&](const QString&, const QString&) {
+            return QString::fromStdString(kept);
+        };
+        frame->runCommand(cmd::kSaveAs);
+        QVERIFY(std::filesystem::exists(kept));
+        QCOMPARE(bench->list().source.currentText(), WorkingList::displayName(kept));
+    }
+
+    void clearTemporaryDirectoryAfterConfirming() {
+        const auto temp = root->path() / "tempsnds";
+        test::writeBytes((temp / "000.wav").string(), test::Bytes(10, 1));
+        test::writeBytes((temp / "notes.txt").string(), test::Bytes(10, 1));
+        QString question;
+        whenModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box != nullptr);
+            QCOMPARE(box->windowTitle(), QStringLiteral("Confirm Deletion"));
+            question = box->text();
+            QCOMPARE(box->defaultButton()->text(), QStringLiteral("Cancel"));
+            clickButton(box, QStringLiteral("Confirm"));
+        });
+        frame->runCommand(cmd::kClearTempDir);
+        QVERIFY(question.contains(QString::fromStdString(temp.string())));
+        QVERIFY(!std::filesystem::exists(temp / "000.wav"));
+        QVERIFY(!std::filesystem::exists(temp / "notes.txt"));
+        QCOMPARE(activity(), QStringLiteral("Clear temp dir - done"));
+    }
+};
+
+QTEST_MAIN(WorkbenchTest)
+#include "workbench_test.moc"
