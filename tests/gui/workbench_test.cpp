@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 
@@ -87,6 +88,8 @@ class WorkbenchTest : public QObject {
 
 private slots:
     void initTestCase() { QDesktopServices::setUrlHandler(QStringLiteral("file"), &urls, "open"); }
+
+    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
 
     void init() {
         root = std::make_unique<test::TempAudioRoot>();
@@ -246,6 +249,40 @@ private slots:
         frame->runCommand(cmd::kSaveAs);
         QVERIFY(std::filesystem::exists(kept));
         QCOMPARE(bench->list().source.currentText(), WorkingList::displayName(kept));
+    }
+
+    void screenshot() {
+        const QByteArray out = qgetenv("SONARIUM_SCREENSHOT");
+        if (out.isEmpty())
+            QSKIP("set SONARIUM_SCREENSHOT=file.png to save a picture of the main window");
+        // Two sounds that look like sounds: a decaying chord and a stereo sweep.
+        auto tone = [&](const char* name, int channels, auto shapeOf) {
+            test::WaveSpec shape;
+            shape.channels = channels;
+            for (int i = 0; i < 44100 * 3; ++i)
+                for (int c = 0; c < channels; ++c)
+                    shape.samples.push_back(static_cast<std::int16_t>(shapeOf(i, c)));
+            const std::string path = files->file(name);
+            test::writeBytes(path, test::buildWave(shape));
+            return QString::fromStdString(path);
+        };
+        const QString chord = tone("chord.wav", 1, [](int i, int) {
+            const double t = i / 44100.0;
+            return 20000 * std::exp(-t * 1.2) *
+                   (std::sin(6.283 * 220 * t) + 0.5 * std::sin(6.283 * 277 * t)) / 1.5;
+        });
+        const QString sweep = tone("sweep.wav", 2, [](int i, int c) {
+            const double t = i / 44100.0;
+            return 14000 * std::sin(6.283 * (100 + 300 * t) * t) * (c == 0 ? t / 3 : 1 - t / 3);
+        });
+        frame->resize(1280, 800);
+        bench->openFiles({chord, sweep});
+        const auto windows = frame->mdiArea()->subWindowList();
+        QCOMPARE(windows.size(), 2);
+        windows[0]->move(20, 20);
+        windows[1]->move(520, 120);
+        QTest::qWait(200);
+        QVERIFY(frame->grab().save(QString::fromLocal8Bit(out)));
     }
 
     void clearTemporaryDirectoryAfterConfirming() {

@@ -31,6 +31,9 @@ public:
     QStatusBar* statusBar() const { return statusBar_; }
     QString paneText(Pane pane) const;
 
+    // Cascading and tiling start from the window's own size.
+    QSize sizeHint() const override { return {kWidth, kHeight}; }
+
     // Refreshes the panes from the view's readout providers.
     void updateReadouts();
 
