@@ -1,6 +1,7 @@
 // Commands of the main window carried out on the working list, the player and the windows.
 #include "app/workbench.h"
 
+#include "app/bar_progress.h"
 #include "app/launcher.h"
 #include "dialogs/operation_dialog.h"
 #include "dialogs/workspace_dialogs.h"
@@ -40,24 +41,18 @@ QString qs(std::string_view text) {
 }
 
 // A modal window with one progress bar, for the copy of Save As.
-class SavingDialog final : public QDialog, public Progress {
+class SavingDialog final : public QDialog {
 public:
     explicit SavingDialog(QWidget* parent) : QDialog(parent) {
         setWindowTitle(QStringLiteral("Saving..."));
         auto* layout = new QVBoxLayout(this);
-        bar_ = new QProgressBar(this);
-        bar_->setRange(0, 100);
-        bar_->setValue(0);
-        layout->addWidget(bar_);
+        bar = new QProgressBar(this);
+        bar->setRange(0, 100);
+        bar->setValue(0);
+        layout->addWidget(bar);
         resize(300, 60);
     }
-    void setProgress(int percent) override {
-        bar_->setValue(percent);
-        bar_->repaint();
-    }
-
-private:
-    QProgressBar* bar_;
+    QProgressBar* bar;
 };
 
 } // namespace
@@ -339,7 +334,8 @@ void Workbench::saveAs(const QString& chosen) {
         return;
     SavingDialog saving(&frame_);
     saving.show();
-    JobContext context{wave_, saving, [chosen] { return chosen.toStdString(); }, true};
+    BarProgress progress(saving.bar);
+    JobContext context{wave_, progress, [chosen] { return chosen.toStdString(); }, true};
     saveAsCopy(context, *old);
 }
 

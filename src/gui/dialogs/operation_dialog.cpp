@@ -1,6 +1,7 @@
 // Building an operation's dialog from its declaration and running its job from OK.
 #include "dialogs/operation_dialog.h"
 
+#include "app/bar_progress.h"
 #include "app/launcher.h"
 #include "dialogs/level_dialogs.h"
 #include "workspace/audio_root.h"
@@ -32,19 +33,6 @@ QString qs(std::string_view text) {
 QString itemName(int number) {
     return QStringLiteral("item%1").arg(number);
 }
-
-// Moves the dialog's progress bar and repaints it at once: the job holds the UI thread.
-class BarProgress final : public Progress {
-public:
-    explicit BarProgress(QProgressBar* bar) : bar_(bar) {}
-    void setProgress(int percent) override {
-        bar_->setValue(percent);
-        bar_->repaint();
-    }
-
-private:
-    QProgressBar* bar_;
-};
 
 } // namespace
 
