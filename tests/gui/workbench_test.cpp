@@ -249,6 +249,12 @@ private slots:
         frame->runCommand(cmd::kSaveAs);
         QVERIFY(std::filesystem::exists(kept));
         QCOMPARE(bench->list().source.currentText(), WorkingList::displayName(kept));
+        // The window of the old file now carries the new path, and the copy has its own window.
+        int showingKept = 0;
+        for (QMdiSubWindow* window : frame->mdiArea()->subWindowList())
+            if (auto* child = qobject_cast<CChildFrame*>(window))
+                showingKept += child->document().GetPathName() == QString::fromStdString(kept);
+        QCOMPARE(showingKept, 2);
     }
 
     void screenshot() {

@@ -1,9 +1,9 @@
 // A job's progress shown on a progress bar, repainted at once since the job holds the UI thread.
 #pragma once
 
-#include <QProgressBar>
-
 #include "jobs/progress.h"
+
+#include <QProgressBar>
 
 namespace sonarium {
 

@@ -332,6 +332,7 @@ void Workbench::saveAs(const QString& chosen) {
     const auto old = list_.acceptSaveAs(chosen.toStdString());
     if (!old)
         return;
+    renameWindows(*old, chosen.toStdString());
     SavingDialog saving(&frame_);
     saving.show();
     BarProgress progress(saving.bar);
@@ -348,12 +349,23 @@ void Workbench::rename(const QString& chosen) {
     const auto old = list_.RenameSource(target);
     if (!old || *old == target)
         return;
+    renameWindows(*old, target);
     std::error_code error;
     std::filesystem::rename(nativePath(*old), nativePath(target), error);
     if (error)
         reporter_.report("File " + *old + "\ncould not be renamed to " + target + ": " +
                              error.message(),
                          MessageIcon::Error);
+}
+
+void Workbench::renameWindows(const std::string& oldPath, const std::string& newPath) {
+    for (CChildFrame* window : waveWindows()) {
+        if (window->document().GetPathName() == qs(oldPath)) {
+            window->document().SetPathName(qs(newPath));
+            window->setWindowTitle(window->document().GetTitle());
+            window->view()->update();
+        }
+    }
 }
 
 void Workbench::installHandlers() {

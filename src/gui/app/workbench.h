@@ -78,6 +78,8 @@ private:
     QList<CChildFrame*> waveWindows() const;
     CChildFrame* activeWaveWindow() const;
     std::optional<QString> sourcePlayPath() const;
+    // Windows showing the old path now show the new one.
+    void renameWindows(const std::string& oldPath, const std::string& newPath);
 
     CMainFrame& frame_;
     Reporter& reporter_;

@@ -29,4 +29,9 @@ bool CSonariumDoc::OnOpenDocument(const QString& path, Reporter& reporter,
     return scanForDisplay(path.toStdString(), reporter, summary, progress) == ScanStatus::Ok;
 }
 
+void CSonariumDoc::SetPathName(const QString& path) {
+    pathName_ = path;
+    title_ = QFileInfo(path).fileName();
+}
+
 } // namespace sonarium

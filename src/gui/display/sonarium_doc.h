@@ -19,6 +19,8 @@ public:
     bool OnOpenDocument(const QString& path, Reporter& reporter, QWidget* progressParent = nullptr);
 
     const QString& GetPathName() const { return pathName_; }
+    // Gives the document a new path (after Save As or Rename); the summary is unchanged.
+    void SetPathName(const QString& path);
     // The file name without its folder.
     const QString& GetTitle() const { return title_; }
 
