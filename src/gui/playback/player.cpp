@@ -6,6 +6,7 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
+#include <QCoreApplication>
 #include <QMediaDevices>
 
 namespace sonarium {
@@ -30,6 +31,20 @@ int codeOf(QAudio::Error error) {
         return player::kDeviceFatalError;
     }
     return player::kUnknownError;
+}
+
+// The sound server's thread may still report on a sink for a moment after it was stopped (a
+// state change arriving after stop()); deleting the sink at once lets that report land on freed
+// memory. Stopped sinks and their sources are therefore deleted a little later.
+void retire(std::unique_ptr<QAudioSink> sink, std::unique_ptr<WaveStreamDevice> device) {
+    QAudioSink* s = sink.release();
+    WaveStreamDevice* d = device.release();
+    if (QCoreApplication::instance() == nullptr)
+        return; // the process is ending: nothing more can report
+    QTimer::singleShot(2000, QCoreApplication::instance(), [s, d] {
+        delete s;
+        delete d;
+    });
 }
 
 } // namespace
@@ -111,7 +126,7 @@ int player::StopPlaying() {
     finishPoll_.stop();
     if (sink_) {
         sink_->stop();
-        sink_.reset();
+        retire(std::move(sink_), std::move(device_));
     }
     device_.reset();
     return kNoError;
