@@ -109,6 +109,8 @@ TEST_F(PreferencesTest, MissingOrShortFileLoadsDefaultsAndSaysSoOnce) {
             test::writeBytes(file, test::Bytes(size, 0xFF));
         Preferences p;
         p.beep = true;
+        p.mp3Option = "-b 320";
+        chooseDialogColours(p, 0);
         EXPECT_FALSE(LoadPreferences(reporter, file, p));
         EXPECT_EQ(p, Preferences::defaults());
         EXPECT_EQ(reporter.reports.size(), 1U);

@@ -47,7 +47,7 @@ TEST_F(WorkingListTest, DisplayNames) {
 
 TEST_F(WorkingListTest, AddingFilesInEverySituation) {
     struct Step {
-        enum Kind { Add, ClearList, SelectSource } kind;
+        enum Kind { Add, ClearList, ClearSourceSelection } kind;
         std::string path;
         int channels;
     };
@@ -95,6 +95,15 @@ TEST_F(WorkingListTest, AddingFilesInEverySituation) {
          2,
          true,
          false},
+        {"a listed file while nothing is the Source becomes Source and Aux",
+         {{Step::Add, "/s/in/a.wav", 1},
+          {Step::Add, "/s/in/b.wav", 2},
+          {Step::ClearSourceSelection, "", 0},
+          {Step::Add, "/s/in/b.wav", 2}},
+         {{"/in/a", "/in/b"}, "/in/b", "/in/b", 1},
+         3,
+         true,
+         true},
         {"same display name in two places shares one entry",
          {{Step::Add, "/one/in/a.wav", 1}, {Step::Add, "/two/in/a.wav", 1}},
          {{"/in/a"}, "/in/a", "/in/a", 2},
@@ -115,6 +124,8 @@ TEST_F(WorkingListTest, AddingFilesInEverySituation) {
                 EXPECT_TRUE(list.AddToList(step.path, step.channels));
             else if (step.kind == Step::ClearList)
                 list.ClearList();
+            else
+                list.source.clearSelection();
         }
         const Selectors got = selectors();
         EXPECT_EQ(got.items, s.expected.items);

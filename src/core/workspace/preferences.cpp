@@ -106,7 +106,8 @@ void decodePreferences(const PreferencesBytes& bytes, Preferences& p) {
 bool LoadPreferences(Reporter& reporter, const std::string& path, Preferences& preferences) {
     PreferencesBytes bytes{};
     if (!readImage(path, bytes)) {
-        preferences.setDefaults();
+        // Every setting, colours and rate option included, takes the value the shipped file holds.
+        preferences = Preferences::defaults();
         reporter.report("The preferences file " + path +
                             "\nis missing or damaged: the default preferences are used",
                         MessageIcon::Warning);
