@@ -146,6 +146,21 @@ TEST_F(PreferencesTest, FailedSaveKeepsTheOldFile) {
     EXPECT_EQ(test::readBytes(file), before);
 }
 
+TEST(DialogColours, TextColourFollowsTheBackground) {
+    struct Case {
+        std::uint32_t background;
+        std::uint32_t text;
+    };
+    const Case cases[] = {{0x000000, 0xFFFFFF}, {0x000001, 0}, {0xFFFFFF, 0}, {0xF0F0F0, 0}};
+    for (const auto& c : cases) {
+        Preferences p;
+        p.textColour = 0x123456;
+        chooseDialogColours(p, c.background);
+        EXPECT_EQ(p.backgroundColour, c.background);
+        EXPECT_EQ(p.textColour, c.text) << c.background;
+    }
+}
+
 TEST(BrowseFolder, TrailingSeparator) {
     const std::string sep(1, static_cast<char>(std::filesystem::path::preferred_separator));
     EXPECT_EQ(withTrailingSeparator("/work"), "/work" + sep);

@@ -79,6 +79,21 @@ TEST(History, OneLinePerOccupiedSlot) {
                         " - /r/tempsnds/011.wav\r\n");
 }
 
+TEST(History, AFileStoredAgainShowsItsLatestTime) {
+    test::RecordingReporter reporter;
+    using namespace std::chrono;
+    auto when = system_clock::from_time_t(0) + hours(24 * 365 * 30) + hours(3);
+    WorkingList list(reporter, [&] { return when; });
+    list.AddToList("/r/in/a.wav", 1);
+    list.ClearList();
+    when += minutes(17) + seconds(5);
+    list.AddToList("/r/in/a.wav", 1);
+    const std::time_t t = system_clock::to_time_t(when);
+    char clock[64];
+    std::strftime(clock, sizeof clock, "%X", std::localtime(&t));
+    EXPECT_EQ(historyText(list), "000 - " + std::string(clock) + " - /r/in/a.wav\r\n");
+}
+
 TEST(ResourceReadouts, Formats) {
     const ResourceReadouts r = formatReadouts(51234, 2048);
     EXPECT_EQ(r.hdd, "51234");
@@ -90,6 +105,10 @@ TEST(ResourceReadouts, Formats) {
     EXPECT_GT(freeDiskMiB((dir.path() / "not" / "yet").string()), 0);
     EXPECT_GT(availableMemoryMiB(), 0);
     EXPECT_EQ(UpdateResourceReadouts(dir.path().string()).ram.size(), 7U);
+    // No output folder yet: the disk of the default one under the audio root.
+    test::TempAudioRoot root;
+    EXPECT_EQ(freeDiskMiB(""), freeDiskMiB((root.path() / "tempsnds").string()));
+    EXPECT_GT(freeDiskMiB(""), 0);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "test_support.h"
 #include "workspace/working_list.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace sonarium {
@@ -47,7 +48,7 @@ TEST_F(WorkingListTest, DisplayNames) {
 
 TEST_F(WorkingListTest, AddingFilesInEverySituation) {
     struct Step {
-        enum Kind { Add, ClearList, ClearSourceSelection } kind;
+        enum Kind { Add, ClearList, ClearSourceSelection, DropAuxEntry } kind;
         std::string path;
         int channels;
     };
@@ -104,6 +105,23 @@ TEST_F(WorkingListTest, AddingFilesInEverySituation) {
          3,
          true,
          true},
+        {"a new file whose name is listed while nothing is the Source",
+         {{Step::Add, "/one/in/a.wav", 1},
+          {Step::ClearSourceSelection, "", 0},
+          {Step::Add, "/two/in/a.wav", 2}},
+         {{"/in/a"}, "/in/a", "/in/a", 1},
+         2,
+         true,
+         true},
+        {"a Source missing from the Aux selector: the new name is added to Aux",
+         {{Step::Add, "/one/in/a.wav", 1},
+          {Step::Add, "/s/in/b.wav", 2},
+          {Step::DropAuxEntry, "/in/b", 0},
+          {Step::Add, "/two/in/b.wav", 1}},
+         {{"/in/a", "/in/b"}, "/in/b", "/in/b", 2},
+         3,
+         false,
+         true},
         {"same display name in two places shares one entry",
          {{Step::Add, "/one/in/a.wav", 1}, {Step::Add, "/two/in/a.wav", 1}},
          {{"/in/a"}, "/in/a", "/in/a", 2},
@@ -124,6 +142,8 @@ TEST_F(WorkingListTest, AddingFilesInEverySituation) {
                 EXPECT_TRUE(list.AddToList(step.path, step.channels));
             else if (step.kind == Step::ClearList)
                 list.ClearList();
+            else if (step.kind == Step::DropAuxEntry)
+                list.aux.removeAt(list.aux.find(step.path));
             else
                 list.source.clearSelection();
         }
@@ -152,12 +172,26 @@ TEST_F(WorkingListTest, SlotsStoreTimeAndChannelsAndAFullListRefuses) {
     EXPECT_EQ(timed.fileChannels[5], 2);
     EXPECT_EQ(timed.fileTimes[5], t0 + std::chrono::seconds(5));
     EXPECT_EQ(changes, WorkingList::kSlots);
-    EXPECT_FALSE(timed.AddToList("/r/t/extra.wav", 1));
+    const auto before = timed.filePaths;
+    // The Aux has nothing selected and a listed file shows the new file's name: the refusal
+    // leaves even that selector alone.
+    timed.aux.clearSelection();
+    EXPECT_FALSE(timed.AddToList("/other/t/5.wav", 1));
     ASSERT_EQ(reporter.reports.size(), 1U);
-    EXPECT_NE(reporter.reports[0].text.find("/r/t/extra.wav"), std::string::npos);
-    for (const auto& path : timed.filePaths)
-        EXPECT_NE(path, "/r/t/extra.wav");
-    EXPECT_EQ(timed.filePaths[999], "/r/t/999.wav");
+    EXPECT_NE(reporter.reports[0].text.find("/other/t/5.wav"), std::string::npos);
+    EXPECT_EQ(reporter.reports[0].icon, MessageIcon::Warning);
+    EXPECT_FALSE(timed.aux.hasSelection());
+    EXPECT_EQ(timed.filePaths, before);
+
+    // A listed file while nothing is the Source would be stored again; with no free slot its
+    // own slot takes it.
+    timed.source.clearSelection();
+    EXPECT_TRUE(timed.AddToList("/r/t/7.wav", 2));
+    EXPECT_EQ(timed.filePaths, before);
+    EXPECT_EQ(timed.source.currentText(), "/t/7");
+    EXPECT_EQ(timed.GetSourceIndex(), 7);
+    EXPECT_EQ(timed.fileChannels[7], 2);
+    EXPECT_EQ(reporter.reports.size(), 1U);
 }
 
 TEST_F(WorkingListTest, SourceIndexMatchesTheLiteralEnding) {
@@ -201,6 +235,41 @@ TEST_F(WorkingListTest, NextTempPathCountsWarnsAndCycles) {
     EXPECT_EQ(reporter.reports.back().icon, MessageIcon::Warning);
     list.SetOutputDir("/elsewhere/");
     EXPECT_EQ(list.NextTempPath(), "/elsewhere/000.wav");
+}
+
+TEST_F(WorkingListTest, NextTempPathNeverNamesTheFilesBeingRead) {
+    list.SetOutputDir("/r/tempsnds/");
+    list.AddToList("/r/tempsnds/000.wav", 1);
+    list.AddToList("/r/tempsnds/001.wav", 1); // Source 001, Aux 000
+    list.tempCounter = 1000;
+    EXPECT_EQ(list.NextTempPath(), "/r/tempsnds/002.wav");
+    EXPECT_EQ(list.tempCounter, 1003);
+    list.tempCounter = 1001;
+    EXPECT_EQ(list.NextTempPath(), "/r/tempsnds/002.wav");
+    list.source.select("/tempsnds/000");
+    list.tempCounter = 1001;
+    EXPECT_EQ(list.NextTempPath(), "/r/tempsnds/001.wav");
+    EXPECT_TRUE(reporter.reports.empty());
+}
+
+TEST(OutputDir, AlwaysAFolderEndingWithTheSeparator) {
+    test::TempAudioRoot root;
+    test::RecordingReporter reporter;
+    WorkingList list(reporter);
+    const std::string sep(1, static_cast<char>(std::filesystem::path::preferred_separator));
+    const std::string rootText = root.path().string();
+    const std::pair<std::string, std::string> cases[] = {
+        {"/mnt/out/", "/mnt/out/"},
+        {"/mnt/out", "/mnt/out" + sep},
+        {"", rootText + sep + "tempsnds" + sep},
+        {"takes", rootText + sep + "takes" + sep},
+    };
+    for (const auto& [chosen, expected] : cases) {
+        list.tempCounter = 12;
+        list.SetOutputDir(chosen);
+        EXPECT_EQ(list.outputDir, expected) << chosen;
+        EXPECT_EQ(list.tempCounter, 0);
+    }
 }
 
 TEST_F(WorkingListTest, SelectionChangesSetStateAndFlags) {
@@ -292,6 +361,23 @@ TEST_F(WorkingListTest, RenameReplacesTheEntries) {
     EXPECT_EQ(list.aux.current(), 0);
     EXPECT_EQ(list.selectionState, 2);
     EXPECT_TRUE(list.sourceIsStereo);
+
+    // Onto its own path: renaming would delete the file first, so nothing happens.
+    const auto items = list.source.items();
+    EXPECT_FALSE(list.RenameSource("/r/out/kept.wav").has_value());
+    EXPECT_FALSE(list.RenameSource("").has_value());
+    EXPECT_EQ(list.filePaths[1], "/r/out/kept.wav");
+    EXPECT_EQ(list.source.items(), items);
+    EXPECT_EQ(list.source.currentText(), "/out/kept");
+}
+
+TEST_F(WorkingListTest, RenameOntoTheSameFileUnderAnotherSpelling) {
+    test::TempDir dir;
+    const std::string path = dir.file("take.wav");
+    test::writeBytes(path, test::Bytes(4, 0));
+    list.AddToList(path, 1);
+    EXPECT_FALSE(list.RenameSource(dir.path().string() + "/./take.wav").has_value());
+    EXPECT_EQ(list.filePaths[0], path);
 }
 
 } // namespace

@@ -2,11 +2,16 @@
 #include "workspace/resource_readouts.h"
 
 #include "wavefile/binary_file.h"
+#include "workspace/audio_root.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#ifdef __linux__
+#include <sys/sysinfo.h>
+#endif
 
 namespace sonarium {
 
@@ -14,7 +19,8 @@ namespace fs = std::filesystem;
 
 std::int64_t freeDiskMiB(const std::string& path) {
     std::error_code error;
-    fs::path probe = nativePath(path.empty() ? std::string(".") : path);
+    // Without an output folder the readout speaks of the default one's disk.
+    fs::path probe = path.empty() ? locationPath(Location::TempSounds) : fs::path(nativePath(path));
     while (!probe.empty() && !fs::exists(probe, error)) {
         fs::path parent = probe.parent_path();
         if (parent == probe)
@@ -41,6 +47,14 @@ std::int64_t availableMemoryMiB() {
             return kib / 1024;
         }
     }
+#ifdef __linux__
+    // Kernels before 3.14 have no MemAvailable: free plus buffer memory comes closest.
+    struct sysinfo info {};
+    if (sysinfo(&info) == 0)
+        return static_cast<std::int64_t>(
+            (static_cast<unsigned long long>(info.freeram) + info.bufferram) * info.mem_unit /
+            (1024 * 1024));
+#endif
     return 0;
 }
 

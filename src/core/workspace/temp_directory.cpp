@@ -39,7 +39,8 @@ template <typename Wanted> DeletionResult deleteEntries(const fs::path& folder, 
             continue;
         std::error_code removeError;
         if (!isLink)
-            fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, removeError);
+            fs::permissions(path, fs::perms::owner_write,
+                            fs::perm_options::add | fs::perm_options::nofollow, removeError);
         removeError.clear();
         if (fs::remove(path, removeError))
             ++result.deleted;

@@ -1,9 +1,12 @@
 // The working list's slots, selectors and temporary numbering.
 #include "workspace/working_list.h"
 
+#include "workspace/audio_root.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 
 namespace sonarium {
 
@@ -109,21 +112,52 @@ int WorkingList::findSlotForSelection(const std::string& text) const {
     return -1;
 }
 
+bool WorkingList::isSourceOrAux(const std::string& path) const {
+    for (int slot : {GetSourceIndex(), GetAuxIndex()}) {
+        const auto listed = slotPath(slot);
+        if (!listed)
+            continue;
+        if (*listed == path)
+            return true;
+        std::error_code error;
+        if (std::filesystem::equivalent(std::filesystem::path(*listed), std::filesystem::path(path),
+                                        error))
+            return true;
+    }
+    return false;
+}
+
 std::string WorkingList::NextTempPath() {
-    if (tempCounter == 998)
-        reporter_.report("The maximal amount of open files has been reached\nSave your files and "
-                         "restart the application",
-                         MessageIcon::Warning);
-    char name[16];
-    std::snprintf(name, sizeof name, "%04d.wav", static_cast<int>(tempCounter));
-    tempCounter = static_cast<std::int16_t>(tempCounter + 1);
-    std::string formatted(name);
-    // Names cycle through 000.wav to 999.wav.
-    return outputDir + formatted.substr(formatted.size() - 7);
+    // Once the names have cycled, the next one may be the very file an operation is reading;
+    // writing there would destroy the source mid-read, so that name is passed over. At most the
+    // Source and the Aux are passed over, so this ends within three names.
+    for (;;) {
+        if (tempCounter == 998)
+            reporter_.report("The maximal amount of open files has been reached\nSave your "
+                             "files and restart the application",
+                             MessageIcon::Warning);
+        char name[16];
+        std::snprintf(name, sizeof name, "%04d.wav", static_cast<int>(tempCounter));
+        tempCounter = static_cast<std::int16_t>(tempCounter + 1);
+        const std::string formatted(name);
+        // Names cycle through 000.wav to 999.wav.
+        std::string path = outputDir + formatted.substr(formatted.size() - 7);
+        if (!isSourceOrAux(path))
+            return path;
+    }
 }
 
 void WorkingList::SetOutputDir(const std::string& directory) {
-    outputDir = directory;
+    // Results always go into a folder: an empty choice means the default one, a relative one is
+    // taken from the audio root like the paths of the preferences file, and the separator that
+    // the temporary names are appended to is added when it was left out.
+    if (directory.empty()) {
+        outputDir = locationDirText(Location::TempSounds);
+    } else {
+        outputDir = resolveUnderRoot(directory);
+        if (!isSeparator(outputDir.back()))
+            outputDir += static_cast<char>(std::filesystem::path::preferred_separator);
+    }
     tempCounter = 0;
 }
 
@@ -136,6 +170,17 @@ void WorkingList::store(int slot, const std::string& path, int channels) {
 
 bool WorkingList::AddToList(const std::string& path, int channels) {
     const std::string name = displayName(path);
+    const bool listed = std::find(filePaths.begin(), filePaths.end(), path) != filePaths.end();
+    const bool full = std::none_of(filePaths.begin(), filePaths.end(),
+                                   [](const std::string& p) { return p.empty(); });
+    // Every slot holds another file: nothing is overwritten and the selectors stay as they are.
+    if (full && !listed) {
+        reporter_.report("The working list is full: " + std::to_string(kSlots) +
+                             " files are listed.\n" + path +
+                             " was not added; save your files and restart the application",
+                         MessageIcon::Warning);
+        return false;
+    }
     if (!aux.hasSelection())
         aux.select(name);
 
@@ -179,12 +224,10 @@ bool WorkingList::AddToList(const std::string& path, int channels) {
             }
         }
         if (slot < 0) {
-            reporter_.report("The working list is full: " + std::to_string(kSlots) +
-                                 " files are listed.\n" + path +
-                                 " was not added; save your files and restart the application",
-                             MessageIcon::Warning);
-            notify();
-            return false;
+            // Only reachable when the path was listed but had to be stored again (no Source
+            // selection) and no slot is free: the listed slot is made the Source instead.
+            slot = static_cast<int>(std::find(filePaths.begin(), filePaths.end(), path) -
+                                    filePaths.begin());
         }
         store(slot, path, channels);
         const std::string current = source.currentText();
@@ -279,9 +322,14 @@ void WorkingList::ClearList() {
 
 std::optional<std::string> WorkingList::RenameSource(const std::string& newPath) {
     const int slot = GetSourceIndex();
-    if (slot < 0)
+    if (slot < 0 || newPath.empty())
         return std::nullopt;
     std::string oldPath = filePaths[static_cast<std::size_t>(slot)];
+    // Renaming a file onto itself would delete it before moving it: nothing to do.
+    std::error_code error;
+    if (newPath == oldPath || std::filesystem::equivalent(std::filesystem::path(oldPath),
+                                                          std::filesystem::path(newPath), error))
+        return std::nullopt;
     const std::string oldName = source.currentText();
     filePaths[static_cast<std::size_t>(slot)] = newPath;
     const std::string newName = displayName(newPath);

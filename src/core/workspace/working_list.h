@@ -51,7 +51,11 @@ public:
     // The first slot whose path, less its last 4 characters, ends with the text; -1 if none.
     int findSlotForSelection(const std::string& text) const;
 
+    // outputDir followed by the next of 000.wav ... 999.wav (warning once the counter reaches
+    // 998); a name that is the Source or Aux file is passed over.
     std::string NextTempPath();
+    // An empty directory means the default temporary folder; a relative one is taken from the
+    // audio root; a missing final separator is added. The numbering starts again at 000.
     void SetOutputDir(const std::string& directory);
 
     // Lists the file and makes it the Source, the previous Source becoming the Aux. False (with a
@@ -64,7 +68,8 @@ public:
     void ClearList();
 
     // Rename: the Source slot takes the new path; entries under the new path leave the
-    // selectors and the Source and Aux entries show the new name. Returns the old path.
+    // selectors and the Source and Aux entries show the new name. Returns the old path; nothing
+    // (and no change) without a Source or when the new path names the Source file itself.
     std::optional<std::string> RenameSource(const std::string& newPath);
 
     // Save As, before the file dialog: false (with its message) when Source and Aux show the same
@@ -78,6 +83,7 @@ public:
 
 private:
     void store(int slot, const std::string& path, int channels);
+    bool isSourceOrAux(const std::string& path) const;
     void notify();
 
     Reporter& reporter_;
