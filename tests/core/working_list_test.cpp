@@ -290,6 +290,11 @@ TEST_F(WorkingListTest, SelectionChangesSetStateAndFlags) {
     list.source.clearSelection();
     list.OnSourceChanged();
     EXPECT_EQ(list.selectionState, 0);
+    // Picking an Aux while nothing is the Source gives no usable selection.
+    list.aux.select("/in/b");
+    list.OnAuxChanged();
+    EXPECT_EQ(list.selectionState, 0);
+    EXPECT_TRUE(list.auxIsStereo);
     // An entry that no slot backs any more.
     list.aux.append("/gone/x");
     list.aux.select("/gone/x");
@@ -337,6 +342,8 @@ TEST_F(WorkingListTest, SaveAsDecisions) {
         EXPECT_EQ(reporter.texts(), std::vector<std::string>{c.message});
         EXPECT_EQ(list.filePaths[2], "/r/tempsnds/003.wav");
     }
+    EXPECT_FALSE(list.acceptSaveAs("").has_value());
+    EXPECT_EQ(list.filePaths[2], "/r/tempsnds/003.wav");
     auto old = list.acceptSaveAs("/Keep/Songs/Final.wav");
     ASSERT_TRUE(old.has_value());
     EXPECT_EQ(*old, "/r/tempsnds/003.wav");

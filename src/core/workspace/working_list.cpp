@@ -308,7 +308,8 @@ void WorkingList::OnAuxChanged() {
         selectionState = 1;
     } else {
         auxIsStereo = fileChannels[static_cast<std::size_t>(slot)] == 2;
-        selectionState = 2;
+        // An Aux alone is no usable selection: the commands that need a Source stay disabled.
+        selectionState = source.hasSelection() ? 2 : 0;
     }
     notify();
 }
@@ -375,7 +376,8 @@ std::string WorkingList::saveAsDefaultName() const {
 
 std::optional<std::string> WorkingList::acceptSaveAs(const std::string& chosen) {
     const int slot = GetSourceIndex();
-    if (slot < 0)
+    // An empty choice would free the Source slot.
+    if (slot < 0 || chosen.empty())
         return std::nullopt;
     const std::string oldPath = filePaths[static_cast<std::size_t>(slot)];
     const std::string wanted = lowerCase(chosen);
