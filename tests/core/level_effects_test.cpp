@@ -123,6 +123,25 @@ TEST(SampleMath, ClipFoldTruncate) {
     EXPECT_EQ(toSample(65537.9), 1);
 }
 
+// The vectorised kernel against the plain clip-then-truncate arithmetic, for every 16-bit value
+// and factors at the edges of what Volume and Normalize can ask for.
+TEST(SampleMath, ScaleAndClipMatchesTheScalarRule) {
+    std::vector<std::int16_t> all(65536);
+    for (std::size_t i = 0; i < all.size(); ++i)
+        all[i] = static_cast<std::int16_t>(static_cast<int>(i) - 32768);
+    for (double factor : {1.0, 0.5, 1.5, -1.0, 2.0, 327.67, -327.68, 0.0001, -0.0001, 0.0,
+                          32768.0 / 3 * 0.37, 32768.0, 65535.0, 70000.0, -1e9}) {
+        std::vector<std::int16_t> block = all;
+        // An odd count leaves a tail after the vector loop.
+        scaleAndClip(block.data(), static_cast<std::uint32_t>(block.size() - 3), factor);
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            const std::int16_t expected =
+                i < all.size() - 3 ? toSample(clipSample(all[i] * factor)) : all[i];
+            ASSERT_EQ(block[i], expected) << "factor " << factor << ", value " << all[i];
+        }
+    }
+}
+
 TEST_F(LevelEffects, Volume) {
     struct Case {
         double ratio;

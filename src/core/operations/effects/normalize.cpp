@@ -41,8 +41,7 @@ JobOutcome runNormalize(JobContext& context, const JobPaths& paths, const Parame
     for (std::uint32_t j = 0; j <= split.n; ++j) {
         const std::uint32_t count = split.count(j);
         source->ReadBlock(buffer->data(), static_cast<int>(count));
-        for (std::uint32_t i = 0; i < count; ++i)
-            (*buffer)[i] = toSample(clipSample((*buffer)[i] * factor));
+        scaleAndClip(buffer->data(), count, factor);
         context.progress.setProgress(split.progress(j, 66, 34));
         if (destination->WriteBlock(buffer->data(), static_cast<int>(count)) == 0) {
             ++context.writeFailures;
