@@ -105,5 +105,33 @@ TEST(OperationDeclarations, EveryOperationLeavesItsSourcesAndWritesHonestFiles) 
     }
 }
 
+TEST(OperationDeclarations, NoOperationWritesOverItsSource) {
+    test::TempDir dir;
+    test::WaveSpec shape;
+    shape.samples = test::ramp(3000, -20000, 977);
+    shape.tail = test::Bytes(builtInTrailer().begin(), builtInTrailer().end());
+    const std::string source = dir.file("source.wav");
+    const std::string link = dir.file("link.wav");
+    test::writeBytes(source, test::buildWave(shape));
+    std::filesystem::create_symlink(source, link);
+    const test::Bytes before = test::readBytes(source);
+    for (const OperationDecl* op : allOperations()) {
+        if (op->sources == SourceKind::None)
+            continue;
+        for (const std::string& destination : {source, link}) {
+            SCOPED_TRACE(std::string(op->name) + " into " + destination);
+            test::RecordingReporter reporter;
+            WaveContext wave{reporter, "", {}};
+            NullProgress progress;
+            JobContext context{wave, progress, [&] { return destination; }, false};
+            const JobPaths paths{source, op->sources == SourceKind::Two ? source : ""};
+            EXPECT_EQ(op->run(context, paths, op->defaults()), JobOutcome::EndedWithMessage);
+            EXPECT_EQ(test::readBytes(source), before);
+            ASSERT_EQ(reporter.reports.size(), 1U);
+            EXPECT_NE(reporter.reports[0].text.find("cannot be written over"), std::string::npos);
+        }
+    }
+}
+
 } // namespace
 } // namespace sonarium

@@ -1,9 +1,13 @@
 // The shared job skeleton.
 #include "jobs/block_job.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace sonarium {
 
 std::unique_ptr<sonIO> openJobSource(JobContext& context, const std::string& path) {
+    context.sources.push_back(path);
     auto source = std::make_unique<sonIO>(context.wave, path);
     if (!source->IsOpen())
         return nullptr; // the reader has said why
@@ -31,6 +35,17 @@ bool acceptStereo(JobContext& context, const sonIO& source) {
 std::unique_ptr<sonIO> createJobDestination(JobContext& context, int channels,
                                             std::int64_t values) {
     const std::string path = context.destination ? context.destination() : std::string();
+    for (const std::string& source : context.sources) {
+        std::error_code error;
+        if (std::filesystem::equivalent(path, source, error)) {
+            // Writing would truncate the very file the job reads.
+            context.reporter().report("File " + path +
+                                          "\nis a source of this operation: the result cannot be "
+                                          "written over it",
+                                      MessageIcon::Error);
+            return nullptr;
+        }
+    }
     auto destination = std::make_unique<sonIO>(context.wave, path, channels, values);
     if (!destination->IsOpen())
         return nullptr;
