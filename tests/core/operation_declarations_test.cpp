@@ -40,7 +40,8 @@ TEST(OperationDeclarations, FieldsAreConsistent) {
                 EXPECT_FALSE(rangeMessage(f, f.defaultValue).has_value()) << f.label;
                 EXPECT_LE(f.minimum, f.maximum);
             }
-            if (f.hasChoices()) {
+            // A radio group may open with no button checked; an editable list takes any text.
+            if (f.hasChoices() && !f.defaultChoice.empty() && f.type != FieldType::EditableList) {
                 bool found = false;
                 for (const Choice& c : f.choices)
                     found = found || c.value == f.defaultChoice;
