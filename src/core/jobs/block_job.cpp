@@ -25,6 +25,19 @@ std::unique_ptr<sonIO> openJobSource(JobContext& context, const std::string& pat
     return source;
 }
 
+std::unique_ptr<sonIO> reopenJobSource(JobContext& context, const std::string& path,
+                                       std::uint32_t values) {
+    auto source = std::make_unique<sonIO>(context.wave, path);
+    if (!source->IsOpen())
+        return nullptr; // the reader has said why
+    if (source->channels == 0 || valueCount(*source) != values) {
+        context.reporter().report("File " + path + "\nchanged while it was being processed",
+                                  MessageIcon::Error);
+        return nullptr;
+    }
+    return source;
+}
+
 bool acceptStereo(JobContext& context, const sonIO& source) {
     if (source.channels != 2)
         return true;

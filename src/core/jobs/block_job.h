@@ -55,6 +55,11 @@ inline std::uint32_t valueCount(const sonIO& source) {
     return source.dataSize / 2;
 }
 
+// Opens a source again for a second pass. Nothing (the user told why) when it cannot be read any
+// more or no longer holds the values counted in the first pass.
+std::unique_ptr<sonIO> reopenJobSource(JobContext& context, const std::string& path,
+                                       std::uint32_t values);
+
 // The stereo warning of the effects that treat both channels as one stream: true to go on.
 bool acceptStereo(JobContext& context, const sonIO& source);
 
