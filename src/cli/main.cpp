@@ -4,7 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string>
+#include <string_view>
 
 namespace {
 
@@ -18,6 +18,23 @@ constexpr const char* kUsage = "usage: sonarium-cli COMMAND [ARGS]\n"
                                "  peaks FILE [--png OUT.png]\n"
                                "                   the 450 display columns of a wave file\n";
 
+// A command gets the arguments after its own name.
+struct Command {
+    std::string_view name;
+    int (*run)(int argc, char** argv);
+};
+
+int runList(int, char**) {
+    return sonarium::runListCommand();
+}
+
+// One line per command; a command in a file of its own adds one entry here.
+constexpr Command kCommands[] = {
+    {"list", runList},
+    {"describe", sonarium::runDescribeCommand},
+    {"peaks", sonarium::runPeaksCommand},
+};
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -29,14 +46,12 @@ int main(int argc, char* argv[]) {
         std::puts("sonarium-cli " SONARIUM_VERSION);
         return 0;
     }
-    if (std::strcmp(argv[1], "list") == 0)
-        return sonarium::runListCommand();
-    if (std::strcmp(argv[1], "describe") == 0)
-        return sonarium::runDescribeCommand(argc - 2, argv + 2);
+    for (const Command& command : kCommands)
+        if (command.name == argv[1])
+            return command.run(argc - 2, argv + 2);
+    // Every declared operation is a command of its own name.
     if (sonarium::isOperationName(argv[1]))
         return sonarium::runOperationCommand(argc - 1, argv + 1);
-    if (std::strcmp(argv[1], "peaks") == 0)
-        return sonarium::runPeaksCommand(argc - 2, argv + 2);
     std::fprintf(stderr, "sonarium-cli: unknown command '%s'\n%s", argv[1], kUsage);
     return 2;
 }

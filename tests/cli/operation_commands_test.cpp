@@ -136,5 +136,13 @@ TEST_F(OperationCommands, RunsAndRefuses) {
     }
 }
 
+TEST_F(OperationCommands, OutputOverTheSourceIsRefused) {
+    const test::Bytes before = test::readBytes(source);
+    const Result r = cli("volume '" + source + "' -o '" + source + "'", dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot be written over"), std::string::npos) << r.err;
+    EXPECT_EQ(test::readBytes(source), before);
+}
+
 } // namespace
 } // namespace sonarium

@@ -123,6 +123,25 @@ TEST(SampleMath, ClipFoldTruncate) {
     EXPECT_EQ(toSample(65537.9), 1);
 }
 
+// The vectorised kernel against the plain clip-then-truncate arithmetic, for every 16-bit value
+// and factors at the edges of what Volume and Normalize can ask for.
+TEST(SampleMath, ScaleAndClipMatchesTheScalarRule) {
+    std::vector<std::int16_t> all(65536);
+    for (std::size_t i = 0; i < all.size(); ++i)
+        all[i] = static_cast<std::int16_t>(static_cast<int>(i) - 32768);
+    for (double factor : {1.0, 0.5, 1.5, -1.0, 2.0, 327.67, -327.68, 0.0001, -0.0001, 0.0,
+                          32768.0 / 3 * 0.37, 32768.0, 65535.0, 70000.0, -1e9}) {
+        std::vector<std::int16_t> block = all;
+        // An odd count leaves a tail after the vector loop.
+        scaleAndClip(block.data(), static_cast<std::uint32_t>(block.size() - 3), factor);
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            const std::int16_t expected =
+                i < all.size() - 3 ? toSample(clipSample(all[i] * factor)) : all[i];
+            ASSERT_EQ(block[i], expected) << "factor " << factor << ", value " << all[i];
+        }
+    }
+}
+
 TEST_F(LevelEffects, Volume) {
     struct Case {
         double ratio;
@@ -380,6 +399,60 @@ TEST_F(LevelEffects, UnreadableAndEmptySourcesEndWithAMessage) {
                   JobOutcome::EndedWithMessage);
         EXPECT_FALSE(asked);
         EXPECT_EQ(reporter.reports.size(), 1U);
+    }
+}
+
+// Another program rewrites the source between the two passes of Normalize and of a cut.
+TEST_F(LevelEffects, SourceChangedBetweenPasses) {
+    struct Case {
+        const char* name;
+        const OperationDecl& op;
+        int firstPassEnd; // progress when the first pass is over
+        std::size_t newLength;
+        JobOutcome outcome;
+        bool written;
+    };
+    const Case cases[] = {
+        {"normalize, shorter", normalizeOperation(), 33, 500, JobOutcome::EndedWithMessage, true},
+        {"cut, shorter", silentZoneOperation(), 30, 500, JobOutcome::EndedWithMessage, false},
+        {"cut, same length, all loud", silentZoneOperation(), 30, 1000, JobOutcome::Completed,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        reporter.reports.clear();
+        const std::string source = dir.file("changing.wav");
+        const std::string out = dir.file("changing-out.wav");
+        std::filesystem::remove(out);
+        test::WaveSpec shape;
+        shape.samples = std::vector<std::int16_t>(1000, 100);
+        shape.samples[0] = 9000; // one loud value: the cut keeps 1
+        test::writeBytes(source, test::buildWave(shape));
+        struct Rewriting final : Progress {
+            std::function<void(int)> onProgress;
+            void setProgress(int percent) override { onProgress(percent); }
+        } progress;
+        progress.onProgress = [&](int percent) {
+            if (percent != c.firstPassEnd)
+                return;
+            test::WaveSpec changed;
+            changed.samples = std::vector<std::int16_t>(c.newLength, 9000);
+            test::writeBytes(source, test::buildWave(changed));
+        };
+        WaveContext wave{reporter, "", {}};
+        JobContext context{wave, progress, [&] { return out; }, false};
+        EXPECT_EQ(c.op.run(context, {source, ""}, c.op.defaults()), c.outcome);
+        ASSERT_EQ(std::filesystem::exists(out), c.written);
+        if (c.outcome == JobOutcome::EndedWithMessage) {
+            ASSERT_FALSE(reporter.reports.empty());
+            EXPECT_NE(reporter.reports.back().text.find("changed while it was being processed"),
+                      std::string::npos);
+        }
+        if (c.written) {
+            const test::Bytes bytes = test::readBytes(out);
+            ASSERT_GE(bytes.size(), 44U + 82U);
+            EXPECT_EQ(readLe32(&bytes[40]), bytes.size() - 44 - 82); // the header tells the truth
+        }
     }
 }
 

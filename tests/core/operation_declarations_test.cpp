@@ -40,7 +40,8 @@ TEST(OperationDeclarations, FieldsAreConsistent) {
                 EXPECT_FALSE(rangeMessage(f, f.defaultValue).has_value()) << f.label;
                 EXPECT_LE(f.minimum, f.maximum);
             }
-            if (f.hasChoices()) {
+            // A radio group may open with no button checked; an editable list takes any text.
+            if (f.hasChoices() && !f.defaultChoice.empty() && f.type != FieldType::EditableList) {
                 bool found = false;
                 for (const Choice& c : f.choices)
                     found = found || c.value == f.defaultChoice;
@@ -101,6 +102,34 @@ TEST(OperationDeclarations, EveryOperationLeavesItsSourcesAndWritesHonestFiles) 
             EXPECT_EQ(readLe32(&result[4]), result.size() - 8);
             EXPECT_EQ(readLe32(&result[40]), result.size() - 44 - 82);
             EXPECT_EQ(readLe16(&result[22]), channels);
+        }
+    }
+}
+
+TEST(OperationDeclarations, NoOperationWritesOverItsSource) {
+    test::TempDir dir;
+    test::WaveSpec shape;
+    shape.samples = test::ramp(3000, -20000, 977);
+    shape.tail = test::Bytes(builtInTrailer().begin(), builtInTrailer().end());
+    const std::string source = dir.file("source.wav");
+    const std::string link = dir.file("link.wav");
+    test::writeBytes(source, test::buildWave(shape));
+    std::filesystem::create_symlink(source, link);
+    const test::Bytes before = test::readBytes(source);
+    for (const OperationDecl* op : allOperations()) {
+        if (op->sources == SourceKind::None)
+            continue;
+        for (const std::string& destination : {source, link}) {
+            SCOPED_TRACE(std::string(op->name) + " into " + destination);
+            test::RecordingReporter reporter;
+            WaveContext wave{reporter, "", {}};
+            NullProgress progress;
+            JobContext context{wave, progress, [&] { return destination; }, false};
+            const JobPaths paths{source, op->sources == SourceKind::Two ? source : ""};
+            EXPECT_EQ(op->run(context, paths, op->defaults()), JobOutcome::EndedWithMessage);
+            EXPECT_EQ(test::readBytes(source), before);
+            ASSERT_EQ(reporter.reports.size(), 1U);
+            EXPECT_NE(reporter.reports[0].text.find("cannot be written over"), std::string::npos);
         }
     }
 }

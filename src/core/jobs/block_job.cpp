@@ -1,9 +1,13 @@
 // The shared job skeleton.
 #include "jobs/block_job.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace sonarium {
 
 std::unique_ptr<sonIO> openJobSource(JobContext& context, const std::string& path) {
+    context.sources.push_back(path);
     auto source = std::make_unique<sonIO>(context.wave, path);
     if (!source->IsOpen())
         return nullptr; // the reader has said why
@@ -21,6 +25,19 @@ std::unique_ptr<sonIO> openJobSource(JobContext& context, const std::string& pat
     return source;
 }
 
+std::unique_ptr<sonIO> reopenJobSource(JobContext& context, const std::string& path,
+                                       std::uint32_t values) {
+    auto source = std::make_unique<sonIO>(context.wave, path);
+    if (!source->IsOpen())
+        return nullptr; // the reader has said why
+    if (source->channels == 0 || valueCount(*source) != values) {
+        context.reporter().report("File " + path + "\nchanged while it was being processed",
+                                  MessageIcon::Error);
+        return nullptr;
+    }
+    return source;
+}
+
 bool acceptStereo(JobContext& context, const sonIO& source) {
     if (source.channels != 2)
         return true;
@@ -31,6 +48,17 @@ bool acceptStereo(JobContext& context, const sonIO& source) {
 std::unique_ptr<sonIO> createJobDestination(JobContext& context, int channels,
                                             std::int64_t values) {
     const std::string path = context.destination ? context.destination() : std::string();
+    for (const std::string& source : context.sources) {
+        std::error_code error;
+        if (std::filesystem::equivalent(path, source, error)) {
+            // Writing would truncate the very file the job reads.
+            context.reporter().report("File " + path +
+                                          "\nis a source of this operation: the result cannot be "
+                                          "written over it",
+                                      MessageIcon::Error);
+            return nullptr;
+        }
+    }
     auto destination = std::make_unique<sonIO>(context.wave, path, channels, values);
     if (!destination->IsOpen())
         return nullptr;

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace sonarium {
 
@@ -32,6 +33,8 @@ struct JobContext {
     bool openResult = true;
     // Number of block writes that failed; each was reported.
     int writeFailures = 0;
+    // The files the job reads; its destination may be none of them.
+    std::vector<std::string> sources;
 
     Reporter& reporter() const { return wave.reporter; }
 };
@@ -44,19 +47,24 @@ inline constexpr const char* kStereoWarningText =
     "stereo channels\"\nthen  \"Group to stereo\"\nto perform the effect normally.";
 inline constexpr const char* kEmptyOutputText = "This operation outputs an empty file";
 
-// Opens a source for a job. Nothing (the user told why) when the file cannot be read as a wave
-// file or holds no values.
+// Opens a source for a job and records it among the context's sources. Nothing (the user told
+// why) when the file cannot be read as a wave file or holds no values.
 std::unique_ptr<sonIO> openJobSource(JobContext& context, const std::string& path);
 // N: the number of 16-bit values of the source.
 inline std::uint32_t valueCount(const sonIO& source) {
     return source.dataSize / 2;
 }
 
+// Opens a source again for a second pass. Nothing (the user told why) when it cannot be read any
+// more or no longer holds the values counted in the first pass.
+std::unique_ptr<sonIO> reopenJobSource(JobContext& context, const std::string& path,
+                                       std::uint32_t values);
+
 // The stereo warning of the effects that treat both channels as one stream: true to go on.
 bool acceptStereo(JobContext& context, const sonIO& source);
 
-// Creates the destination through the context; nothing when it could not be created (already
-// reported).
+// Creates the destination through the context; nothing when it could not be created or would
+// replace one of the job's sources (either reported).
 std::unique_ptr<sonIO> createJobDestination(JobContext& context, int channels, std::int64_t values);
 
 // Writes values, reporting a failure once for this write and counting it.

@@ -52,7 +52,7 @@ Parameters OperationDecl::defaults() const {
     for (const FieldSpec& f : fields) {
         if (f.member.empty())
             continue;
-        if (f.hasChoices())
+        if (f.isTextual())
             p.setText(f.member, std::string(f.defaultChoice));
         else
             p.setNumber(f.member, f.defaultValue);
@@ -61,8 +61,10 @@ Parameters OperationDecl::defaults() const {
 }
 
 std::string formatBound(double value) {
-    std::array<char, 64> text{};
-    auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value);
+    std::array<char, 512> text{}; // room for any double in fixed notation
+    // Plain decimals, never exponents: 200000 and 0.0001 print as the labels write them.
+    auto [end, error] =
+        std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
     if (error != std::errc())
         return "?";
     return std::string(text.data(), end);
@@ -77,6 +79,12 @@ std::optional<std::string> rangeMessage(const FieldSpec& field, double value) {
     return std::string(integral ? "Please enter an integer between "
                                 : "Please enter a number between ") +
            formatBound(field.minimum) + " and " + formatBound(field.maximum) + ".";
+}
+
+std::optional<std::string> lengthMessage(const FieldSpec& field, const std::string& text) {
+    if (field.maxLength <= 0 || text.size() <= static_cast<std::size_t>(field.maxLength))
+        return std::nullopt;
+    return "Please enter no more than " + std::to_string(field.maxLength) + " characters.";
 }
 
 std::optional<std::string> parseFieldValue(const FieldSpec& field, const std::string& text,

@@ -14,11 +14,26 @@
 
 namespace sonarium {
 
+// How each kind of dialog control is declared:
+// - edits of numbers: Double, Float (read as single precision), Int16 and Int32, with default,
+//   minimum, maximum and unit; a value outside the range gets the range message;
+// - a text edit: Text, with its default in defaultChoice and at most maxLength characters;
+// - a check box: CheckBox, on when defaultValue is 1;
+// - radio buttons: one RadioGroup field whose choices are the buttons (item, label, word) and
+//   whose group is the caption of the box around them; defaultChoice is the word of the button
+//   checked when the dialog opens, or empty when none is;
+// - a drop-down list: DropDownList, its entries as choices (label shown, word passed to the job);
+// - an editable drop-down list: EditableList, its entries as choices whose word is the entry's
+//   text itself, as a typed text is passed on the same way (at most maxLength characters);
+// - a control shown but never read: enabled = false and no member (it keeps its default look).
+// The job receives numbers and check boxes with Parameters::number/flag, and radio groups, lists
+// and texts with Parameters::text.
 enum class FieldType {
     Double,       // edit, double precision
     Float,        // edit, single precision
     Int16,        // edit, 16-bit integer
     Int32,        // edit, 32-bit integer
+    Text,         // edit holding text
     CheckBox,     // on/off
     RadioGroup,   // one choice among radio buttons (choices give each button's item and label)
     DropDownList, // one choice among fixed entries
@@ -26,7 +41,7 @@ enum class FieldType {
 };
 
 // One radio button or list entry: its dialog item (0 for list entries), its label, and the word
-// that names it on the command line.
+// that names it on the command line and to the job.
 struct Choice {
     int item = 0;
     std::string_view label;
@@ -45,12 +60,15 @@ struct FieldSpec {
     bool enabled = true;     // false: shown (in its default state) but never read
     std::string_view option; // command-line option without "--"; empty: the member in kebab-case
     std::string_view group;  // caption of the group box around a radio group
-    std::vector<Choice> choices; // radio groups and lists
-    std::string_view defaultChoice;
+    std::vector<Choice> choices;    // radio groups and lists
+    std::string_view defaultChoice; // the word of the default choice, or the default text
+    int maxLength = 0;              // texts and editable lists: most characters (0: any)
 
     bool isNumeric() const;
     bool isInteger() const { return type == FieldType::Int16 || type == FieldType::Int32; }
     bool hasChoices() const { return !choices.empty(); }
+    // Radio groups, lists and text edits hand the job a text rather than a number.
+    bool isTextual() const { return hasChoices() || type == FieldType::Text; }
     std::string optionName() const;
 };
 
@@ -98,6 +116,8 @@ struct OperationDecl {
 // "Please enter a number between %1 and %2." (or the integer form) when the value is outside
 // the field's range, or when an integer field is given a fraction; nothing when it is accepted.
 std::optional<std::string> rangeMessage(const FieldSpec& field, double value);
+// "Please enter no more than %1 characters." when a text is longer than the field takes.
+std::optional<std::string> lengthMessage(const FieldSpec& field, const std::string& text);
 // The range bounds as the messages and the help pages print them.
 std::string formatBound(double value);
 // Parses the text of a numeric field; the range message when it is not a number of the field's

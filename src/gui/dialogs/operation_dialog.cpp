@@ -60,8 +60,7 @@ void COperationDialog::buildFields() {
                 auto* radio = new QRadioButton(qs(choice.label), box);
                 radio->setObjectName(itemName(choice.item));
                 radio->setProperty("choice", qs(choice.value));
-                radio->setChecked(choice.value == field.defaultChoice ||
-                                  (field.defaultChoice.empty() && group->buttons().isEmpty()));
+                radio->setChecked(choice.value == field.defaultChoice);
                 group->addButton(radio);
                 boxLayout->addWidget(radio);
             }
@@ -89,7 +88,10 @@ void COperationDialog::buildFields() {
             editor = combo;
         } else {
             auto* edit =
-                new QLineEdit(QString::fromStdString(formatBound(field.defaultValue)), this);
+                new QLineEdit(field.type == FieldType::Text
+                                  ? qs(field.defaultChoice)
+                                  : QString::fromStdString(formatBound(field.defaultValue)),
+                              this);
             editor = edit;
         }
         editor->setObjectName(name);
@@ -132,6 +134,16 @@ QWidget* COperationDialog::item(int number) const {
     return findChild<QWidget*>(itemName(number));
 }
 
+bool COperationDialog::acceptText(const FieldSpec& field, const std::string& text,
+                                  Parameters& parameters) {
+    if (auto message = lengthMessage(field, text)) {
+        services_.reporter.report(*message, MessageIcon::Warning);
+        return false;
+    }
+    parameters.setText(field.member, text);
+    return true;
+}
+
 bool COperationDialog::readFields(Parameters& parameters) {
     parameters = operation_.defaults();
     for (const FieldSpec& field : operation_.fields) {
@@ -151,7 +163,16 @@ bool COperationDialog::readFields(Parameters& parameters) {
             const bool typed = combo->isEditable() &&
                                combo->currentText() != combo->itemText(combo->currentIndex());
             const QString text = typed || !word.isValid() ? combo->currentText() : word.toString();
-            parameters.setText(field.member, text.toStdString());
+            if (!acceptText(field, text.toStdString(), parameters)) {
+                combo->setFocus();
+                return false;
+            }
+        } else if (auto* text = qobject_cast<QLineEdit*>(editor); text && field.isTextual()) {
+            if (!acceptText(field, text->text().toStdString(), parameters)) {
+                text->setFocus();
+                text->selectAll();
+                return false;
+            }
         } else if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
             double value = 0;
             if (auto message = parseFieldValue(field, edit->text().toStdString(), value)) {

@@ -56,6 +56,8 @@ protected:
 
 private:
     void buildFields();
+    // Takes a text field's value; false (message shown) when it is longer than the field takes.
+    bool acceptText(const FieldSpec& field, const std::string& text, Parameters& parameters);
     QWidget* fieldWidget(const FieldSpec& field) const;
 
     QProgressBar* progress_ = nullptr;

@@ -37,12 +37,16 @@ JobOutcome runNormalize(JobContext& context, const JobPaths& paths, const Parame
     const double factor = peak != 0 ? (32768.0 / peak) * level : level;
 
     // Pass 2, on the source opened again.
-    source = std::make_unique<sonIO>(context.wave, paths.source);
+    source = reopenJobSource(context, paths.source, total);
+    if (!source) {
+        // The destination keeps an honest header, its values silent; it is not opened.
+        destination->FinishWrite();
+        return JobOutcome::EndedWithMessage;
+    }
     for (std::uint32_t j = 0; j <= split.n; ++j) {
         const std::uint32_t count = split.count(j);
         source->ReadBlock(buffer->data(), static_cast<int>(count));
-        for (std::uint32_t i = 0; i < count; ++i)
-            (*buffer)[i] = toSample(clipSample((*buffer)[i] * factor));
+        scaleAndClip(buffer->data(), count, factor);
         context.progress.setProgress(split.progress(j, 66, 34));
         if (destination->WriteBlock(buffer->data(), static_cast<int>(count)) == 0) {
             ++context.writeFailures;

@@ -116,7 +116,9 @@ JobOutcome runCut(JobContext& context, const JobPaths& paths, const SilentZoneRu
     }
 
     // Pass 2: the values that stay, gathered in a second buffer and written when it fills up.
-    source = std::make_unique<sonIO>(context.wave, paths.source);
+    source = reopenJobSource(context, paths.source, total);
+    if (!source)
+        return JobOutcome::EndedWithMessage;
     auto destination =
         createJobDestination(context, source->channels, static_cast<std::int64_t>(kept));
     if (!destination)
@@ -124,7 +126,12 @@ JobOutcome runCut(JobContext& context, const JobPaths& paths, const SilentZoneRu
     auto output = std::make_unique<SampleBuffer>();
     std::uint32_t filled = 0;
     const std::uint32_t flushAbove = minimumRun <= 1 ? split.per : kBlockValues / 2;
+    // The destination takes the K values it declares, even should the second reading of the
+    // source differ from the first.
+    std::uint64_t emitted = 0;
     auto emit = [&](std::int16_t s) {
+        if (emitted++ >= kept)
+            return;
         (*output)[filled++] = s;
         if (filled == kBlockValues) {
             writeValues(context, *destination, output->data(), filled);

@@ -1,0 +1,160 @@
+// Command-line options from the declaration's fields.
+#include "operations/operation_options.h"
+
+namespace sonarium {
+
+namespace {
+
+const char* typeName(FieldType type) {
+    switch (type) {
+    case FieldType::Double:
+        return "double";
+    case FieldType::Float:
+        return "float";
+    case FieldType::Int16:
+        return "int16";
+    case FieldType::Int32:
+        return "int32";
+    case FieldType::Text:
+        return "text";
+    case FieldType::CheckBox:
+        return "flag";
+    case FieldType::RadioGroup:
+        return "choice";
+    case FieldType::DropDownList:
+        return "list";
+    case FieldType::EditableList:
+        return "list-or-text";
+    }
+    return "?";
+}
+
+// The label without its keyboard-mnemonic ampersands.
+std::string plainLabel(std::string_view label) {
+    std::string out;
+    for (char c : label)
+        if (c != '&')
+            out += c;
+    return out;
+}
+
+std::size_t sourceCount(SourceKind kind) {
+    return kind == SourceKind::None ? 0 : kind == SourceKind::One ? 1 : 2;
+}
+
+const FieldSpec* optionField(const OperationDecl& operation, std::string_view option) {
+    for (const FieldSpec& f : operation.fields)
+        if (f.enabled && !f.member.empty() && f.optionName() == option)
+            return &f;
+    return nullptr;
+}
+
+// A value for a field that takes one; the problem text when it is refused.
+std::optional<std::string> setValue(const FieldSpec& field, const std::string& value,
+                                    Parameters& parameters) {
+    if (field.isTextual()) {
+        const bool typedAllowed =
+            field.type == FieldType::EditableList || field.type == FieldType::Text;
+        bool known = false;
+        for (const Choice& c : field.choices)
+            known = known || c.value == value;
+        if (!known && !typedAllowed)
+            return "unknown value '" + value + "' for --" + field.optionName();
+        if (auto message = lengthMessage(field, value))
+            return message;
+        parameters.setText(field.member, value);
+        return std::nullopt;
+    }
+    double number = 0;
+    if (auto message = parseFieldValue(field, value, number))
+        return message;
+    parameters.setNumber(field.member, number);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> parseOperationArguments(const OperationDecl& operation,
+                                                   std::span<const std::string> arguments,
+                                                   OperationArguments& parsed) {
+    parsed = OperationArguments{operation.defaults(), {}, {}};
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& arg = arguments[i];
+        if (arg == "-o" || arg == "--output") {
+            if (i + 1 >= arguments.size())
+                return arg + " needs a file name";
+            parsed.output = arguments[++i];
+            continue;
+        }
+        if (!arg.starts_with("--") || arg.size() == 2) {
+            parsed.files.push_back(arg);
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(2, equals == std::string::npos ? equals : equals - 2);
+        const FieldSpec* field = optionField(operation, name);
+        if (field == nullptr)
+            return "unknown option --" + name;
+        if (field->type == FieldType::CheckBox) {
+            if (equals != std::string::npos)
+                return "--" + name + " is a flag and takes no value";
+            parsed.parameters.setNumber(field->member, 1);
+            continue;
+        }
+        std::string value;
+        if (equals != std::string::npos) {
+            value = arg.substr(equals + 1);
+        } else {
+            if (i + 1 >= arguments.size())
+                return "--" + name + " needs a value";
+            value = arguments[++i];
+        }
+        if (auto problem = setValue(*field, value, parsed.parameters))
+            return problem;
+    }
+    const std::size_t wanted = sourceCount(operation.sources);
+    if (parsed.files.size() != wanted)
+        return "expected " + std::to_string(wanted) + " input file(s), got " +
+               std::to_string(parsed.files.size());
+    if (parsed.output.empty())
+        return "no output file: give -o OUT";
+    return std::nullopt;
+}
+
+std::string describeOperation(const OperationDecl& operation) {
+    const std::string name(operation.name);
+    const char* files = operation.sources == SourceKind::None  ? "-o OUT"
+                        : operation.sources == SourceKind::One ? "SOURCE -o OUT"
+                                                               : "SOURCE AUX -o OUT";
+    std::string text = name + " - " + std::string(operation.caption) + "\n";
+    text += "usage: sonarium-cli " + name + " [options] " + files + "\n";
+    for (const FieldSpec& f : operation.fields) {
+        if (!f.enabled || f.member.empty())
+            continue;
+        std::string line = "  --" + f.optionName();
+        if (f.type == FieldType::CheckBox) {
+            line += std::string("  flag, default ") + (f.defaultValue != 0 ? "on" : "off");
+        } else if (f.isTextual()) {
+            std::string words;
+            for (const Choice& c : f.choices)
+                words += (words.empty() ? "" : "|") + std::string(c.value);
+            if (f.type == FieldType::Text || f.type == FieldType::EditableList)
+                words += words.empty() ? "TEXT" : "|TEXT";
+            line += " " + words + "  " + typeName(f.type) + ", default " +
+                    (f.defaultChoice.empty() ? std::string("none") : std::string(f.defaultChoice));
+            if (f.maxLength > 0)
+                line += ", at most " + std::to_string(f.maxLength) + " characters";
+        } else {
+            line += " VALUE  " + std::string(typeName(f.type)) + ", default " +
+                    formatBound(f.defaultValue) + ", range " + formatBound(f.minimum) + " .. " +
+                    formatBound(f.maximum);
+            if (!f.unit.empty())
+                line += " " + std::string(f.unit);
+        }
+        line += "  (" + plainLabel(f.group.empty() ? f.label : f.group) + ")";
+        text += line + "\n";
+    }
+    return text;
+}
+
+} // namespace sonarium

@@ -1,0 +1,201 @@
+// Command-line options derived from declarations, on a made-up operation holding every kind of
+// field the operations use, with no, one and two sources.
+#include "operations/operation_options.h"
+
+#include <gtest/gtest.h>
+
+namespace sonarium {
+namespace {
+
+OperationDecl everyKind(SourceKind sources) {
+    OperationDecl op;
+    op.name = "every-kind";
+    op.caption = "Every Kind 1.0";
+    op.sources = sources;
+    op.fields = {
+        {.item = 1002,
+         .label = "&Ratio (0.1, 1000) :",
+         .member = "ratio",
+         .type = FieldType::Double,
+         .defaultValue = 300,
+         .minimum = 0.1,
+         .maximum = 1000,
+         .unit = "%"},
+        {.item = 1003,
+         .label = "Sub &Gain (-100,100):",
+         .member = "subGain",
+         .type = FieldType::Float,
+         .defaultValue = 100,
+         .minimum = -100,
+         .maximum = 100},
+        {.item = 1004,
+         .label = "&Level (2, 4096) :",
+         .member = "L",
+         .type = FieldType::Int16,
+         .defaultValue = 20,
+         .minimum = 2,
+         .maximum = 4096,
+         .option = "level"},
+        {.item = 1005,
+         .label = "&Output Rate (1, 200000) :",
+         .member = "outputRate",
+         .type = FieldType::Int32,
+         .defaultValue = 44100,
+         .minimum = 1,
+         .maximum = 200000},
+        {.item = 1006, .label = "&Curved", .member = "curved", .type = FieldType::CheckBox},
+        {.member = "lfoShape",
+         .type = FieldType::RadioGroup,
+         .group = "LFO Shape",
+         .choices = {{1110, "&Sine", "sine"}, {1111, "S&quare", "square"}}},
+        {.member = "method",
+         .type = FieldType::RadioGroup,
+         .group = "Stepping method",
+         .choices = {{1212, "&First", "first"}, {1209, "Mi&nimize", "minimize"}},
+         .defaultChoice = "first"},
+        {.item = 1007,
+         .label = "&Formula :",
+         .member = "operator",
+         .type = FieldType::DropDownList,
+         .choices = {{0, "mix", "mix"}, {0, "xor", "xor"}},
+         .defaultChoice = "mix"},
+        {.item = 1033,
+         .label = "&Formula : ",
+         .member = "formula",
+         .type = FieldType::EditableList,
+         .choices = {{0, "Acom= sin (a)", "Acom= sin (a)"}},
+         .defaultChoice = "Acom= sin (a)",
+         .maxLength = 30},
+        {.item = 1008,
+         .label = "&Source Rate (1, 200000) :",
+         .type = FieldType::Text,
+         .enabled = false},
+        {.item = 1009,
+         .label = "LFO &Frequency (0, 88200) :",
+         .type = FieldType::Double,
+         .maximum = 88200,
+         .enabled = false},
+    };
+    return op;
+}
+
+struct Parsed {
+    std::optional<std::string> problem;
+    OperationArguments arguments;
+};
+
+Parsed parse(const OperationDecl& op, std::vector<std::string> arguments) {
+    Parsed p;
+    p.problem = parseOperationArguments(op, arguments, p.arguments);
+    return p;
+}
+
+TEST(OperationOptions, DefaultsAndEveryKindOfValue) {
+    const OperationDecl op = everyKind(SourceKind::One);
+    const Parsed defaults = parse(op, {"in.wav", "-o", "out.wav"});
+    ASSERT_FALSE(defaults.problem) << *defaults.problem;
+    const Parameters& d = defaults.arguments.parameters;
+    EXPECT_EQ(d.number("ratio"), 300);
+    EXPECT_EQ(d.number("L"), 20);
+    EXPECT_FALSE(d.flag("curved"));
+    EXPECT_EQ(d.text("lfoShape"), ""); // no button checked
+    EXPECT_EQ(d.text("method"), "first");
+    EXPECT_EQ(d.text("operator"), "mix");
+    EXPECT_EQ(d.text("formula"), "Acom= sin (a)");
+    EXPECT_EQ(defaults.arguments.files, std::vector<std::string>{"in.wav"});
+    EXPECT_EQ(defaults.arguments.output, "out.wav");
+
+    const Parsed given =
+        parse(op, {"--ratio", "0.1", "--sub-gain=0.1", "--level", "4096", "--output-rate", "8000",
+                   "--curved", "--lfo-shape", "square", "--method=minimize", "--operator", "xor",
+                   "--formula", "Acom= cos (a)", "-o", "out.wav", "in.wav"});
+    ASSERT_FALSE(given.problem) << *given.problem;
+    const Parameters& g = given.arguments.parameters;
+    EXPECT_EQ(g.number("ratio"), 0.1);
+    EXPECT_EQ(g.number("subGain"), static_cast<double>(0.1F)); // read in single precision
+    EXPECT_EQ(g.number("L"), 4096);
+    EXPECT_EQ(g.number("outputRate"), 8000);
+    EXPECT_TRUE(g.flag("curved"));
+    EXPECT_EQ(g.text("lfoShape"), "square");
+    EXPECT_EQ(g.text("method"), "minimize");
+    EXPECT_EQ(g.text("operator"), "xor");
+    EXPECT_EQ(g.text("formula"), "Acom= cos (a)"); // an editable list takes a typed text
+}
+
+TEST(OperationOptions, Refusals) {
+    const OperationDecl op = everyKind(SourceKind::One);
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string problem;
+    };
+    const std::vector<Case> cases = {
+        {{"--ratio", "0.05"}, "Please enter a number between 0.1 and 1000."},
+        {{"--ratio", "1e400"}, "Please enter a number between 0.1 and 1000."},
+        {{"--ratio", "12abc"}, "Please enter a number between 0.1 and 1000."},
+        {{"--sub-gain", "-100.5"}, "Please enter a number between -100 and 100."},
+        {{"--level", "1"}, "Please enter an integer between 2 and 4096."},
+        {{"--level", "20.5"}, "Please enter an integer between 2 and 4096."},
+        {{"--output-rate", "200001"}, "Please enter an integer between 1 and 200000."},
+        {{"--lfo-shape", "triangle"}, "unknown value 'triangle' for --lfo-shape"},
+        {{"--operator", "add"}, "unknown value 'add' for --operator"},
+        {{"--formula", std::string(31, 'a')}, "Please enter no more than 30 characters."},
+        {{"--curved=1"}, "--curved is a flag and takes no value"},
+        {{"--lfo-frequency", "10"}, "unknown option --lfo-frequency"}, // disabled: not read
+        {{"--source-rate", "10"}, "unknown option --source-rate"},
+        {{"--ratio"}, "--ratio needs a value"},
+        {{"-o"}, "-o needs a file name"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = {"in.wav"};
+        if (c.arguments.back() != "-o" && c.arguments.back() != "--ratio") {
+            arguments.push_back("-o");
+            arguments.push_back("out.wav");
+        }
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        EXPECT_EQ(parse(op, arguments).problem, c.problem) << c.arguments.front();
+    }
+}
+
+TEST(OperationOptions, SourcesAndOutput) {
+    struct Case {
+        SourceKind sources;
+        std::vector<std::string> arguments;
+        std::optional<std::string> problem;
+    };
+    const std::vector<Case> cases = {
+        {SourceKind::None, {"-o", "out.wav"}, std::nullopt},
+        {SourceKind::None, {"in.wav", "-o", "out.wav"}, "expected 0 input file(s), got 1"},
+        {SourceKind::One, {"-o", "out.wav"}, "expected 1 input file(s), got 0"},
+        {SourceKind::Two, {"a.wav", "b.wav", "--output", "out.wav"}, std::nullopt},
+        {SourceKind::Two, {"a.wav", "-o", "out.wav"}, "expected 2 input file(s), got 1"},
+        {SourceKind::One, {"in.wav"}, "no output file: give -o OUT"},
+        {SourceKind::One, {"--", "-o", "out.wav"}, std::nullopt}, // "--" alone is a file name
+    };
+    for (const Case& c : cases) {
+        const Parsed p = parse(everyKind(c.sources), c.arguments);
+        EXPECT_EQ(p.problem, c.problem) << c.arguments.front();
+    }
+}
+
+TEST(OperationOptions, DescribeShowsEveryReadField) {
+    const std::string text = describeOperation(everyKind(SourceKind::Two));
+    for (const char* expected : {
+             "usage: sonarium-cli every-kind [options] SOURCE AUX -o OUT\n",
+             "  --ratio VALUE  double, default 300, range 0.1 .. 1000 %  (Ratio (0.1, 1000) :)\n",
+             "  --sub-gain VALUE  float, default 100, range -100 .. 100",
+             "  --level VALUE  int16, default 20, range 2 .. 4096",
+             "  --output-rate VALUE  int32, default 44100, range 1 .. 200000",
+             "  --curved  flag, default off  (Curved)\n",
+             "  --lfo-shape sine|square  choice, default none  (LFO Shape)\n",
+             "  --method first|minimize  choice, default first  (Stepping method)\n",
+             "  --operator mix|xor  list, default mix",
+             "  --formula Acom= sin (a)|TEXT  list-or-text, default Acom= sin (a), at most 30 "
+             "characters",
+         })
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\nin:\n" << text;
+    EXPECT_EQ(text.find("LFO Frequency"), std::string::npos);
+    EXPECT_EQ(text.find("Source Rate"), std::string::npos);
+}
+
+} // namespace
+} // namespace sonarium
