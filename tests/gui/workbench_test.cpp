@@ -291,6 +291,31 @@ private slots:
         QVERIFY(frame->grab().save(QString::fromLocal8Bit(out)));
     }
 
+    void renameMovesTheFileAndKeepsItsWindow() {
+        const std::string a = makeSource("a.wav", 1);
+        bench->openFiles({QString::fromStdString(a)});
+        const test::Bytes before = test::readBytes(a);
+        // Onto itself: nothing changes, the window stays open.
+        bench->chooseSaveName = [&](const QString&, const QString&) {
+            return QString::fromStdString(a);
+        };
+        frame->runCommand(cmd::kRename);
+        QCOMPARE(frame->mdiArea()->subWindowList().size(), 1);
+        QCOMPARE(test::readBytes(a), before);
+        const std::string moved = files->file("moved.wav");
+        bench->chooseSaveName = [&](const QString&, const QString&) {
+            return QString::fromStdString(moved);
+        };
+        frame->runCommand(cmd::kRename);
+        QVERIFY(!std::filesystem::exists(a));
+        QCOMPARE(test::readBytes(moved), before);
+        QCOMPARE(bench->list().source.currentText(), WorkingList::displayName(moved));
+        auto* window = qobject_cast<CChildFrame*>(frame->mdiArea()->subWindowList().value(0));
+        QVERIFY(window != nullptr);
+        QCOMPARE(window->document().GetPathName(), QString::fromStdString(moved));
+        QVERIFY(reporter->reports.empty());
+    }
+
     void clearTemporaryDirectoryAfterConfirming() {
         const auto temp = root->path() / "tempsnds";
         test::writeBytes((temp / "000.wav").string(), test::Bytes(10, 1));

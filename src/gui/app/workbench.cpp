@@ -342,20 +342,40 @@ void Workbench::saveAs(const QString& chosen) {
 
 void Workbench::rename(const QString& chosen) {
     const std::string target = chosen.toStdString();
+    const auto current = list_.slotPath(list_.GetSourceIndex());
+    if (!current)
+        return;
+    std::error_code same;
+    if (*current == target ||
+        std::filesystem::equivalent(nativePath(*current), nativePath(target), same))
+        return; // renaming a file onto itself changes nothing
     // Windows of files under the new name close, as their files are about to be replaced.
     for (CChildFrame* window : waveWindows())
-        if (window->document().GetPathName().startsWith(chosen))
+        if (window->document().GetPathName().startsWith(chosen) &&
+            window->document().GetPathName() != qs(*current))
             window->close();
-    const auto old = list_.RenameSource(target);
-    if (!old || *old == target)
-        return;
-    renameWindows(*old, target);
     std::error_code error;
-    std::filesystem::rename(nativePath(*old), nativePath(target), error);
-    if (error)
-        reporter_.report("File " + *old + "\ncould not be renamed to " + target + ": " +
+    std::filesystem::rename(nativePath(*current), nativePath(target), error);
+    if (error) {
+        // Across file systems a move is a copy followed by a deletion.
+        std::error_code copyError;
+        std::filesystem::copy_file(nativePath(*current), nativePath(target),
+                                   std::filesystem::copy_options::overwrite_existing, copyError);
+        if (!copyError) {
+            std::filesystem::remove(nativePath(*current), copyError);
+            error.clear();
+        }
+    }
+    if (error) {
+        // The file stays where it was, and so does its entry.
+        reporter_.report("File " + *current + "\ncould not be renamed to " + target + ": " +
                              error.message(),
                          MessageIcon::Error);
+        return;
+    }
+    const auto old = list_.RenameSource(target);
+    if (old)
+        renameWindows(*old, target);
 }
 
 void Workbench::renameWindows(const std::string& oldPath, const std::string& newPath) {
@@ -395,7 +415,10 @@ void Workbench::installHandlers() {
     auto pickSaveName = [this](const QString& title, const QString& suggested) {
         if (chooseSaveName)
             return chooseSaveName(title, suggested);
-        return QFileDialog::getSaveFileName(&frame_, title, suggested, kWaveFilter);
+        QFileDialog dialog(&frame_, title, suggested, kWaveFilter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("wav"));
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
     frame_.setHandler(cmd::kSaveAs, [this, pickSaveName] {
         StopPlaying();
