@@ -84,29 +84,41 @@ JobOutcome finishJob(JobContext& context, sonIO& source, sonIO& destination) {
     return JobOutcome::Completed;
 }
 
+std::optional<SameLengthJob> startSameLengthJob(JobContext& context, const std::string& sourcePath,
+                                                bool warnOnStereo, JobOutcome& outcome) {
+    outcome = JobOutcome::EndedWithMessage;
+    SameLengthJob job;
+    job.source = openJobSource(context, sourcePath);
+    if (!job.source)
+        return std::nullopt;
+    if (warnOnStereo && !acceptStereo(context, *job.source)) {
+        job.source->CloseRead();
+        outcome = JobOutcome::Cancelled;
+        return std::nullopt;
+    }
+    job.total = valueCount(*job.source);
+    job.destination = createJobDestination(context, job.source->channels, job.total);
+    if (!job.destination)
+        return std::nullopt;
+    job.split = BlockSplit::of(job.total);
+    return job;
+}
+
 JobOutcome runBlockJob(JobContext& context, const std::string& sourcePath, bool warnOnStereo,
                        const BlockTransform& transform) {
-    auto source = openJobSource(context, sourcePath);
-    if (!source)
-        return JobOutcome::EndedWithMessage;
-    if (warnOnStereo && !acceptStereo(context, *source)) {
-        source->CloseRead();
-        return JobOutcome::Cancelled;
-    }
-    const std::uint32_t total = valueCount(*source);
-    auto destination = createJobDestination(context, source->channels, total);
-    if (!destination)
-        return JobOutcome::EndedWithMessage;
-    const BlockSplit split = BlockSplit::of(total);
+    JobOutcome outcome;
+    auto job = startSameLengthJob(context, sourcePath, warnOnStereo, outcome);
+    if (!job)
+        return outcome;
     auto buffer = std::make_unique<SampleBuffer>();
-    for (std::uint32_t j = 0; j <= split.n; ++j) {
-        const std::uint32_t count = split.count(j);
-        source->ReadBlock(buffer->data(), static_cast<int>(count));
+    for (std::uint32_t j = 0; j <= job->split.n; ++j) {
+        const std::uint32_t count = job->split.count(j);
+        job->source->ReadBlock(buffer->data(), static_cast<int>(count));
         transform(buffer->data(), count);
-        context.progress.setProgress(split.progress(j));
-        writeValues(context, *destination, buffer->data(), count);
+        context.progress.setProgress(job->split.progress(j));
+        writeValues(context, *job->destination, buffer->data(), count);
     }
-    return finishJob(context, *source, *destination);
+    return finishJob(context, *job->source, *job->destination);
 }
 
 } // namespace sonarium

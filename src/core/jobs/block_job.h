@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,19 @@ void writeValues(JobContext& context, sonIO& destination, const std::int16_t* va
 
 // Closes the source and finishes the destination (opened as a document when the context asks).
 JobOutcome finishJob(JobContext& context, sonIO& source, sonIO& destination);
+
+// A source and a destination of the same length and channel layout, with the block split of
+// its values: the start of every job that writes one value for each value it reads.
+struct SameLengthJob {
+    std::unique_ptr<sonIO> source;
+    std::unique_ptr<sonIO> destination;
+    std::uint32_t total = 0;
+    BlockSplit split;
+};
+// Opens the source (asking first when warnOnStereo and it is stereo) and creates the
+// destination. On failure `outcome` says how the job ended and nothing is returned.
+std::optional<SameLengthJob> startSameLengthJob(JobContext& context, const std::string& sourcePath,
+                                                bool warnOnStereo, JobOutcome& outcome);
 
 // The one-pass job of most effects: every block of the source goes through transform(block,
 // count, blockIndex) in place and is written to a destination of the same length and channel

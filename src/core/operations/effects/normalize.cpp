@@ -12,14 +12,14 @@ namespace {
 
 JobOutcome runNormalize(JobContext& context, const JobPaths& paths, const Parameters& p) {
     const double level = p.number("maxOutput") / 100.0;
-    auto source = openJobSource(context, paths.source);
-    if (!source)
-        return JobOutcome::EndedWithMessage;
-    const std::uint32_t total = valueCount(*source);
-    auto destination = createJobDestination(context, source->channels, total);
-    if (!destination)
-        return JobOutcome::EndedWithMessage;
-    const BlockSplit split = BlockSplit::of(total);
+    JobOutcome outcome;
+    auto job = startSameLengthJob(context, paths.source, false, outcome);
+    if (!job)
+        return outcome;
+    auto& source = job->source;
+    auto& destination = job->destination;
+    const std::uint32_t total = job->total;
+    const BlockSplit split = job->split;
     auto buffer = std::make_unique<SampleBuffer>();
 
     // Pass 1: the peak; once it is full scale nothing more can raise it.
