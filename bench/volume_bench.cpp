@@ -1,5 +1,5 @@
 // The Volume kernels alone and the whole Volume job on a file, without process start-up.
-#include "jobs/progress.h"
+#include "base/progress.h"
 #include "jobs/sample_math.h"
 #include "operations/effects/level_effects.h"
 #include "wavefile/sonio.h"

@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes, as a file, to the chunk walker, the wave reader and the usability check.
-#include "jobs/reporter.h"
+#include "base/reporter.h"
 #include "wavefile/riff_reader.h"
 #include "wavefile/sonio.h"
 #include "wavefile/wave_check.h"

@@ -2,6 +2,7 @@
 #include "operation_commands.h"
 
 #include "operations/operation.h"
+#include "stderr_reporter.h"
 #include "operations/operation_options.h"
 #include "workspace/audio_root.h"
 
@@ -13,17 +14,6 @@
 namespace sonarium {
 
 namespace {
-
-// Messages go to stderr in the system's own words; questions are answered as OK would be.
-class StderrReporter final : public Reporter {
-protected:
-    Answer present(const std::string& text, MessageIcon, MessageButtons buttons) override {
-        std::fprintf(stderr, "sonarium-cli: %s\n", text.c_str());
-        return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel
-                   ? Answer::Yes
-                   : Answer::Ok;
-    }
-};
 
 int usage(const OperationDecl& op, const std::string& problem) {
     std::fprintf(stderr, "sonarium-cli %s: %s\n", std::string(op.name).c_str(), problem.c_str());
@@ -65,16 +55,18 @@ int runOperationCommand(int argc, char** argv) {
     if (auto problem = parseOperationArguments(op, arguments, parsed))
         return usage(op, *problem);
 
-    StderrReporter reporter;
+    // Messages go to stderr in the system's own words.
+    StderrReporter reporter("sonarium-cli: ");
     WaveContext wave{reporter, resourceFile("suffix.rc2").string(), {}};
     NullProgress progress;
-    JobContext context{wave, progress, [&parsed] { return parsed.output; }, false};
-    JobPaths paths;
-    if (!parsed.files.empty())
-        paths.source = parsed.files[0];
-    if (parsed.files.size() > 1)
-        paths.aux = parsed.files[1];
-    const JobOutcome outcome = op.run(context, paths, parsed.parameters);
+    JobContext context{.wave = wave,
+                       .progress = progress,
+                       .input = parsed.input,
+                       .destination = [&parsed] { return parsed.output; },
+                       .result = ResultFile::Finish};
+    const JobOutcome outcome = op.run(context, parsed.parameters);
+    if (op.output == OutputKind::TextReport && outcome == JobOutcome::Completed)
+        std::fputs(context.report.c_str(), stdout);
     return outcome == JobOutcome::Completed && context.writeFailures == 0 ? 0 : 1;
 }
 

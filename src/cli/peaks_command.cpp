@@ -2,13 +2,14 @@
 #include "peaks_command.h"
 
 #include "display/display_scan.h"
+#include "stderr_reporter.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #ifdef SONARIUM_WITH_PNG
-#include "display/waveform_picture.h"
+#include "render/waveform_picture.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -19,17 +20,6 @@ namespace sonarium {
 namespace {
 
 constexpr const char* kPeaksUsage = "usage: sonarium-cli peaks FILE [--png OUT.png]\n";
-
-// The scan's warnings and errors, one message after another on stderr.
-class StderrReporter final : public Reporter {
-protected:
-    Answer present(const std::string& text, MessageIcon, MessageButtons buttons) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-        return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel
-                   ? Answer::Yes
-                   : Answer::Ok;
-    }
-};
 
 void printColumns(const DisplaySummary& summary) {
     const bool stereo = summary.channels == 2;
@@ -93,7 +83,7 @@ int runPeaksCommand(int argc, char** argv) {
     }
 #endif
 
-    StderrReporter reporter;
+    StderrReporter reporter; // the scan's warnings and errors, one after another
     DisplaySummary summary;
     switch (scanForDisplay(file, reporter, summary)) {
     case ScanStatus::Ok:

@@ -3,7 +3,7 @@
 #include "display/readouts.h"
 #include "display/selection.h"
 #include "display/wave_colour.h"
-#include "jobs/random_generator.h"
+#include "base/random_generator.h"
 
 #include <gtest/gtest.h>
 

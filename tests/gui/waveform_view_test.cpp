@@ -1,7 +1,7 @@
 // The waveform window: picture pixels, colours, mouse selection, readouts, focus and printing.
 #include "display/child_frame.h"
 #include "display/sonarium_view.h"
-#include "display/waveform_picture.h"
+#include "render/waveform_picture.h"
 #include "test_support.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // and builders for wave files of any shape, well-formed or not.
 #pragma once
 
-#include "jobs/reporter.h"
+#include "base/reporter.h"
 
 #include <cstdint>
 #include <filesystem>

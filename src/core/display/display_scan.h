@@ -3,7 +3,7 @@
 #pragma once
 
 #include "display/read_plan.h"
-#include "jobs/reporter.h"
+#include "base/reporter.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Waveform colour rules.
 #include "display/wave_colour.h"
 
-#include "jobs/random_generator.h"
+#include "base/random_generator.h"
 
 namespace sonarium {
 

@@ -7,7 +7,6 @@
 namespace sonarium {
 
 std::unique_ptr<sonIO> openJobSource(JobContext& context, const std::string& path) {
-    context.sources.push_back(path);
     auto source = std::make_unique<sonIO>(context.wave, path);
     if (!source->IsOpen())
         return nullptr; // the reader has said why
@@ -45,10 +44,10 @@ bool acceptStereo(JobContext& context, const sonIO& source) {
                                      MessageButtons::OkCancel) == Answer::Ok;
 }
 
-std::unique_ptr<sonIO> createJobDestination(JobContext& context, int channels,
+std::unique_ptr<sonIO> createJobDestination(JobContext& context, const ResultFormat& format,
                                             std::int64_t values) {
     const std::string path = context.destination ? context.destination() : std::string();
-    for (const std::string& source : context.sources) {
+    for (const std::string& source : context.input.files()) {
         std::error_code error;
         if (std::filesystem::equivalent(path, source, error)) {
             // Writing would truncate the very file the job reads.
@@ -59,24 +58,32 @@ std::unique_ptr<sonIO> createJobDestination(JobContext& context, int channels,
             return nullptr;
         }
     }
-    auto destination = std::make_unique<sonIO>(context.wave, path, channels, values);
+    std::unique_ptr<sonIO> destination;
+    if (format.bits != 16)
+        destination = std::make_unique<sonIO>(context.wave, path, format.channels,
+                                              values * format.bits / 8, format.rate, format.bits);
+    else if (format.rate != 0)
+        destination =
+            std::make_unique<sonIO>(context.wave, path, format.channels, values, format.rate);
+    else
+        destination = std::make_unique<sonIO>(context.wave, path, format.channels, values);
     if (!destination->IsOpen())
         return nullptr;
     return destination;
 }
 
 void writeValues(JobContext& context, sonIO& destination, const std::int16_t* values,
-                 std::uint32_t count) {
+                 std::uint32_t count, MessageIcon icon) {
     if (destination.WriteBlock(values, static_cast<int>(count)) == 0) {
         ++context.writeFailures;
-        context.reporter().report(kWriteErrorText, MessageIcon::None);
+        context.reporter().report(kWriteErrorText, icon);
     }
 }
 
 JobOutcome finishJob(JobContext& context, sonIO& source, sonIO& destination) {
     source.CloseRead();
-    const int finished =
-        context.openResult ? destination.FinishWriteAndOpen() : destination.FinishWrite();
+    const int finished = context.result == ResultFile::Open ? destination.FinishWriteAndOpen()
+                                                            : destination.FinishWrite();
     if (finished == 0) {
         ++context.writeFailures;
         return JobOutcome::EndedWithMessage;
@@ -84,40 +91,60 @@ JobOutcome finishJob(JobContext& context, sonIO& source, sonIO& destination) {
     return JobOutcome::Completed;
 }
 
-std::optional<SameLengthJob> startSameLengthJob(JobContext& context, const std::string& sourcePath,
-                                                bool warnOnStereo, JobOutcome& outcome) {
+void readBlocks(JobContext& context, sonIO& source, const BlockSplit& split, SampleBuffer& buffer,
+                ProgressSpan progress, const BlockVisitor& visit) {
+    bool wanted = true;
+    for (std::uint32_t j = 0; j <= split.n; ++j) {
+        if (wanted) {
+            const std::uint32_t count = split.count(j);
+            source.ReadBlock(buffer.data(), static_cast<int>(count));
+            wanted = visit(buffer.data(), count);
+        }
+        context.progress.setProgress(split.progress(j, progress.span, progress.base));
+    }
+}
+
+void transformBlocks(JobContext& context, sonIO& source, sonIO& destination,
+                     const BlockSplit& split, SampleBuffer& buffer, ProgressSpan progress,
+                     MessageIcon writeIcon, const BlockTransform& transform) {
+    for (std::uint32_t j = 0; j <= split.n; ++j) {
+        const std::uint32_t count = split.count(j);
+        source.ReadBlock(buffer.data(), static_cast<int>(count));
+        transform(buffer.data(), count);
+        context.progress.setProgress(split.progress(j, progress.span, progress.base));
+        writeValues(context, destination, buffer.data(), count, writeIcon);
+    }
+}
+
+std::optional<SameLengthJob> startSameLengthJob(JobContext& context, StereoWarning warning,
+                                                JobOutcome& outcome) {
     outcome = JobOutcome::EndedWithMessage;
     SameLengthJob job;
-    job.source = openJobSource(context, sourcePath);
+    job.source = openJobSource(context, context.input.source);
     if (!job.source)
         return std::nullopt;
-    if (warnOnStereo && !acceptStereo(context, *job.source)) {
+    if (warning == StereoWarning::Ask && !acceptStereo(context, *job.source)) {
         job.source->CloseRead();
         outcome = JobOutcome::Cancelled;
         return std::nullopt;
     }
     job.total = valueCount(*job.source);
-    job.destination = createJobDestination(context, job.source->channels, job.total);
+    job.destination = createJobDestination(context, {.channels = job.source->channels}, job.total);
     if (!job.destination)
         return std::nullopt;
     job.split = BlockSplit::of(job.total);
     return job;
 }
 
-JobOutcome runBlockJob(JobContext& context, const std::string& sourcePath, bool warnOnStereo,
+JobOutcome runBlockJob(JobContext& context, StereoWarning warning,
                        const BlockTransform& transform) {
     JobOutcome outcome;
-    auto job = startSameLengthJob(context, sourcePath, warnOnStereo, outcome);
+    auto job = startSameLengthJob(context, warning, outcome);
     if (!job)
         return outcome;
     auto buffer = std::make_unique<SampleBuffer>();
-    for (std::uint32_t j = 0; j <= job->split.n; ++j) {
-        const std::uint32_t count = job->split.count(j);
-        job->source->ReadBlock(buffer->data(), static_cast<int>(count));
-        transform(buffer->data(), count);
-        context.progress.setProgress(job->split.progress(j));
-        writeValues(context, *job->destination, buffer->data(), count);
-    }
+    transformBlocks(context, *job->source, *job->destination, job->split, *buffer, {},
+                    MessageIcon::None, transform);
     return finishJob(context, *job->source, *job->destination);
 }
 

@@ -2,9 +2,10 @@
 // move blocks through a fixed buffer with progress, report write failures, finish.
 #pragma once
 
+#include "base/progress.h"
+#include "base/reporter.h"
 #include "jobs/block_split.h"
-#include "jobs/progress.h"
-#include "jobs/reporter.h"
+#include "jobs/job_input.h"
 #include "wavefile/sonio.h"
 
 #include <array>
@@ -13,7 +14,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace sonarium {
 
@@ -24,32 +24,41 @@ enum class JobOutcome {
     Cancelled,        // the user declined (stereo warning); no destination
 };
 
+// What becomes of a finished destination.
+enum class ResultFile {
+    Open,   // opened as a document in its own window (the editor)
+    Finish, // only finished (the command line, the clipboard's exchange file, tests)
+};
+
+// Whether a job that treats both channels as one stream asks before working on a stereo file.
+enum class StereoWarning { Ask, None };
+
 struct JobContext {
     const WaveContext& wave;
     Progress& progress;
-    // Gives the destination path when the job is about to create it (the GUI draws the next
+    // The files the job reads and the stretch it handles; the destination may be none of them.
+    JobInput input;
+    // Gives the destination path when the job is about to create it (the editor draws the next
     // temporary name only then).
     std::function<std::string()> destination;
-    // Finished destinations are opened as documents (the GUI) or merely finished (command line).
-    bool openResult = true;
+    ResultFile result = ResultFile::Open;
     // Number of block writes that failed; each was reported.
     int writeFailures = 0;
-    // The files the job reads; its destination may be none of them.
-    std::vector<std::string> sources;
+    // The text a report job produced (File Information, File statistics).
+    std::string report;
 
     Reporter& reporter() const { return wave.reporter; }
 };
 
 using SampleBuffer = std::array<std::int16_t, kBlockValues>;
 
-inline constexpr const char* kWriteErrorText = "An Error Occured\nWhile Writing Onto Disk";
 inline constexpr const char* kStereoWarningText =
     "This effect cannot handle stereo files.\n\nPossible stereo errors.\n\nUse first \"Split "
     "stereo channels\"\nthen  \"Group to stereo\"\nto perform the effect normally.";
 inline constexpr const char* kEmptyOutputText = "This operation outputs an empty file";
 
-// Opens a source for a job and records it among the context's sources. Nothing (the user told
-// why) when the file cannot be read as a wave file or holds no values.
+// Opens a source for a job. Nothing (the user told why) when the file cannot be read as a wave
+// file or holds no values.
 std::unique_ptr<sonIO> openJobSource(JobContext& context, const std::string& path);
 // N: the number of 16-bit values of the source.
 inline std::uint32_t valueCount(const sonIO& source) {
@@ -64,16 +73,48 @@ std::unique_ptr<sonIO> reopenJobSource(JobContext& context, const std::string& p
 // The stereo warning of the effects that treat both channels as one stream: true to go on.
 bool acceptStereo(JobContext& context, const sonIO& source);
 
-// Creates the destination through the context; nothing when it could not be created or would
-// replace one of the job's sources (either reported).
-std::unique_ptr<sonIO> createJobDestination(JobContext& context, int channels, std::int64_t values);
+// The layout of a job's result: 16-bit values unless bits says otherwise.
+struct ResultFormat {
+    int channels = 1;
+    // 0: the fixed-rate result, 44100 Hz, mono when channels is 1 and stereo otherwise.
+    int rate = 0;
+    int bits = 16;
+};
 
-// Writes values, reporting a failure once for this write and counting it.
+// Creates the destination through the context for `values` values of the format's width;
+// nothing when it could not be created or would replace one of the job's input files (either
+// reported).
+std::unique_ptr<sonIO> createJobDestination(JobContext& context, const ResultFormat& format,
+                                            std::int64_t values);
+
+// Writes values, reporting a failure (with the given icon) once for this write and counting it.
 void writeValues(JobContext& context, sonIO& destination, const std::int16_t* values,
-                 std::uint32_t count);
+                 std::uint32_t count, MessageIcon icon = MessageIcon::None);
 
 // Closes the source and finishes the destination (opened as a document when the context asks).
 JobOutcome finishJob(JobContext& context, sonIO& source, sonIO& destination);
+
+// The share of the progress bar one pass over the blocks covers: after block j it shows
+// base + span × (j + 1) / (n + 1).
+struct ProgressSpan {
+    int span = 100;
+    int base = 0;
+};
+
+// One pass that only reads: each block of the split is read into buffer and handed to
+// visit(block, count), then the progress is set. Once visit returns false it needs no more
+// values: the later blocks are not read, only counted in the progress.
+using BlockVisitor = std::function<bool(std::int16_t*, std::uint32_t)>;
+void readBlocks(JobContext& context, sonIO& source, const BlockSplit& split, SampleBuffer& buffer,
+                ProgressSpan progress, const BlockVisitor& visit);
+
+// One pass that writes a value for every value it reads: each block is read, changed in place by
+// transform(block, count), the progress set, and the block written (a failed write reported
+// with writeIcon).
+using BlockTransform = std::function<void(std::int16_t*, std::uint32_t)>;
+void transformBlocks(JobContext& context, sonIO& source, sonIO& destination,
+                     const BlockSplit& split, SampleBuffer& buffer, ProgressSpan progress,
+                     MessageIcon writeIcon, const BlockTransform& transform);
 
 // A source and a destination of the same length and channel layout, with the block split of
 // its values: the start of every job that writes one value for each value it reads.
@@ -83,16 +124,14 @@ struct SameLengthJob {
     std::uint32_t total = 0;
     BlockSplit split;
 };
-// Opens the source (asking first when warnOnStereo and it is stereo) and creates the
-// destination. On failure `outcome` says how the job ended and nothing is returned.
-std::optional<SameLengthJob> startSameLengthJob(JobContext& context, const std::string& sourcePath,
-                                                bool warnOnStereo, JobOutcome& outcome);
+// Opens the input's source (asking first when it is stereo and the warning applies) and creates
+// the destination. On failure `outcome` says how the job ended and nothing is returned.
+std::optional<SameLengthJob> startSameLengthJob(JobContext& context, StereoWarning warning,
+                                                JobOutcome& outcome);
 
-// The one-pass job of most effects: every block of the source goes through transform(block,
-// count, blockIndex) in place and is written to a destination of the same length and channel
-// layout (44100 Hz, 16 bits).
-using BlockTransform = std::function<void(std::int16_t*, std::uint32_t)>;
-JobOutcome runBlockJob(JobContext& context, const std::string& sourcePath, bool warnOnStereo,
-                       const BlockTransform& transform);
+// The one-pass job of most effects: every block of the input's source goes through
+// transform(block, count) in place and is written to a destination of the same length and
+// channel layout (44100 Hz, 16 bits).
+JobOutcome runBlockJob(JobContext& context, StereoWarning warning, const BlockTransform& transform);
 
 } // namespace sonarium

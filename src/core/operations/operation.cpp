@@ -1,14 +1,17 @@
-// Field ranges, parameter values and the registry of operations.
+// Field ranges, parameter values and the list of operations.
 #include "operations/operation.h"
-
-#include "operations/effects/level_effects.h"
 
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <stdexcept>
 
 namespace sonarium {
+
+#define SONARIUM_OPERATION(name) const OperationDecl& name##Operation();
+#include "operations/operation_list.h"
+#undef SONARIUM_OPERATION
 
 bool FieldSpec::isNumeric() const {
     return type == FieldType::Double || type == FieldType::Float || isInteger();
@@ -32,12 +35,16 @@ std::string FieldSpec::optionName() const {
 
 double Parameters::number(std::string_view member) const {
     auto it = numbers_.find(member);
-    return it == numbers_.end() ? 0.0 : it->second;
+    if (it == numbers_.end())
+        throw std::logic_error("no numeric parameter '" + std::string(member) + "'");
+    return it->second;
 }
 
-std::string Parameters::text(std::string_view member) const {
+const std::string& Parameters::text(std::string_view member) const {
     auto it = texts_.find(member);
-    return it == texts_.end() ? std::string() : it->second;
+    if (it == texts_.end())
+        throw std::logic_error("no text parameter '" + std::string(member) + "'");
+    return it->second;
 }
 
 const FieldSpec* OperationDecl::field(std::string_view member) const {
@@ -45,6 +52,19 @@ const FieldSpec* OperationDecl::field(std::string_view member) const {
         if (f.member == member && !f.member.empty())
             return &f;
     return nullptr;
+}
+
+int OperationDecl::sourceCount() const {
+    switch (input) {
+    case InputKind::None:
+        return 0;
+    case InputKind::Two:
+        return 2;
+    case InputKind::One:
+    case InputKind::OneWithSelection:
+        break;
+    }
+    return 1;
 }
 
 Parameters OperationDecl::defaults() const {
@@ -105,10 +125,9 @@ std::optional<std::string> parseFieldValue(const FieldSpec& field, const std::st
 
 std::span<const OperationDecl* const> allOperations() {
     static const OperationDecl* const operations[] = {
-        &volumeOperation(),
-        &saturateOperation(),
-        &normalizeOperation(),
-        &silentZoneOperation(),
+#define SONARIUM_OPERATION(name) &name##Operation(),
+#include "operations/operation_list.h"
+#undef SONARIUM_OPERATION
     };
     return operations;
 }

@@ -72,9 +72,27 @@ struct FieldSpec {
     std::string optionName() const;
 };
 
-enum class SourceKind { None, One, Two };
+// What an operation reads.
+enum class InputKind {
+    None,             // nothing: it makes a file from its parameters alone
+    One,              // the Source file
+    Two,              // the Source and the Aux files
+    OneWithSelection, // the Source file and a stretch of it (the whole file by default)
+};
 
-// The values a job runs with, by member name.
+// What an operation makes.
+enum class OutputKind {
+    WaveFile,     // a new wave file, opened in its own window
+    TextReport,   // a text shown in a dialog (printed on stdout by the command line)
+    ExternalFile, // a file another program writes (the MP3 encoder)
+};
+
+// The channel count of a wave result.
+enum class OutputChannels { AsSource, Mono, Stereo };
+
+// The values a job runs with, by member name. Asking for a member that was never set (the
+// declaration has no such field) or for a number as a text is a programming error: it throws
+// std::logic_error rather than handing the job a silent 0.
 class Parameters {
 public:
     void setNumber(std::string_view member, double value) { numbers_[std::string(member)] = value; }
@@ -83,34 +101,35 @@ public:
     }
     double number(std::string_view member) const;
     bool flag(std::string_view member) const { return number(member) != 0; }
-    std::string text(std::string_view member) const;
+    const std::string& text(std::string_view member) const;
 
 private:
     std::map<std::string, double, std::less<>> numbers_;
     std::map<std::string, std::string, std::less<>> texts_;
 };
 
-struct JobPaths {
-    std::string source; // empty for syntheses
-    std::string aux;    // two-file operations only
-};
-
 struct OperationDecl {
     std::string_view name;        // command-line name ("volume")
     std::string_view caption;     // dialog caption ("Volume 1.0")
-    std::string_view dialogClass; // "CVolumeDialog"
-    std::string_view helpCode;    // "EFFVOL_1.0"
-    std::string_view completion;  // Activity text ("Volume eff - done")
-    int commandId = 0;
-    SourceKind sources = SourceKind::One;
+    std::string_view dialogClass; // "CVolumeDialog"; empty: the command runs without a dialog
+    std::string_view helpCode;    // "EFFVOL_1.0"; empty without a dialog
+    std::string_view completion;  // Activity text ("Volume eff - done"); empty: none is shown
+    int commandId = 0;            // the menu command that runs it
+    InputKind input = InputKind::One;
+    OutputKind output = OutputKind::WaveFile;
+    OutputChannels channels = OutputChannels::AsSource;
     bool animation = false; // the dialog plays the "at work" clip
     int helpItem = 0;       // item number of the dialog's Help button
     std::vector<FieldSpec> fields;
-    std::function<JobOutcome(JobContext&, const JobPaths&, const Parameters&)> run;
+    // The job: reads context.input, writes through context.destination.
+    std::function<JobOutcome(JobContext&, const Parameters&)> run;
 
     const FieldSpec* field(std::string_view member) const;
-    // Every enabled field at its default.
+    // Every field that has a member, at its default.
     Parameters defaults() const;
+    bool hasDialog() const { return !dialogClass.empty(); }
+    // How many files the operation reads: 0, 1 or 2.
+    int sourceCount() const;
 };
 
 // "Please enter a number between %1 and %2." (or the integer form) when the value is outside
@@ -125,7 +144,7 @@ std::string formatBound(double value);
 std::optional<std::string> parseFieldValue(const FieldSpec& field, const std::string& text,
                                            double& value);
 
-// Every declared operation, in menu order, and lookup by command-line name or command id.
+// Every operation of operation_list.h, in its order, and lookup by command-line name or command id.
 std::span<const OperationDecl* const> allOperations();
 const OperationDecl* findOperation(std::string_view name);
 const OperationDecl* findOperationByCommand(int commandId);

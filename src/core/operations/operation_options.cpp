@@ -1,6 +1,9 @@
 // Command-line options from the declaration's fields.
 #include "operations/operation_options.h"
 
+#include <cstdint>
+#include <string>
+
 namespace sonarium {
 
 namespace {
@@ -38,8 +41,18 @@ std::string plainLabel(std::string_view label) {
     return out;
 }
 
-std::size_t sourceCount(SourceKind kind) {
-    return kind == SourceKind::None ? 0 : kind == SourceKind::One ? 1 : 2;
+constexpr std::string_view kSelStart = "sel-start";
+constexpr std::string_view kSelLength = "sel-length";
+
+// A frame number or count: digits only, at most 4294967294 (the largest is "to the end").
+std::optional<std::uint32_t> parseFrames(const std::string& text) {
+    if (text.empty() || text.size() > 10 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const unsigned long long value = std::stoull(text);
+    if (value >= FrameSpan::kToEnd)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(value);
 }
 
 const FieldSpec* optionField(const OperationDecl& operation, std::string_view option) {
@@ -78,6 +91,8 @@ std::optional<std::string> parseOperationArguments(const OperationDecl& operatio
                                                    std::span<const std::string> arguments,
                                                    OperationArguments& parsed) {
     parsed = OperationArguments{operation.defaults(), {}, {}};
+    std::vector<std::string> files;
+    const bool selection = operation.input == InputKind::OneWithSelection;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& arg = arguments[i];
         if (arg == "-o" || arg == "--output") {
@@ -87,15 +102,16 @@ std::optional<std::string> parseOperationArguments(const OperationDecl& operatio
             continue;
         }
         if (!arg.starts_with("--") || arg.size() == 2) {
-            parsed.files.push_back(arg);
+            files.push_back(arg);
             continue;
         }
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(2, equals == std::string::npos ? equals : equals - 2);
         const FieldSpec* field = optionField(operation, name);
-        if (field == nullptr)
+        const bool frames = selection && (name == kSelStart || name == kSelLength);
+        if (field == nullptr && !frames)
             return "unknown option --" + name;
-        if (field->type == FieldType::CheckBox) {
+        if (field != nullptr && field->type == FieldType::CheckBox) {
             if (equals != std::string::npos)
                 return "--" + name + " is a flag and takes no value";
             parsed.parameters.setNumber(field->member, 1);
@@ -109,25 +125,48 @@ std::optional<std::string> parseOperationArguments(const OperationDecl& operatio
                 return "--" + name + " needs a value";
             value = arguments[++i];
         }
+        if (frames) {
+            const auto count = parseFrames(value);
+            if (!count)
+                return "--" + name + " takes a number of frames, from 0 to 4294967294";
+            (name == kSelStart ? parsed.input.selection.first : parsed.input.selection.count) =
+                *count;
+            continue;
+        }
         if (auto problem = setValue(*field, value, parsed.parameters))
             return problem;
     }
-    const std::size_t wanted = sourceCount(operation.sources);
-    if (parsed.files.size() != wanted)
+    const std::size_t wanted = static_cast<std::size_t>(operation.sourceCount());
+    if (files.size() != wanted)
         return "expected " + std::to_string(wanted) + " input file(s), got " +
-               std::to_string(parsed.files.size());
-    if (parsed.output.empty())
+               std::to_string(files.size());
+    if (wanted > 0)
+        parsed.input.source = files[0];
+    if (wanted > 1)
+        parsed.input.aux = files[1];
+    const bool printed = operation.output == OutputKind::TextReport;
+    if (printed && !parsed.output.empty())
+        return "this operation prints its report: it takes no -o";
+    if (!printed && parsed.output.empty())
         return "no output file: give -o OUT";
     return std::nullopt;
 }
 
 std::string describeOperation(const OperationDecl& operation) {
     const std::string name(operation.name);
-    const char* files = operation.sources == SourceKind::None  ? "-o OUT"
-                        : operation.sources == SourceKind::One ? "SOURCE -o OUT"
-                                                               : "SOURCE AUX -o OUT";
+    std::string files = operation.input == InputKind::None  ? ""
+                        : operation.input == InputKind::Two ? "SOURCE AUX"
+                                                            : "SOURCE";
+    if (operation.output != OutputKind::TextReport)
+        files += files.empty() ? "-o OUT" : " -o OUT";
     std::string text = name + " - " + std::string(operation.caption) + "\n";
     text += "usage: sonarium-cli " + name + " [options] " + files + "\n";
+    if (operation.input == InputKind::OneWithSelection) {
+        text += "  --" + std::string(kSelStart) +
+                " FRAMES  first frame of the selection, default 0\n";
+        text += "  --" + std::string(kSelLength) +
+                " FRAMES  frames in the selection, default to the end of the file\n";
+    }
     for (const FieldSpec& f : operation.fields) {
         if (!f.enabled || f.member.empty())
             continue;

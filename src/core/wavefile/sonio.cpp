@@ -17,7 +17,6 @@ static_assert(std::endian::native == std::endian::little,
 namespace {
 
 constexpr const char* kEmptyPathMessage = "An error occured in module sonIO::sonIO\npath is empty";
-constexpr const char* kWriteErrorMessage = "An Error Occured\nWhile Writing Onto Disk";
 
 // Data bytes of count 16-bit values; -1 (refused by the writer) when that cannot be a size.
 std::int64_t valueBytes(std::int64_t count) {
@@ -178,7 +177,7 @@ int sonIO::FinishWrite() {
     ok = file_.write(trailer.data(), trailer.size()) && ok;
     ok = file_.close() && ok;
     if (!ok) {
-        context_.reporter.report(kWriteErrorMessage, MessageIcon::None);
+        context_.reporter.report(kWriteErrorText, MessageIcon::None);
         return 0;
     }
     return 1;

@@ -1,7 +1,7 @@
 // sonIO: the one class through which operations read and write wave files, block by block.
 #pragma once
 
-#include "jobs/reporter.h"
+#include "base/reporter.h"
 #include "wavefile/binary_file.h"
 
 #include <cstdint>
@@ -9,6 +9,9 @@
 #include <string>
 
 namespace sonarium {
+
+// The message of a write that did not reach the disk, for writers and the jobs around them.
+inline constexpr const char* kWriteErrorText = "An Error Occured\nWhile Writing Onto Disk";
 
 // What readers and writers need from the application around them.
 struct WaveContext {

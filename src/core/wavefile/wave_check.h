@@ -1,7 +1,7 @@
 // The test every file passes before it may join the working list or serve as a sound.
 #pragma once
 
-#include "jobs/reporter.h"
+#include "base/reporter.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // MP3 rate code and the two dialog colours.
 #pragma once
 
-#include "jobs/reporter.h"
+#include "base/reporter.h"
 
 #include <array>
 #include <cstdint>

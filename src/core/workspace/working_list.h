@@ -2,7 +2,7 @@
 // temporary results, and the list decisions of the file commands.
 #pragma once
 
-#include "jobs/reporter.h"
+#include "base/reporter.h"
 #include "workspace/selector_model.h"
 
 #include <array>

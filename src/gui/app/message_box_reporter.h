@@ -1,7 +1,7 @@
 // Shows the core's messages as modal message boxes.
 #pragma once
 
-#include "jobs/reporter.h"
+#include "base/reporter.h"
 
 #include <QPointer>
 #include <QWidget>

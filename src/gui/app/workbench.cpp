@@ -1,8 +1,8 @@
 // Commands of the main window carried out on the working list, the player and the windows.
 #include "app/workbench.h"
 
-#include "app/bar_progress.h"
-#include "app/launcher.h"
+#include "support/bar_progress.h"
+#include "support/launcher.h"
 #include "dialogs/operation_dialog.h"
 #include "dialogs/workspace_dialogs.h"
 #include "display/child_frame.h"

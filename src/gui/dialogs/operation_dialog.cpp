@@ -1,8 +1,8 @@
 // Building an operation's dialog from its declaration and running its job from OK.
 #include "dialogs/operation_dialog.h"
 
-#include "app/bar_progress.h"
-#include "app/launcher.h"
+#include "support/bar_progress.h"
+#include "support/launcher.h"
 #include "dialogs/level_dialogs.h"
 #include "workspace/audio_root.h"
 

@@ -1,7 +1,7 @@
 // Layout and buttons of the Output Pathname and History dialogs.
 #include "dialogs/workspace_dialogs.h"
 
-#include "app/launcher.h"
+#include "support/launcher.h"
 #include "workspace/audio_root.h"
 #include "workspace/preferences.h"
 

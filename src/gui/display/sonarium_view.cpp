@@ -2,7 +2,7 @@
 #include "display/sonarium_view.h"
 
 #include "display/readouts.h"
-#include "display/waveform_picture.h"
+#include "render/waveform_picture.h"
 
 #include <QMouseEvent>
 #include <QPainter>

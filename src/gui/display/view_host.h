@@ -1,7 +1,7 @@
 // What a waveform window needs from the main frame; the frame implements it, tests fake it.
 #pragma once
 
-#include "jobs/reporter.h"
+#include "base/reporter.h"
 
 #include <cstdint>
 #include <string>

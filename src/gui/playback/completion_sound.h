@@ -1,7 +1,7 @@
 // The sound played when an operation completes, waited for until it has been heard.
 #pragma once
 
-#include "jobs/reporter.h"
+#include "base/reporter.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 // player: plays one wave file at a time by path and tells its owner when the sound has ended.
 #pragma once
 
-#include "jobs/reporter.h"
+#include "base/reporter.h"
 
 #include <QObject>
 #include <QString>

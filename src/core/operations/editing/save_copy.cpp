@@ -5,18 +5,19 @@
 
 namespace sonarium {
 
-int saveAsCopy(JobContext& context, const std::string& sourcePath) {
+JobOutcome saveAsCopy(JobContext& context) {
+    const std::string& sourcePath = context.input.source;
     auto source = std::make_unique<sonIO>(context.wave, sourcePath);
     if (!source->IsOpen() || source->channels == 0) {
         if (source->IsOpen())
             context.reporter().report("File " + sourcePath + "\ncannot be read as Wave Audio",
                                       MessageIcon::Error);
-        return 0;
+        return JobOutcome::EndedWithMessage;
     }
     const std::uint32_t values = source->dataSize / 2;
-    auto destination = createJobDestination(context, source->channels, values);
+    auto destination = createJobDestination(context, {.channels = source->channels}, values);
     if (!destination)
-        return 0;
+        return JobOutcome::EndedWithMessage;
     const std::uint32_t blocks = source->dataSize / (2 * kBlockValues) + 1;
     auto buffer = std::make_unique<SampleBuffer>();
     std::uint32_t left = values;
@@ -27,7 +28,7 @@ int saveAsCopy(JobContext& context, const std::string& sourcePath) {
         left -= count;
         context.progress.setProgress(static_cast<int>(100ULL * (j + 1) / blocks));
     }
-    return finishJob(context, *source, *destination) == JobOutcome::Completed ? 1 : 0;
+    return finishJob(context, *source, *destination);
 }
 
 } // namespace sonarium

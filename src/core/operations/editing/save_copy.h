@@ -4,11 +4,9 @@
 
 #include "jobs/block_job.h"
 
-#include <string>
-
 namespace sonarium {
 
-// Returns 1 when the copy was written and finished, 0 when it ended with a message.
-int saveAsCopy(JobContext& context, const std::string& sourcePath);
+// Copies the input's source to the context's destination.
+JobOutcome saveAsCopy(JobContext& context);
 
 } // namespace sonarium

@@ -1,7 +1,7 @@
 // Normalize: a first pass finds the peak, a second scales every value so that the peak reaches
 // the chosen share of full scale.
 #include "jobs/sample_math.h"
-#include "operations/effects/level_effects.h"
+#include "operations/operation.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -10,50 +10,38 @@ namespace sonarium {
 
 namespace {
 
-JobOutcome runNormalize(JobContext& context, const JobPaths& paths, const Parameters& p) {
-    const double level = p.number("maxOutput") / 100.0;
+JobOutcome runNormalize(JobContext& context, const Parameters& p) {
+    const double level = p.number("maxOutput") / 100.0; // share of full scale the peak reaches
     JobOutcome outcome;
-    auto job = startSameLengthJob(context, paths.source, false, outcome);
+    auto job = startSameLengthJob(context, StereoWarning::None, outcome);
     if (!job)
         return outcome;
-    auto& source = job->source;
-    auto& destination = job->destination;
-    const std::uint32_t total = job->total;
-    const BlockSplit split = job->split;
     auto buffer = std::make_unique<SampleBuffer>();
 
     // Pass 1: the peak; once it is full scale nothing more can raise it.
     int peak = 0;
-    for (std::uint32_t j = 0; j <= split.n; ++j) {
-        if (peak < 32768) {
-            const std::uint32_t count = split.count(j);
-            source->ReadBlock(buffer->data(), static_cast<int>(count));
-            for (std::uint32_t i = 0; i < count; ++i)
-                peak = std::max(peak, std::abs(static_cast<int>((*buffer)[i])));
-        }
-        context.progress.setProgress(split.progress(j, 33));
-    }
-    source->CloseRead();
+    readBlocks(context, *job->source, job->split, *buffer, {.span = 33},
+               [&peak](const std::int16_t* block, std::uint32_t count) {
+                   for (std::uint32_t i = 0; i < count; ++i)
+                       peak = std::max(peak, std::abs(static_cast<int>(block[i])));
+                   return peak < 32768;
+               });
+    job->source->CloseRead();
     const double factor = peak != 0 ? (32768.0 / peak) * level : level;
 
     // Pass 2, on the source opened again.
-    source = reopenJobSource(context, paths.source, total);
-    if (!source) {
+    job->source = reopenJobSource(context, context.input.source, job->total);
+    if (!job->source) {
         // The destination keeps an honest header, its values silent; it is not opened.
-        destination->FinishWrite();
+        job->destination->FinishWrite();
         return JobOutcome::EndedWithMessage;
     }
-    for (std::uint32_t j = 0; j <= split.n; ++j) {
-        const std::uint32_t count = split.count(j);
-        source->ReadBlock(buffer->data(), static_cast<int>(count));
-        scaleAndClip(buffer->data(), count, factor);
-        context.progress.setProgress(split.progress(j, 66, 34));
-        if (destination->WriteBlock(buffer->data(), static_cast<int>(count)) == 0) {
-            ++context.writeFailures;
-            context.reporter().report(kWriteErrorText, MessageIcon::Error);
-        }
-    }
-    return finishJob(context, *source, *destination);
+    transformBlocks(context, *job->source, *job->destination, job->split, *buffer,
+                    {.span = 66, .base = 34}, MessageIcon::Error,
+                    [factor](std::int16_t* block, std::uint32_t count) {
+                        scaleAndClip(block, count, factor);
+                    });
+    return finishJob(context, *job->source, *job->destination);
 }
 
 } // namespace
@@ -66,7 +54,6 @@ const OperationDecl& normalizeOperation() {
         .helpCode = "EFFNOR_1.0",
         .completion = "Normalize eff - done",
         .commandId = 33046,
-        .sources = SourceKind::One,
         .animation = false,
         .helpItem = 1292,
         .fields =

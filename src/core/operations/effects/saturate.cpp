@@ -1,23 +1,30 @@
 // Saturate: a three-level quantiser of the values, or of their differences when dynamic.
-#include "operations/effects/level_effects.h"
+#include "operations/operation.h"
 
 namespace sonarium {
 
 namespace {
 
-JobOutcome runSaturate(JobContext& context, const JobPaths& paths, const Parameters& p) {
-    const double threshold = p.number("T");
-    const bool dynamic = p.flag("dynamic");
+struct SaturateSettings {
+    double threshold; // "Sensitivity"
+    bool dynamic;     // quantise the differences between neighbours instead of the values
+
+    explicit SaturateSettings(const Parameters& p)
+        : threshold(p.number("T")), dynamic(p.flag("dynamic")) {}
+};
+
+JobOutcome runSaturate(JobContext& context, const Parameters& p) {
+    const SaturateSettings settings(p);
     double previous = 0.0; // carried from block to block
-    return runBlockJob(context, paths.source, true, [&](std::int16_t* block, std::uint32_t count) {
+    return runBlockJob(context, StereoWarning::Ask, [&](std::int16_t* block, std::uint32_t count) {
         for (std::uint32_t i = 0; i < count; ++i) {
             const double s = block[i];
             double v = s;
-            if (dynamic) {
+            if (settings.dynamic) {
                 v = s - previous;
                 previous = s;
             }
-            block[i] = v > threshold ? 32767 : v < -threshold ? -32768 : 0;
+            block[i] = v > settings.threshold ? 32767 : v < -settings.threshold ? -32768 : 0;
         }
     });
 }
@@ -32,7 +39,6 @@ const OperationDecl& saturateOperation() {
         .helpCode = "EFFSAT_1.1",
         .completion = "Saturate eff - done",
         .commandId = 32790,
-        .sources = SourceKind::One,
         .animation = false,
         .helpItem = 1030,
         .fields =

@@ -1,6 +1,6 @@
 // Silent zone: mutes, or cuts out, the quiet (or the loud) values, either one by one or only in
 // runs of a minimum length.
-#include "operations/effects/level_effects.h"
+#include "operations/operation.h"
 
 #include <vector>
 
@@ -78,17 +78,21 @@ private:
     std::vector<std::int16_t> pending_;
 };
 
-SilentZoneRule ruleOf(const Parameters& p) {
+struct SilentZoneSettings {
     SilentZoneRule rule;
-    rule.threshold = static_cast<std::int16_t>(p.number("T"));
-    rule.noisy = p.text("detection") == "noisy";
-    rule.ignoreDc = p.flag("ignoreDC");
-    return rule;
-}
+    int minimumRun; // "Ignore blocks if size <": shorter runs stay whole
+    bool mute;      // mute the zones instead of cutting them out
 
-JobOutcome runCut(JobContext& context, const JobPaths& paths, const SilentZoneRule& rule,
-                  int minimumRun) {
-    auto source = openJobSource(context, paths.source);
+    explicit SilentZoneSettings(const Parameters& p)
+        : rule{.threshold = static_cast<std::int16_t>(p.number("T")),
+               .noisy = p.text("detection") == "noisy",
+               .ignoreDc = p.flag("ignoreDC")},
+          minimumRun(static_cast<int>(p.number("M"))), mute(p.text("processing") == "mute") {}
+};
+
+JobOutcome runCut(JobContext& context, const SilentZoneRule& rule, int minimumRun) {
+    const std::string& path = context.input.source;
+    auto source = openJobSource(context, path);
     if (!source)
         return JobOutcome::EndedWithMessage;
     const std::uint32_t total = valueCount(*source);
@@ -100,13 +104,12 @@ JobOutcome runCut(JobContext& context, const JobPaths& paths, const SilentZoneRu
     {
         CutFilter filter(rule, minimumRun);
         auto count = [&](std::int16_t) { ++kept; };
-        for (std::uint32_t j = 0; j <= split.n; ++j) {
-            const std::uint32_t n = split.count(j);
-            source->ReadBlock(buffer->data(), static_cast<int>(n));
-            for (std::uint32_t i = 0; i < n; ++i)
-                filter.feed((*buffer)[i], count);
-            context.progress.setProgress(split.progress(j, 30));
-        }
+        readBlocks(context, *source, split, *buffer, {.span = 30},
+                   [&](const std::int16_t* block, std::uint32_t n) {
+                       for (std::uint32_t i = 0; i < n; ++i)
+                           filter.feed(block[i], count);
+                       return true;
+                   });
         filter.finish(count);
     }
     source->CloseRead();
@@ -116,11 +119,11 @@ JobOutcome runCut(JobContext& context, const JobPaths& paths, const SilentZoneRu
     }
 
     // Pass 2: the values that stay, gathered in a second buffer and written when it fills up.
-    source = reopenJobSource(context, paths.source, total);
+    source = reopenJobSource(context, path, total);
     if (!source)
         return JobOutcome::EndedWithMessage;
-    auto destination =
-        createJobDestination(context, source->channels, static_cast<std::int64_t>(kept));
+    auto destination = createJobDestination(context, {.channels = source->channels},
+                                            static_cast<std::int64_t>(kept));
     if (!destination)
         return JobOutcome::EndedWithMessage;
     auto output = std::make_unique<SampleBuffer>();
@@ -139,35 +142,33 @@ JobOutcome runCut(JobContext& context, const JobPaths& paths, const SilentZoneRu
         }
     };
     CutFilter filter(rule, minimumRun);
-    for (std::uint32_t j = 0; j <= split.n; ++j) {
-        const std::uint32_t n = split.count(j);
-        source->ReadBlock(buffer->data(), static_cast<int>(n));
-        for (std::uint32_t i = 0; i < n; ++i)
-            filter.feed((*buffer)[i], emit);
-        if (filled > flushAbove) {
-            writeValues(context, *destination, output->data(), filled);
-            filled = 0;
-        }
-        context.progress.setProgress(split.progress(j, 70, 30));
-    }
+    readBlocks(context, *source, split, *buffer, {.span = 70, .base = 30},
+               [&](const std::int16_t* block, std::uint32_t n) {
+                   for (std::uint32_t i = 0; i < n; ++i)
+                       filter.feed(block[i], emit);
+                   if (filled > flushAbove) {
+                       writeValues(context, *destination, output->data(), filled);
+                       filled = 0;
+                   }
+                   return true;
+               });
     filter.finish(emit);
     if (filled > 0)
         writeValues(context, *destination, output->data(), filled);
     return finishJob(context, *source, *destination);
 }
 
-JobOutcome runSilentZone(JobContext& context, const JobPaths& paths, const Parameters& p) {
-    SilentZoneRule rule = ruleOf(p);
-    const int minimumRun = static_cast<int>(p.number("M"));
-    if (p.text("processing") == "mute") {
-        return runBlockJob(context, paths.source, false,
-                           [&rule](std::int16_t* block, std::uint32_t count) {
-                               for (std::uint32_t i = 0; i < count; ++i)
-                                   if (rule.muted(block[i], rule.flagged(block[i])))
-                                       block[i] = 0;
-                           });
-    }
-    return runCut(context, paths, rule, minimumRun);
+JobOutcome runSilentZone(JobContext& context, const Parameters& p) {
+    SilentZoneSettings settings(p);
+    if (!settings.mute)
+        return runCut(context, settings.rule, settings.minimumRun);
+    SilentZoneRule& rule = settings.rule;
+    return runBlockJob(context, StereoWarning::None,
+                       [&rule](std::int16_t* block, std::uint32_t count) {
+                           for (std::uint32_t i = 0; i < count; ++i)
+                               if (rule.muted(block[i], rule.flagged(block[i])))
+                                   block[i] = 0;
+                       });
 }
 
 } // namespace
@@ -180,7 +181,6 @@ const OperationDecl& silentZoneOperation() {
         .helpCode = "EFFSIL_1.0",
         .completion = "Silent eff - done",
         .commandId = 32824,
-        .sources = SourceKind::One,
         .animation = true,
         .helpItem = 1247,
         .fields =

@@ -1,22 +1,30 @@
 // Volume: every value scaled by ratio / 100, then clipped or folded ("reverted overload").
 #include "jobs/sample_math.h"
-#include "operations/effects/level_effects.h"
+#include "operations/operation.h"
 
 namespace sonarium {
 
 namespace {
 
-JobOutcome runVolume(JobContext& context, const JobPaths& paths, const Parameters& p) {
-    const double factor = p.number("ratio") / 100.0;
-    const bool fold = p.flag("fold");
-    return runBlockJob(context, paths.source, false, [=](std::int16_t* block, std::uint32_t count) {
-        if (fold) {
-            for (std::uint32_t i = 0; i < count; ++i)
-                block[i] = toSample(foldSample(block[i] * factor));
-        } else {
-            scaleAndClip(block, count, factor);
-        }
-    });
+struct VolumeSettings {
+    double factor; // ratio / 100
+    bool fold;     // "Reverted Overload": fold instead of clipping
+
+    explicit VolumeSettings(const Parameters& p)
+        : factor(p.number("ratio") / 100.0), fold(p.flag("fold")) {}
+};
+
+JobOutcome runVolume(JobContext& context, const Parameters& p) {
+    const VolumeSettings settings(p);
+    return runBlockJob(context, StereoWarning::None,
+                       [settings](std::int16_t* block, std::uint32_t count) {
+                           if (settings.fold) {
+                               for (std::uint32_t i = 0; i < count; ++i)
+                                   block[i] = toSample(foldSample(block[i] * settings.factor));
+                           } else {
+                               scaleAndClip(block, count, settings.factor);
+                           }
+                       });
 }
 
 } // namespace
@@ -29,7 +37,6 @@ const OperationDecl& volumeOperation() {
         .helpCode = "EFFVOL_1.0",
         .completion = "Volume eff - done",
         .commandId = 32794,
-        .sources = SourceKind::One,
         .animation = true,
         .helpItem = 1048,
         .fields =

@@ -1,6 +1,6 @@
 // Every "open this with the desktop" goes through QDesktopServices, so tests can catch it with a
 // URL handler.
-#include "app/launcher.h"
+#include "support/launcher.h"
 
 #include <QDesktopServices>
 

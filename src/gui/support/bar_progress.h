@@ -1,7 +1,7 @@
 // A job's progress shown on a progress bar, repainted at once since the job holds the UI thread.
 #pragma once
 
-#include "jobs/progress.h"
+#include "base/progress.h"
 
 #include <QProgressBar>
 

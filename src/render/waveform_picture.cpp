@@ -1,5 +1,5 @@
 // Rendering of the waveform picture.
-#include "display/waveform_picture.h"
+#include "render/waveform_picture.h"
 
 #include <QPainter>
 #include <QPolygon>

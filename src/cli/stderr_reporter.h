@@ -1,0 +1,28 @@
+// How the command line tells the user: each message on stderr after an optional prefix, and every
+// question answered as OK (or Yes) would answer it.
+#pragma once
+
+#include "base/reporter.h"
+
+#include <cstdio>
+#include <string>
+
+namespace sonarium {
+
+class StderrReporter final : public Reporter {
+public:
+    explicit StderrReporter(std::string prefix = {}) : prefix_(std::move(prefix)) {}
+
+protected:
+    Answer present(const std::string& text, MessageIcon, MessageButtons buttons) override {
+        std::fprintf(stderr, "%s%s\n", prefix_.c_str(), text.c_str());
+        return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel
+                   ? Answer::Yes
+                   : Answer::Ok;
+    }
+
+private:
+    std::string prefix_;
+};
+
+} // namespace sonarium

@@ -1,0 +1,19 @@
+// Extract Selection / Crop: the selection of the active waveform window into a new file, without
+// a dialog.
+#include "operations/editing/extract_range.h"
+#include "operations/operation.h"
+
+namespace sonarium {
+
+const OperationDecl& cropOperation() {
+    static const OperationDecl decl{
+        .name = "crop",
+        .caption = "Extract Selection / Crop",
+        .commandId = 33058,
+        .input = InputKind::OneWithSelection,
+        .run = [](JobContext& context, const Parameters&) { return extractSelection(context); },
+    };
+    return decl;
+}
+
+} // namespace sonarium

@@ -1,0 +1,15 @@
+// Every operation, named once, in menu order. Each line names the function that returns its
+// declaration (volume -> volumeOperation()), defined in the operation's own file. The list is
+// written out because the core is a static library: self-registering objects would be dropped
+// by the linker.
+//
+// Included with SONARIUM_OPERATION(name) defined by the includer; no include guard on purpose.
+
+// Level effects
+SONARIUM_OPERATION(volume)
+SONARIUM_OPERATION(saturate)
+SONARIUM_OPERATION(normalize)
+SONARIUM_OPERATION(silentZone)
+
+// Selection edits
+SONARIUM_OPERATION(crop)
