@@ -9,10 +9,6 @@
 
 namespace sonarium {
 
-#define SONARIUM_OPERATION(name) const OperationDecl& name##Operation();
-#include "operations/operation_list.h"
-#undef SONARIUM_OPERATION
-
 bool FieldSpec::isNumeric() const {
     return type == FieldType::Double || type == FieldType::Float || isInteger();
 }

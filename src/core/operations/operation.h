@@ -144,7 +144,12 @@ std::string formatBound(double value);
 std::optional<std::string> parseFieldValue(const FieldSpec& field, const std::string& text,
                                            double& value);
 
-// Every operation of operation_list.h, in its order, and lookup by command-line name or command id.
+// The declaration of each operation of the list: volumeOperation(), cropOperation() and so on.
+#define SONARIUM_OPERATION(name) const OperationDecl& name##Operation();
+#include "operations/operation_list.h"
+#undef SONARIUM_OPERATION
+
+// Every operation of the list, in its order, and lookup by command-line name or command id.
 std::span<const OperationDecl* const> allOperations();
 const OperationDecl* findOperation(std::string_view name);
 const OperationDecl* findOperationByCommand(int commandId);

@@ -7,13 +7,17 @@
 
 namespace sonarium {
 
+bool isSameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return a == b || std::filesystem::equivalent(nativePath(a), nativePath(b), error);
+}
+
 RenameResult renameFile(const std::string& from, const std::string& to, std::error_code& error) {
     error.clear();
+    if (isSameFile(from, to))
+        return RenameResult::SameFile;
     const std::filesystem::path source = nativePath(from);
     const std::filesystem::path target = nativePath(to);
-    std::error_code same;
-    if (from == to || std::filesystem::equivalent(source, target, same))
-        return RenameResult::SameFile;
     std::filesystem::rename(source, target, error);
     if (!error)
         return RenameResult::Moved;

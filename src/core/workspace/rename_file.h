@@ -12,6 +12,9 @@ enum class RenameResult {
     Failed,   // the file stays where it was; error says why
 };
 
+// True when both names are the same text or lead to the same file.
+bool isSameFile(const std::string& a, const std::string& b);
+
 // Renames from → to, replacing a file already there. Across file systems, where a rename cannot
 // work, the file is copied and the original deleted once the copy is complete.
 RenameResult renameFile(const std::string& from, const std::string& to, std::error_code& error);

@@ -1,11 +1,14 @@
-// The main window's behaviour: it owns the working list, the preferences and the player, binds
-// them to the control bar, serves the waveform windows, and carries out every command.
+// The main window's owner of the session: the working list, the preferences and the player. It
+// binds them to the control bar, serves the waveform windows and the command classes, and wires
+// every command id to its handler.
 #pragma once
 
 #include "app/message_box_reporter.h"
+#include "commands/file_commands.h"
+#include "commands/help_commands.h"
+#include "commands/operation_runner.h"
 #include "display/view_host.h"
 #include "frame/main_frame.h"
-#include "operations/operation.h"
 #include "playback/playback_controller.h"
 #include "workspace/preferences.h"
 #include "workspace/working_list.h"
@@ -18,7 +21,11 @@ namespace sonarium {
 
 class CChildFrame;
 
-class Workbench final : public QObject, public ViewHost {
+class Workbench final : public QObject,
+                        public ViewHost,
+                        public OperationRunnerHost,
+                        public FileCommandHost,
+                        public HelpCommandHost {
     Q_OBJECT
 
 public:
@@ -27,45 +34,51 @@ public:
     ~Workbench() override;
 
     CMainFrame& frame() { return frame_; }
-    WorkingList& list() { return list_; }
+    WorkingList& list() override { return list_; }
     Preferences& preferences() { return preferences_; }
+    const Preferences& preferences() const override { return preferences_; }
     PlaybackController& playback() { return *playback_; }
+    FileCommands& files() { return files_; }
+    OperationRunner& operations() { return operations_; }
 
-    // ViewHost
+    // Shared by the hosts.
     Reporter& reporter() override { return reporter_; }
-    ViewPreferences viewPreferences() const override;
-    int tempCounter() const override { return list_.tempCounter; }
     void StopPlaying() override;
     void AddToList(const std::string& path, int channels) override;
+    std::string NextTempPath() override { return list_.NextTempPath(); }
+    void ShowActivity(const QString& text) override { frame_.ShowActivity(text); }
+    QWidget* dialogParent() override { return &frame_; }
+    const WaveContext& waveContext() const override { return wave_; }
+    std::string helpLanguage() const override { return preferences_.helpLanguage; }
+
+    // ViewHost
+    ViewPreferences viewPreferences() const override;
+    int tempCounter() const override { return list_.tempCounter; }
     void waveWindowFocused() override;
     int selectionState() const override { return list_.selectionState; }
     void OnSourceChanged() override { list_.OnSourceChanged(); }
-    std::string NextTempPath() override { return list_.NextTempPath(); }
-    int runExtract(const std::string& source, const std::string& destination,
-                   std::uint32_t selStart, std::uint32_t selEnd) override;
+    JobOutcome runOperation(const OperationDecl& operation, const JobInput& input,
+                            const std::string& destination) override;
 
-    // Opens a file in its own waveform window; nullptr when it cannot be displayed.
-    CChildFrame* openDocument(const QString& path);
-    // The source-operation command pattern for a declared operation.
-    void runSourceOperation(const OperationDecl& operation);
+    // OperationRunnerHost
+    std::optional<std::string> sourcePath() const override;
+    std::optional<std::string> auxPath() const override;
+    std::optional<WindowSelection> activeSelection() const override;
     // Completion sound, automatic playback and bringing the window forward after an operation.
-    void AfterOperation(bool ok);
-    void SelectOutputPath();
-    void UpdateResourceReadouts();
-    void ShowActivity(const QString& text) { frame_.ShowActivity(text); }
+    void AfterOperation(bool ok) override;
 
-    // File commands.
-    void openFiles(const QStringList& paths);
-    void addFiles(const QStringList& paths);
-    void clearList();
-    void clearTemporaryDirectory();
-    void closeAll();
-    void saveAs(const QString& chosen);
-    void rename(const QString& chosen);
+    // FileCommandHost
+    // Opens a file in its own waveform window; nullptr when it cannot be displayed.
+    CChildFrame* openDocument(const QString& path) override;
+    QList<CChildFrame*> waveWindows() const override;
+    CChildFrame* activeWaveWindow() const override;
+    void closeAllWindows() override;
+    void UpdateResourceReadouts() override;
 
-    // For the tests: answers the file dialogs instead of the user.
-    std::function<QStringList(const QString& title)> chooseFilesToOpen;
-    std::function<QString(const QString& title, const QString& suggested)> chooseSaveName;
+    // HelpCommandHost
+    std::string historyText() const override;
+
+    void SelectOutputPath() { files_.SelectOutputPath(); }
 
 signals:
     void resultOpened(const QString& path);
@@ -75,11 +88,6 @@ private:
     void bindSelectors();
     void refreshSelectors();
     void refreshEnabling();
-    QList<CChildFrame*> waveWindows() const;
-    CChildFrame* activeWaveWindow() const;
-    std::optional<QString> sourcePlayPath() const;
-    // Windows showing the old path now show the new one.
-    void renameWindows(const std::string& oldPath, const std::string& newPath);
 
     CMainFrame& frame_;
     Reporter& reporter_;
@@ -87,8 +95,10 @@ private:
     WorkingList list_;
     WaveContext wave_;
     std::unique_ptr<PlaybackController> playback_;
+    FileCommands files_{*this};
+    OperationRunner operations_{*this};
+    HelpCommands help_{*this};
     bool waveWindowExists_ = false;
-    bool refreshing_ = false;
 };
 
 } // namespace sonarium

@@ -3,7 +3,7 @@
 
 #include "support/bar_progress.h"
 #include "support/launcher.h"
-#include "dialogs/level_dialogs.h"
+#include "support/qt_text.h"
 #include "workspace/audio_root.h"
 
 #include <QApplication>
@@ -25,10 +25,6 @@
 namespace sonarium {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
 
 QString itemName(int number) {
     return QStringLiteral("item%1").arg(number);
@@ -193,10 +189,14 @@ void COperationDialog::accept() {
         return; // the dialog stays open on the offending field
     prepareJob(parameters);
     BarProgress progress(progress_);
-    JobContext context{services_.wave, progress, services_.nextTempPath, true};
+    JobContext context{.wave = services_.wave,
+                       .progress = progress,
+                       .input = services_.input,
+                       .destination = services_.nextTempPath,
+                       .result = ResultFile::Open};
     setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    outcome_ = operation_.run(context, services_.paths, parameters);
+    outcome_ = operation_.run(context, parameters);
     QApplication::restoreOverrideCursor();
     setEnabled(true);
     QDialog::accept();
@@ -205,20 +205,6 @@ void COperationDialog::accept() {
 void COperationDialog::openHelp() {
     launchPath(QString::fromStdString(
         helpPage(std::string(operation_.helpCode), services_.helpLanguage).string()));
-}
-
-std::unique_ptr<COperationDialog>
-createOperationDialog(const OperationDecl& operation, OperationServices services, QWidget* parent) {
-    const std::string_view name = operation.dialogClass;
-    if (name == "CVolumeDialog")
-        return std::make_unique<CVolumeDialog>(operation, std::move(services), parent);
-    if (name == "CSaturateDialog")
-        return std::make_unique<CSaturateDialog>(operation, std::move(services), parent);
-    if (name == "CNormalizeDialog")
-        return std::make_unique<CNormalizeDialog>(operation, std::move(services), parent);
-    if (name == "CSilentZoneDialog")
-        return std::make_unique<CSilentZoneDialog>(operation, std::move(services), parent);
-    return std::make_unique<COperationDialog>(operation, std::move(services), parent);
 }
 
 } // namespace sonarium

@@ -22,7 +22,7 @@ struct OperationServices {
     Reporter& reporter;
     const WaveContext& wave; // opens finished results as documents
     std::function<std::string()> nextTempPath;
-    JobPaths paths; // Source (and Aux) paths
+    JobInput input; // the Source (and Aux) paths, the selection
     std::string helpLanguage = "English";
 };
 
@@ -66,10 +66,5 @@ private:
     std::map<const FieldSpec*, QButtonGroup*> groups_;
     JobOutcome outcome_ = JobOutcome::EndedWithMessage;
 };
-
-// The dialog of an operation: its named class where the system names one.
-std::unique_ptr<COperationDialog> createOperationDialog(const OperationDecl& operation,
-                                                        OperationServices services,
-                                                        QWidget* parent = nullptr);
 
 } // namespace sonarium

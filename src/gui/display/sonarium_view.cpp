@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <algorithm>
 #include <ctime>
 
 namespace sonarium {
@@ -88,12 +89,22 @@ void CSonariumView::setSelection(std::uint32_t start, std::uint32_t end) {
     DrawSelection();
 }
 
-int CSonariumView::ExtractSelectionToTemp() {
+JobOutcome CSonariumView::ExtractSelectionToTemp() {
     return ExtractSelectionTo(host_.NextTempPath());
 }
 
-int CSonariumView::ExtractSelectionTo(const std::string& path) {
-    return host_.runExtract(document_.GetPathName().toStdString(), path, selStart, selEnd);
+JobOutcome CSonariumView::ExtractSelectionTo(const std::string& path) {
+    const JobInput input{.source = document_.GetPathName().toStdString(),
+                         .selection = selectedFrames()};
+    return host_.runOperation(cropOperation(), input, path);
+}
+
+FrameSpan CSonariumView::selectedFrames() const {
+    if (selEnd <= selStart)
+        return {.first = 0, .count = 0}; // an empty selection is the whole file
+    const std::uint32_t frameBytes =
+        2 * static_cast<std::uint32_t>(std::max(document_.channels, 1));
+    return {.first = selStart / frameBytes, .count = (selEnd - selStart) / frameBytes};
 }
 
 int CSonariumView::pointerColumn(const QMouseEvent* event) {

@@ -34,9 +34,11 @@ public:
     // Sets the selection as the selection dialogs do, then redraws it.
     void setSelection(std::uint32_t start, std::uint32_t end);
 
-    // The Extract job on the selection into the next temporary file, or into a given file.
-    int ExtractSelectionToTemp();
-    int ExtractSelectionTo(const std::string& path);
+    // Crop: the selection into the next temporary file, or into a given file.
+    JobOutcome ExtractSelectionToTemp();
+    JobOutcome ExtractSelectionTo(const std::string& path);
+    // The selection in frames of the document's 16-bit values (the whole file when empty).
+    FrameSpan selectedFrames() const;
 
     // Texts of the five status-bar panes.
     QString lengthText() const;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/reporter.h"
+#include "operations/operation.h"
 
 #include <cstdint>
 #include <string>
@@ -35,10 +36,10 @@ public:
 
     // The next numbered path in the output directory.
     virtual std::string NextTempPath() = 0;
-    // Runs the Extract job: bytes [selStart, selEnd) of the source's data into a new file at
-    // destination. Returns 1 on success, 0 when it ended with a message.
-    virtual int runExtract(const std::string& source, const std::string& destination,
-                           std::uint32_t selStart, std::uint32_t selEnd) = 0;
+    // Runs an operation's job with its default parameters and no dialog, its result written to
+    // destination and opened.
+    virtual JobOutcome runOperation(const OperationDecl& operation, const JobInput& input,
+                                    const std::string& destination) = 0;
 };
 
 } // namespace sonarium

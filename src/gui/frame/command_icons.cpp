@@ -1,6 +1,8 @@
 // Icons for the three toolbars.
 #include "frame/command_icons.h"
 
+#include "support/qt_text.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
@@ -11,45 +13,6 @@
 namespace sonarium {
 
 namespace {
-
-const char* themeName(int id) {
-    switch (id) {
-    case 57601:
-        return "document-open";
-    case 33040:
-        return "document-save-as";
-    case 33052:
-        return "media-record";
-    case 32826:
-        return "media-playback-start";
-    case 32832:
-        return "media-playlist-repeat";
-    case 32827:
-        return "media-playback-stop";
-    case 57634:
-        return "edit-copy";
-    case 57637:
-        return "edit-paste";
-    case 32967:
-        return "dialog-information";
-    case 32912:
-        return "preferences-system";
-    case 32929:
-        return "computer";
-    case 32913:
-        return "edit-clear";
-    case 32948:
-        return "user-trash";
-    case 32838:
-        return "window-close";
-    case 57664:
-        return "help-about";
-    case 33035:
-        return "help-browser";
-    default:
-        return nullptr;
-    }
-}
 
 // Qt finds no theme outside a desktop session; fall back on one that is installed.
 void ensureIconTheme() {
@@ -98,7 +61,7 @@ QColor familyColour(MenuId menu) {
 } // namespace
 
 QString iconLabel(std::string_view caption) {
-    QString text = QString::fromUtf8(caption.data(), qsizetype(caption.size()));
+    QString text = qs(caption);
     text.remove(QLatin1Char('&'));
     const QStringList words =
         text.split(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), Qt::SkipEmptyParts);
@@ -115,9 +78,9 @@ QString iconLabel(std::string_view caption) {
 
 QIcon commandIcon(const CommandSpec& command, int size) {
     ensureIconTheme();
-    if (const char* name = themeName(command.id)) {
-        for (const QString& candidate :
-             {QString::fromLatin1(name), QString::fromLatin1(name) + QLatin1String("-symbolic")}) {
+    if (!command.icon.empty()) {
+        const QString name = qs(command.icon);
+        for (const QString& candidate : {name, name + QLatin1String("-symbolic")}) {
             QIcon icon = QIcon::fromTheme(candidate);
             if (!icon.isNull() && !icon.availableSizes().isEmpty())
                 return icon;
@@ -129,9 +92,10 @@ QIcon commandIcon(const CommandSpec& command, int size) {
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QColor colour = command.menu == MenuId::None && command.pattern == CommandPattern::Source
-                              ? familyColour(MenuId::Effect)
-                              : familyColour(command.menu);
+    const QColor colour =
+        command.menu == MenuId::None && command.pattern == CommandPattern::Operation
+            ? familyColour(MenuId::Effect)
+            : familyColour(command.menu);
     painter.setBrush(colour);
     painter.setPen(Qt::NoPen);
     painter.drawRoundedRect(QRectF(1, 1, size - 2, size - 2), size / 6.0, size / 6.0);

@@ -1,5 +1,7 @@
 // The table of every command of the main window: menu, caption, id, handler pattern, enabling
-// rule, completion text and shortcuts; and the one function that decides which are enabled.
+// rule, completion text, shortcuts and icon; and the one function that decides which are enabled.
+// The commands that run a declared operation take their completion text, and what they need
+// before running, from the declaration whose command id they carry.
 #pragma once
 
 #include <span>
@@ -24,8 +26,8 @@ enum class MenuId {
 };
 
 enum class CommandPattern {
-    Source,    // needs a Source file: stop playback, dialog, Activity text, after-operation step
-    Synthesis, // no Source needed: dialog, Activity text, after-operation step
+    Operation, // runs the declared operation of its id (none declared yet: shown, never enabled)
+    Source,    // needs a Source file: stop playback, dialog
     Plain,     // dialog, then the Activity text when there is one
     List,      // working-list and file commands
     Playback,  // Play, Play Looped, Stop
@@ -56,10 +58,13 @@ struct CommandSpec {
         caption; // menu text with its mnemonic; "\t" and the shortcut are not part of it
     CommandPattern pattern;
     EnableRule rule;
-    std::string_view activity;  // completion text written into the Activity field, or empty
+    // Completion text written into the Activity field, or empty; an operation's comes from its
+    // declaration.
+    std::string_view activity;
     std::string_view shortcuts; // key sequences separated by ';' ("Ctrl+O", "V", "Alt+Space")
-    std::string_view operation; // name of the declared operation the command runs, or empty
+    std::string_view icon;      // icon theme name of its toolbar button; empty: a drawn label
     bool separatorBefore = false;
+    bool keepsPlaying = false; // an operation that leaves playback running while it works
 };
 
 // Everything that decides whether a command is enabled.
@@ -89,18 +94,6 @@ constexpr int kPlay = 32826;
 constexpr int kPlayLooped = 32832;
 constexpr int kStop = 32827;
 constexpr int kSelectAll = 33056;
-constexpr int kVolume = 32794;
-constexpr int kSaturate = 32790;
-constexpr int kNormalize = 33046;
-constexpr int kSilentZone = 32824;
-constexpr int kAffine = 32772;
-constexpr int kFormula = 32798;
-constexpr int kInsertAuxiliary = 33064;
-constexpr int kMonoToStereo = 32939;
-constexpr int kSplitStereo = 32940;
-constexpr int kStereoToMono = 32938;
-constexpr int kGroupToStereo = 32943;
-constexpr int kMix = 32946;
 constexpr int kToolbar = 59392;
 constexpr int kStatusBar = 59393;
 constexpr int kSpecialToolbars = 32817;
@@ -113,6 +106,11 @@ constexpr int kTile = 57651;
 constexpr int kCloseAll = 32838;
 constexpr int kHistory = 33069;
 constexpr int kHelpTopics = 57667;
+constexpr int kHelp = 57670;
+constexpr int kContextHelp = 57669;
+constexpr int kDefaultHelp = 57671;
+constexpr int kHelpButton = 33035;
+constexpr int kOpenTemporaryFolder = 33059;
 constexpr int kAbout = 57664;
 constexpr int kAddButton = 1082;
 constexpr int kRecentFile = 57616;
@@ -128,6 +126,8 @@ constexpr int kSeparator = 0;
 
 std::span<const CommandSpec> commandTable();
 const CommandSpec* findCommand(int id);
+// The completion text of a command that is not an operation ("Load file - done"), or empty.
+std::string_view activityText(int id);
 bool isCommandEnabled(const CommandSpec& command, const EnablingState& state);
 
 // Menu titles in menu-bar order, and the toolbars' buttons in order (cmd::kSeparator = a bar).

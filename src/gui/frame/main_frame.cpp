@@ -4,6 +4,7 @@
 #include "frame/client_area.h"
 #include "frame/command_icons.h"
 #include "frame/control_bar.h"
+#include "support/qt_text.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -25,10 +26,6 @@ namespace sonarium {
 namespace {
 
 constexpr int kRecentFiles = 10;
-
-QString text(std::string_view s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
 
 } // namespace
 
@@ -57,16 +54,15 @@ void CMainFrame::buildMenus() {
     for (const CommandSpec& command : commandTable()) {
         if (actions_.count(command.id) != 0)
             continue;
-        auto* act = new QAction(text(command.caption), this);
+        auto* act = new QAction(qs(command.caption), this);
         act->setObjectName(QStringLiteral("command%1").arg(command.id));
         act->setData(command.id);
         QList<QKeySequence> keys;
-        for (const QString& key :
-             text(command.shortcuts).split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        for (const QString& key : qs(command.shortcuts).split(QLatin1Char(';'), Qt::SkipEmptyParts))
             keys << QKeySequence(key);
         act->setShortcuts(keys);
         act->setShortcutContext(Qt::WindowShortcut);
-        QString tip = text(command.caption);
+        QString tip = qs(command.caption);
         tip.remove(QLatin1Char('&'));
         act->setToolTip(tip.isEmpty() ? QStringLiteral("(no command)") : tip);
         act->setStatusTip(act->toolTip());
@@ -79,7 +75,7 @@ void CMainFrame::buildMenus() {
                             MenuId::Synthesis, MenuId::Effect, MenuId::Interaction,
                             MenuId::Option,    MenuId::Window, MenuId::Help};
     for (MenuId menuId : order) {
-        QMenu* menu = menuBar()->addMenu(text(menuTitle(menuId)));
+        QMenu* menu = menuBar()->addMenu(qs(menuTitle(menuId)));
         QMenu* importMenu = nullptr;
         QMenu* exportMenu = nullptr;
         QMenu* fadeMenu = nullptr;
@@ -89,15 +85,15 @@ void CMainFrame::buildMenus() {
                 target = menu;
             } else if (menuId == MenuId::File && command.menu == MenuId::FileImport) {
                 if (importMenu == nullptr)
-                    importMenu = menu->addMenu(text(menuTitle(MenuId::FileImport)));
+                    importMenu = menu->addMenu(qs(menuTitle(MenuId::FileImport)));
                 target = importMenu;
             } else if (menuId == MenuId::File && command.menu == MenuId::FileExport) {
                 if (exportMenu == nullptr)
-                    exportMenu = menu->addMenu(text(menuTitle(MenuId::FileExport)));
+                    exportMenu = menu->addMenu(qs(menuTitle(MenuId::FileExport)));
                 target = exportMenu;
             } else if (menuId == MenuId::Edit && command.menu == MenuId::EditFade) {
                 if (fadeMenu == nullptr)
-                    fadeMenu = menu->addMenu(text(menuTitle(MenuId::EditFade)));
+                    fadeMenu = menu->addMenu(qs(menuTitle(MenuId::EditFade)));
                 target = fadeMenu;
             }
             if (target == nullptr)

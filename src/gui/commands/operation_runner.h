@@ -1,0 +1,62 @@
+// Runs declared operations the way the main window's commands do: playback stopped, the input
+// gathered from the working list (and the active window's selection), the dialog or the job
+// alone, the Activity text and the after-operation step.
+#pragma once
+
+#include "operations/operation.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QWidget;
+
+namespace sonarium {
+
+// The selection of the active waveform window.
+struct WindowSelection {
+    std::string path; // the window's document
+    FrameSpan frames;
+};
+
+// What the runner needs from the main window.
+class OperationRunnerHost {
+public:
+    virtual ~OperationRunnerHost() = default;
+
+    virtual Reporter& reporter() = 0;
+    virtual const WaveContext& waveContext() const = 0;
+    virtual std::string NextTempPath() = 0;
+    virtual std::string helpLanguage() const = 0;
+    // The Source and Aux files of the working list.
+    virtual std::optional<std::string> sourcePath() const = 0;
+    virtual std::optional<std::string> auxPath() const = 0;
+    virtual std::optional<WindowSelection> activeSelection() const = 0;
+    virtual void StopPlaying() = 0;
+    virtual void ShowActivity(const QString& text) = 0;
+    virtual void AfterOperation(bool ok) = 0;
+    virtual QWidget* dialogParent() = 0;
+};
+
+class OperationRunner {
+public:
+    explicit OperationRunner(OperationRunnerHost& host) : host_(host) {}
+
+    // The command of an operation. It stops playback unless keepsPlaying; an operation that reads
+    // files shows "Operation Interrupted" when there is no Source file, and one on a selection
+    // does nothing without an active waveform window. Then its dialog (or, without one, its job
+    // with the defaults), its completion text and the after-operation step.
+    void run(const OperationDecl& operation, bool keepsPlaying = false);
+
+    // The job alone with the operation's defaults, its progress unseen.
+    JobOutcome runJob(const OperationDecl& operation, const JobInput& input,
+                      std::function<std::string()> destination);
+
+private:
+    std::optional<JobInput> gatherInput(const OperationDecl& operation);
+
+    OperationRunnerHost& host_;
+};
+
+} // namespace sonarium

@@ -1,0 +1,40 @@
+// The dialogs that add behaviour to the layout their declaration gives (radio-button rules, mono
+// refusals, extra buttons, fields re-read on every change), by dialog class name. Every other
+// operation gets the generic COperationDialog, whose class name is still its declaration's.
+#include "dialogs/named_dialogs.h"
+
+#include <functional>
+#include <map>
+#include <string_view>
+
+namespace sonarium {
+
+namespace {
+
+using DialogFactory = std::function<std::unique_ptr<COperationDialog>(const OperationDecl&,
+                                                                      OperationServices, QWidget*)>;
+
+// One line per named dialog:
+//   {"CNameDialog", make<CNameDialog>},
+template <typename Dialog>
+std::unique_ptr<COperationDialog> make(const OperationDecl& operation, OperationServices services,
+                                       QWidget* parent) {
+    return std::make_unique<Dialog>(operation, std::move(services), parent);
+}
+
+const std::map<std::string_view, DialogFactory>& namedDialogs() {
+    static const std::map<std::string_view, DialogFactory> dialogs = {};
+    return dialogs;
+}
+
+} // namespace
+
+std::unique_ptr<COperationDialog>
+createOperationDialog(const OperationDecl& operation, OperationServices services, QWidget* parent) {
+    const auto& dialogs = namedDialogs();
+    if (auto it = dialogs.find(operation.dialogClass); it != dialogs.end())
+        return it->second(operation, std::move(services), parent);
+    return std::make_unique<COperationDialog>(operation, std::move(services), parent);
+}
+
+} // namespace sonarium
