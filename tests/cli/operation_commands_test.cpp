@@ -1,7 +1,9 @@
-// sonarium-cli list, describe and the level effects, run as a user would.
+// sonarium-cli list, describe and the operations, run as a user would.
 #include "operations/operation.h"
+#include "run_operation.h"
 #include "test_support.h"
 #include "wavefile/wave_format.h"
+#include "workspace/audio_root.h"
 
 #include <array>
 #include <cstdio>
@@ -102,6 +104,9 @@ TEST_F(OperationCommands, RunsAndRefuses) {
          0,
          "",
          {0, 0, 3, -3, 0, 0}},
+        {"crop --sel-start 1 --sel-length 1" + io, 0, "", {3, -3}},
+        {"crop --sel-start 2" + io, 0, "", {100, 0}},
+        {"crop --sel-start 1 --sel-length x" + io, 2, "takes a number of frames", {}},
         {"volume --ratio 40000" + io, 2, "Please enter a number between -32768 and 32767.", {}},
         {"normalize --max-output 0" + io, 2, "Please enter a number between 0.01 and 100.", {}},
         {"silent-zone --sensitivity 1.5" + io,
@@ -142,6 +147,52 @@ TEST_F(OperationCommands, OutputOverTheSourceIsRefused) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot be written over"), std::string::npos) << r.err;
     EXPECT_EQ(test::readBytes(source), before);
+}
+
+// The command line writes the very file the editor's job writes, for every operation that writes
+// a wave file, on inputs that fit it.
+TEST_F(OperationCommands, EveryOperationWritesWhatTheEditorWrites) {
+    const std::string aux = test::writeWave(dir.file("aux.wav"), test::ramp(70001, 5, 3));
+    const std::string mono = test::writeWave(dir.file("mono.wav"), test::ramp(130001, -9, 701));
+    std::size_t compared = 0;
+    for (const OperationDecl* op : allOperations()) {
+        if (op->output != OutputKind::WaveFile)
+            continue;
+        for (const std::string& file : {mono, source}) {
+            SCOPED_TRACE(std::string(op->name) + " on " + file);
+            JobInput input;
+            std::string arguments = std::string(op->name);
+            if (op->input != InputKind::None) {
+                input.source = file;
+                arguments += " '" + file + "'";
+            }
+            if (op->input == InputKind::Two) {
+                input.aux = aux;
+                arguments += " '" + aux + "'";
+            }
+            if (op->input == InputKind::OneWithSelection) {
+                input.selection = {.first = 1, .count = 64001};
+                arguments += " --sel-start 1 --sel-length 64001";
+            }
+            const std::string fromCli = dir.file("cli.wav");
+            const std::string fromEditor = dir.file("editor.wav");
+            std::filesystem::remove(fromCli);
+            const Result r = cli(arguments + " -o '" + fromCli + "'", dir);
+            test::RecordingReporter reporter;
+            const test::JobRun run = test::runOperation(
+                *op, op->defaults(), input, reporter,
+                {.destination = fromEditor,
+                 .result = ResultFile::Open,
+                 .trailerPath = resourceFile("suffix.rc2").string()});
+            EXPECT_EQ(r.status == 0, run.outcome == JobOutcome::Completed) << r.err;
+            EXPECT_EQ(run.opened.size(), run.outcome == JobOutcome::Completed ? 1U : 0U);
+            if (r.status == 0) {
+                EXPECT_TRUE(test::readBytes(fromCli) == test::readBytes(fromEditor));
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GE(compared, allOperations().size());
 }
 
 } // namespace

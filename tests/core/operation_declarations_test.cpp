@@ -1,11 +1,15 @@
-// Properties of every declared operation: sane declarations, untouched sources, honest headers.
+// Properties of every declared operation, each run on inputs that fit what it reads: sane
+// declarations, untouched sources, honest headers, the channel count it declares, no result
+// over a source, and parameters that only hold what the declaration has.
 #include "operations/operation.h"
+#include "run_operation.h"
 #include "test_support.h"
 #include "wavefile/wave_format.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
+#include <stdexcept>
 
 namespace sonarium {
 namespace {
@@ -20,12 +24,18 @@ TEST(OperationDeclarations, FieldsAreConsistent) {
         EXPECT_EQ(findOperation(op->name), op);
         EXPECT_EQ(findOperationByCommand(op->commandId), op);
         EXPECT_FALSE(op->caption.empty());
-        EXPECT_FALSE(op->helpCode.empty());
-        EXPECT_TRUE(op->completion.ends_with(" - done"));
-        EXPECT_TRUE(op->dialogClass.starts_with("C") && op->dialogClass.ends_with("Dialog"));
+        EXPECT_TRUE(op->completion.empty() || op->completion.ends_with(" - done"));
+        if (op->hasDialog()) {
+            EXPECT_FALSE(op->helpCode.empty());
+            EXPECT_NE(op->helpItem, 0);
+            EXPECT_TRUE(op->dialogClass.starts_with("C") && op->dialogClass.ends_with("Dialog"));
+        } else {
+            // Without a dialog there is nowhere to set a field.
+            EXPECT_TRUE(op->fields.empty());
+        }
         EXPECT_TRUE(op->run);
         std::set<int> items{op->helpItem};
-        std::set<std::string> options;
+        std::set<std::string> options{"sel-start", "sel-length"};
         for (const FieldSpec& f : op->fields) {
             if (f.item != 0) {
                 EXPECT_TRUE(items.insert(f.item).second) << f.item;
@@ -52,13 +62,13 @@ TEST(OperationDeclarations, FieldsAreConsistent) {
 }
 
 TEST(OperationDeclarations, RangeMessages) {
-    const OperationDecl& volume = *findOperation("volume");
+    const OperationDecl& volume = volumeOperation();
     const FieldSpec& ratio = *volume.field("ratio");
     EXPECT_FALSE(rangeMessage(ratio, -32768).has_value());
     EXPECT_EQ(rangeMessage(ratio, 32767.5), "Please enter a number between -32768 and 32767.");
-    const FieldSpec& maxOutput = *findOperation("normalize")->field("maxOutput");
+    const FieldSpec& maxOutput = *normalizeOperation().field("maxOutput");
     EXPECT_EQ(rangeMessage(maxOutput, 0), "Please enter a number between 0.01 and 100.");
-    const FieldSpec& threshold = *findOperation("silent-zone")->field("T");
+    const FieldSpec& threshold = *silentZoneOperation().field("T");
     EXPECT_EQ(rangeMessage(threshold, 2.5), "Please enter an integer between 1 and 32767.");
     double value = 0;
     EXPECT_EQ(parseFieldValue(threshold, "abc", value),
@@ -68,69 +78,150 @@ TEST(OperationDeclarations, RangeMessages) {
     EXPECT_EQ(parseFieldValue(ratio, "", value), "Please enter a number between -32768 and 32767.");
 }
 
+// A member the declaration does not have, or a number asked for as a text, is a programming
+// error the tests see, never a silent 0 or "".
+TEST(OperationDeclarations, ParametersHoldOnlyTheDeclaredMembers) {
+    const Parameters p = silentZoneOperation().defaults();
+    EXPECT_EQ(p.number("T"), 5000);
+    EXPECT_EQ(p.text("detection"), "silent");
+    EXPECT_THROW(p.number("ratio"), std::logic_error);
+    EXPECT_THROW(p.flag("stereoFlush"), std::logic_error);
+    EXPECT_THROW(p.text("T"), std::logic_error);
+    EXPECT_THROW(p.number("detection"), std::logic_error);
+}
+
+// The inputs that fit an operation: no file, the source, source and aux, or the source with
+// selections that cover it whole, in part, past its end and not at all.
+std::vector<JobInput> inputsFor(const OperationDecl& op, const std::string& source,
+                                const std::string& aux) {
+    switch (op.input) {
+    case InputKind::None:
+        return {JobInput{}};
+    case InputKind::One:
+        return {JobInput{.source = source}};
+    case InputKind::Two:
+        return {JobInput{.source = source, .aux = aux}};
+    case InputKind::OneWithSelection:
+        return {JobInput{.source = source},
+                JobInput{.source = source, .selection = {.first = 1000, .count = 70001}},
+                JobInput{.source = source, .selection = {.first = 140000, .count = 99999}},
+                JobInput{.source = source, .selection = {.first = 5, .count = 0}}};
+    }
+    return {};
+}
+
+int expectedChannels(const OperationDecl& op, int sourceChannels) {
+    switch (op.channels) {
+    case OutputChannels::Mono:
+        return 1;
+    case OutputChannels::Stereo:
+        return 2;
+    case OutputChannels::AsSource:
+        break;
+    }
+    return sourceChannels;
+}
+
 TEST(OperationDeclarations, EveryOperationLeavesItsSourcesAndWritesHonestFiles) {
     test::TempDir dir;
     for (int channels : {1, 2}) {
-        test::WaveSpec shape;
-        shape.channels = channels;
-        shape.samples = test::ramp(150001, -20000, 977);
-        shape.tail = test::Bytes(builtInTrailer().begin(), builtInTrailer().end());
-        const std::string source = dir.file("source.wav");
-        const std::string aux = dir.file("aux.wav");
-        test::writeBytes(source, test::buildWave(shape));
-        test::writeBytes(aux, test::buildWave(shape));
-        const test::Bytes before = test::readBytes(source);
+        const std::string source =
+            test::writeWave(dir.file("source.wav"), test::ramp(150001, -20000, 977), channels);
+        const std::string aux =
+            test::writeWave(dir.file("aux.wav"), test::ramp(90001, 3000, 331), channels);
+        const test::Bytes sourceBefore = test::readBytes(source);
+        const test::Bytes auxBefore = test::readBytes(aux);
         for (const OperationDecl* op : allOperations()) {
-            SCOPED_TRACE(std::string(op->name) + " on " + std::to_string(channels) + " channel(s)");
-            test::RecordingReporter reporter;
-            WaveContext wave{reporter, "", {}};
-            NullProgress progress;
-            const std::string out = dir.file(std::string(op->name) + ".wav");
-            JobContext context{wave, progress, [&] { return out; }, false};
-            JobPaths paths;
-            if (op->sources != SourceKind::None)
-                paths.source = source;
-            if (op->sources == SourceKind::Two)
-                paths.aux = aux;
-            const JobOutcome outcome = op->run(context, paths, op->defaults());
-            EXPECT_EQ(test::readBytes(source), before);
-            EXPECT_EQ(test::readBytes(aux), before);
-            if (outcome != JobOutcome::Completed)
-                continue;
-            const test::Bytes result = test::readBytes(out);
-            ASSERT_GE(result.size(), 44U + 82U);
-            EXPECT_EQ(readLe32(&result[4]), result.size() - 8);
-            EXPECT_EQ(readLe32(&result[40]), result.size() - 44 - 82);
-            EXPECT_EQ(readLe16(&result[22]), channels);
+            for (const JobInput& input : inputsFor(*op, source, aux)) {
+                SCOPED_TRACE(std::string(op->name) + " on " + std::to_string(channels) +
+                             " channel(s), selection from " +
+                             std::to_string(input.selection.first));
+                test::RecordingReporter reporter;
+                const std::string out = dir.file(std::string(op->name) + ".wav");
+                const test::JobRun run =
+                    test::runOperation(*op, op->defaults(), input, reporter, {.destination = out});
+                EXPECT_EQ(test::readBytes(source), sourceBefore);
+                EXPECT_EQ(test::readBytes(aux), auxBefore);
+                if (run.outcome != JobOutcome::Completed)
+                    continue;
+                if (op->output == OutputKind::TextReport) {
+                    EXPECT_FALSE(run.written);
+                    EXPECT_FALSE(run.report.empty());
+                    continue;
+                }
+                ASSERT_TRUE(run.written);
+                const test::Bytes result = test::readBytes(out);
+                ASSERT_GE(result.size(), 44U + 82U);
+                EXPECT_EQ(readLe32(&result[4]), result.size() - 8);
+                EXPECT_EQ(readLe32(&result[40]), result.size() - 44 - 82);
+                EXPECT_EQ(run.channels, expectedChannels(*op, channels));
+                EXPECT_EQ(run.writeFailures, 0);
+            }
         }
     }
 }
 
 TEST(OperationDeclarations, NoOperationWritesOverItsSource) {
     test::TempDir dir;
-    test::WaveSpec shape;
-    shape.samples = test::ramp(3000, -20000, 977);
-    shape.tail = test::Bytes(builtInTrailer().begin(), builtInTrailer().end());
-    const std::string source = dir.file("source.wav");
+    const std::string source =
+        test::writeWave(dir.file("source.wav"), test::ramp(3000, -20000, 977));
     const std::string link = dir.file("link.wav");
-    test::writeBytes(source, test::buildWave(shape));
     std::filesystem::create_symlink(source, link);
     const test::Bytes before = test::readBytes(source);
     for (const OperationDecl* op : allOperations()) {
-        if (op->sources == SourceKind::None)
+        if (op->input == InputKind::None || op->output == OutputKind::TextReport)
             continue;
         for (const std::string& destination : {source, link}) {
             SCOPED_TRACE(std::string(op->name) + " into " + destination);
             test::RecordingReporter reporter;
-            WaveContext wave{reporter, "", {}};
-            NullProgress progress;
-            JobContext context{wave, progress, [&] { return destination; }, false};
-            const JobPaths paths{source, op->sources == SourceKind::Two ? source : ""};
-            EXPECT_EQ(op->run(context, paths, op->defaults()), JobOutcome::EndedWithMessage);
+            const JobInput input{.source = source,
+                                 .aux = op->input == InputKind::Two ? source : ""};
+            const test::JobRun run = test::runOperation(*op, op->defaults(), input, reporter,
+                                                        {.destination = destination});
+            EXPECT_EQ(run.outcome, JobOutcome::EndedWithMessage);
             EXPECT_EQ(test::readBytes(source), before);
             ASSERT_EQ(reporter.reports.size(), 1U);
             EXPECT_NE(reporter.reports[0].text.find("cannot be written over"), std::string::npos);
         }
+    }
+}
+
+// Crop keeps the selected frames of either layout, at the source's own rate.
+TEST(OperationDeclarations, CropKeepsTheSelectedFrames) {
+    test::TempDir dir;
+    const std::vector<std::int16_t> values = test::ramp(200000, -3000, 13);
+    struct Case {
+        int channels;
+        FrameSpan span;
+        std::size_t firstValue; // of the source
+        std::size_t valueCount;
+    };
+    const Case cases[] = {
+        {1, {}, 0, 200000},
+        {1, {.first = 10, .count = 5}, 10, 5},
+        {2, {.first = 10, .count = 5}, 20, 10},
+        {2, {.first = 99990, .count = 50}, 199980, 20}, // past the end: up to the end
+        {2, {.first = 0, .count = 0}, 0, 200000},       // empty: the whole file
+        {1, {.first = 64000, .count = 64001}, 64000, 64001},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.channels) + " channel(s) from " +
+                     std::to_string(c.span.first));
+        const std::string source =
+            test::writeWave(dir.file("source.wav"), values, c.channels, 22050);
+        test::RecordingReporter reporter;
+        const std::string out = dir.file("crop.wav");
+        const test::JobRun run =
+            test::runOperation(cropOperation(), cropOperation().defaults(),
+                               {.source = source, .selection = c.span}, reporter,
+                               {.destination = out, .result = ResultFile::Open});
+        ASSERT_EQ(run.outcome, JobOutcome::Completed);
+        const auto first = values.begin() + static_cast<std::ptrdiff_t>(c.firstValue);
+        EXPECT_EQ(run.output,
+                  std::vector<std::int16_t>(first, first + static_cast<std::ptrdiff_t>(c.valueCount)));
+        EXPECT_EQ(readLe32(&test::readBytes(out)[24]), 22050U);
+        EXPECT_EQ(run.opened, std::vector<std::string>{out});
+        EXPECT_TRUE(reporter.reports.empty());
     }
 }
 

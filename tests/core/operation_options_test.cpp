@@ -1,5 +1,5 @@
 // Command-line options derived from declarations, on a made-up operation holding every kind of
-// field the operations use, with no, one and two sources.
+// field the operations use, with every kind of input and output.
 #include "operations/operation_options.h"
 
 #include <gtest/gtest.h>
@@ -7,11 +7,12 @@
 namespace sonarium {
 namespace {
 
-OperationDecl everyKind(SourceKind sources) {
+OperationDecl everyKind(InputKind input, OutputKind output = OutputKind::WaveFile) {
     OperationDecl op;
     op.name = "every-kind";
     op.caption = "Every Kind 1.0";
-    op.sources = sources;
+    op.input = input;
+    op.output = output;
     op.fields = {
         {.item = 1002,
          .label = "&Ratio (0.1, 1000) :",
@@ -91,7 +92,7 @@ Parsed parse(const OperationDecl& op, std::vector<std::string> arguments) {
 }
 
 TEST(OperationOptions, DefaultsAndEveryKindOfValue) {
-    const OperationDecl op = everyKind(SourceKind::One);
+    const OperationDecl op = everyKind(InputKind::One);
     const Parsed defaults = parse(op, {"in.wav", "-o", "out.wav"});
     ASSERT_FALSE(defaults.problem) << *defaults.problem;
     const Parameters& d = defaults.arguments.parameters;
@@ -102,7 +103,8 @@ TEST(OperationOptions, DefaultsAndEveryKindOfValue) {
     EXPECT_EQ(d.text("method"), "first");
     EXPECT_EQ(d.text("operator"), "mix");
     EXPECT_EQ(d.text("formula"), "Acom= sin (a)");
-    EXPECT_EQ(defaults.arguments.files, std::vector<std::string>{"in.wav"});
+    EXPECT_EQ(defaults.arguments.input.source, "in.wav");
+    EXPECT_EQ(defaults.arguments.input.selection, FrameSpan{});
     EXPECT_EQ(defaults.arguments.output, "out.wav");
 
     const Parsed given =
@@ -123,7 +125,7 @@ TEST(OperationOptions, DefaultsAndEveryKindOfValue) {
 }
 
 TEST(OperationOptions, Refusals) {
-    const OperationDecl op = everyKind(SourceKind::One);
+    const OperationDecl op = everyKind(InputKind::One);
     struct Case {
         std::vector<std::string> arguments;
         std::string problem;
@@ -156,29 +158,106 @@ TEST(OperationOptions, Refusals) {
     }
 }
 
-TEST(OperationOptions, SourcesAndOutput) {
+TEST(OperationOptions, InputsAndOutput) {
+    constexpr auto kEnd = FrameSpan::kToEnd;
     struct Case {
-        SourceKind sources;
+        InputKind input;
+        OutputKind output;
         std::vector<std::string> arguments;
         std::optional<std::string> problem;
+        JobInput parsed; // checked when there is no problem
     };
     const std::vector<Case> cases = {
-        {SourceKind::None, {"-o", "out.wav"}, std::nullopt},
-        {SourceKind::None, {"in.wav", "-o", "out.wav"}, "expected 0 input file(s), got 1"},
-        {SourceKind::One, {"-o", "out.wav"}, "expected 1 input file(s), got 0"},
-        {SourceKind::Two, {"a.wav", "b.wav", "--output", "out.wav"}, std::nullopt},
-        {SourceKind::Two, {"a.wav", "-o", "out.wav"}, "expected 2 input file(s), got 1"},
-        {SourceKind::One, {"in.wav"}, "no output file: give -o OUT"},
-        {SourceKind::One, {"--", "-o", "out.wav"}, std::nullopt}, // "--" alone is a file name
+        {InputKind::None, OutputKind::WaveFile, {"-o", "out.wav"}, std::nullopt, {}},
+        {InputKind::None,
+         OutputKind::WaveFile,
+         {"in.wav", "-o", "out.wav"},
+         "expected 0 input file(s), got 1",
+         {}},
+        {InputKind::One,
+         OutputKind::WaveFile,
+         {"-o", "out.wav"},
+         "expected 1 input file(s), got 0",
+         {}},
+        {InputKind::Two,
+         OutputKind::WaveFile,
+         {"a.wav", "b.wav", "--output", "out.wav"},
+         std::nullopt,
+         {.source = "a.wav", .aux = "b.wav"}},
+        {InputKind::Two,
+         OutputKind::WaveFile,
+         {"a.wav", "-o", "out.wav"},
+         "expected 2 input file(s), got 1",
+         {}},
+        {InputKind::One, OutputKind::WaveFile, {"in.wav"}, "no output file: give -o OUT", {}},
+        {InputKind::One,
+         OutputKind::WaveFile,
+         {"--", "-o", "out.wav"}, // "--" alone is a file name
+         std::nullopt,
+         {.source = "--"}},
+        {InputKind::One, OutputKind::TextReport, {"in.wav"}, std::nullopt, {.source = "in.wav"}},
+        {InputKind::One,
+         OutputKind::TextReport,
+         {"in.wav", "-o", "out.txt"},
+         "this operation prints its report: it takes no -o",
+         {}},
+        {InputKind::OneWithSelection,
+         OutputKind::WaveFile,
+         {"in.wav", "-o", "out.wav"},
+         std::nullopt,
+         {.source = "in.wav", .selection = {0, kEnd}}},
+        {InputKind::OneWithSelection,
+         OutputKind::WaveFile,
+         {"--sel-start", "44100", "in.wav", "--sel-length=0", "-o", "out.wav"},
+         std::nullopt,
+         {.source = "in.wav", .selection = {44100, 0}}},
+        {InputKind::OneWithSelection,
+         OutputKind::WaveFile,
+         {"in.wav", "--sel-length", "4294967294", "-o", "out.wav"},
+         std::nullopt,
+         {.source = "in.wav", .selection = {0, 4294967294U}}},
+        {InputKind::OneWithSelection,
+         OutputKind::WaveFile,
+         {"in.wav", "--sel-start", "-1", "-o", "out.wav"},
+         "--sel-start takes a number of frames, from 0 to 4294967294",
+         {}},
+        {InputKind::OneWithSelection,
+         OutputKind::WaveFile,
+         {"in.wav", "--sel-length", "4294967295", "-o", "out.wav"},
+         "--sel-length takes a number of frames, from 0 to 4294967294",
+         {}},
+        {InputKind::OneWithSelection,
+         OutputKind::WaveFile,
+         {"in.wav", "--sel-start", "1.5", "-o", "out.wav"},
+         "--sel-start takes a number of frames, from 0 to 4294967294",
+         {}},
+        {InputKind::One,
+         OutputKind::WaveFile,
+         {"in.wav", "--sel-start", "10", "-o", "out.wav"},
+         "unknown option --sel-start",
+         {}},
     };
     for (const Case& c : cases) {
-        const Parsed p = parse(everyKind(c.sources), c.arguments);
+        const Parsed p = parse(everyKind(c.input, c.output), c.arguments);
         EXPECT_EQ(p.problem, c.problem) << c.arguments.front();
+        if (!p.problem) {
+            EXPECT_EQ(p.arguments.input.source, c.parsed.source);
+            EXPECT_EQ(p.arguments.input.aux, c.parsed.aux);
+            EXPECT_EQ(p.arguments.input.selection, c.parsed.selection);
+        }
     }
 }
 
-TEST(OperationOptions, DescribeShowsEveryReadField) {
-    const std::string text = describeOperation(everyKind(SourceKind::Two));
+TEST(OperationOptions, DescribeShowsTheInputsAndEveryReadField) {
+    EXPECT_NE(describeOperation(everyKind(InputKind::None))
+                  .find("usage: sonarium-cli every-kind [options] -o OUT\n"),
+              std::string::npos);
+    const std::string report = describeOperation(everyKind(InputKind::One, OutputKind::TextReport));
+    EXPECT_NE(report.find("usage: sonarium-cli every-kind [options] SOURCE\n"), std::string::npos);
+    const std::string selection = describeOperation(everyKind(InputKind::OneWithSelection));
+    EXPECT_NE(selection.find("  --sel-start FRAMES"), std::string::npos);
+    EXPECT_NE(selection.find("  --sel-length FRAMES"), std::string::npos);
+    const std::string text = describeOperation(everyKind(InputKind::Two));
     for (const char* expected : {
              "usage: sonarium-cli every-kind [options] SOURCE AUX -o OUT\n",
              "  --ratio VALUE  double, default 300, range 0.1 .. 1000 %  (Ratio (0.1, 1000) :)\n",

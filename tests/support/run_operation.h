@@ -1,0 +1,40 @@
+// Running an operation's job in a test the way the front ends do, and reading what it wrote.
+#pragma once
+
+#include "operations/operation.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sonarium::test {
+
+struct JobRun {
+    JobOutcome outcome = JobOutcome::EndedWithMessage;
+    bool written = false;              // a file now stands at the destination
+    std::vector<std::int16_t> output;  // its values, as many as its header declares
+    int channels = 0;                  // its header's channel count
+    std::vector<int> progress;         // every value the job reported
+    int writeFailures = 0;
+    std::string report;                // a text report's text
+    std::vector<std::string> opened;   // results asked to open as documents
+};
+
+struct RunSetup {
+    std::string destination;             // removed first when it is a file of its own
+    ResultFile result = ResultFile::Finish;
+    std::string trailerPath;             // empty: the built-in trailer
+};
+
+// Runs op's job on input with parameters p; messages go to reporter.
+JobRun runOperation(const OperationDecl& op, const Parameters& p, const JobInput& input,
+                    Reporter& reporter, const RunSetup& setup);
+
+// A 16-bit wave file of the given interleaved values, with the trailer; returns the path.
+std::string writeWave(const std::string& path, const std::vector<std::int16_t>& values,
+                      int channels = 1, int rate = 44100);
+
+// The values of a written wave file's data chunk, as many as its header declares.
+std::vector<std::int16_t> readValues(const std::string& path);
+
+} // namespace sonarium::test
