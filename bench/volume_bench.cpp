@@ -1,7 +1,7 @@
 // The Volume kernels alone and the whole Volume job on a file, without process start-up.
 #include "base/progress.h"
 #include "jobs/sample_math.h"
-#include "operations/effects/level_effects.h"
+#include "operations/operation.h"
 #include "wavefile/sonio.h"
 
 #include <benchmark/benchmark.h>
@@ -78,8 +78,12 @@ void volumeJob(benchmark::State& state) {
     parameters.setNumber("ratio", 150);
     for (auto _ : state) {
         NullProgress progress;
-        JobContext context{wave, progress, [&] { return output; }, false};
-        if (volumeOperation().run(context, {source, ""}, parameters) != JobOutcome::Completed)
+        JobContext context{.wave = wave,
+                           .progress = progress,
+                           .input = {.source = source},
+                           .destination = [&] { return output; },
+                           .result = ResultFile::Finish};
+        if (volumeOperation().run(context, parameters) != JobOutcome::Completed)
             state.SkipWithError("the Volume job did not complete");
         state.PauseTiming();
         std::filesystem::remove(output);

@@ -24,7 +24,12 @@ public:
     int sourceChanges = 0;
     int state = 0;
     std::vector<std::pair<std::string, int>> added;
-    std::vector<std::tuple<std::string, std::string, std::uint32_t, std::uint32_t>> extracts;
+    struct Run {
+        std::string operation;
+        JobInput input;
+        std::string destination;
+    };
+    std::vector<Run> runs;
 
     Reporter& reporter() override { return recorder; }
     ViewPreferences viewPreferences() const override { return prefs; }
@@ -36,10 +41,10 @@ public:
     int selectionState() const override { return state; }
     void OnSourceChanged() override { ++sourceChanges; }
     std::string NextTempPath() override { return "/tmp/tempsnds/007.wav"; }
-    int runExtract(const std::string& source, const std::string& destination, std::uint32_t start,
-                   std::uint32_t end) override {
-        extracts.emplace_back(source, destination, start, end);
-        return 1;
+    JobOutcome runOperation(const OperationDecl& operation, const JobInput& input,
+                            const std::string& destination) override {
+        runs.push_back({std::string(operation.name), input, destination});
+        return JobOutcome::Completed;
     }
 };
 
@@ -378,18 +383,30 @@ private slots:
         }
     }
 
+    // Crop runs on the window's document with the selection in frames; an empty selection is
+    // the whole file.
     void extractionHooksPassTheSelection() {
-        FakeHost host;
-        Window w = openView(host, mono_);
-        w.view->setSelection(2000, 6000);
-        QCOMPARE(w.view->ExtractSelectionToTemp(), 1);
-        QCOMPARE(w.view->ExtractSelectionTo("/elsewhere/x.wav"), 1);
-        QCOMPARE(host.extracts.size(), std::size_t{2});
-        QCOMPARE(std::get<0>(host.extracts[0]), mono_);
-        QCOMPARE(std::get<1>(host.extracts[0]), std::string("/tmp/tempsnds/007.wav"));
-        QCOMPARE(std::get<2>(host.extracts[0]), 2000U);
-        QCOMPARE(std::get<3>(host.extracts[0]), 6000U);
-        QCOMPARE(std::get<1>(host.extracts[1]), std::string("/elsewhere/x.wav"));
+        struct Case {
+            const std::string& path;
+            std::uint32_t start, end;
+            FrameSpan frames;
+        };
+        const Case cases[] = {{mono_, 2000, 6000, {.first = 1000, .count = 2000}},
+                              {stereo_, 2000, 6000, {.first = 500, .count = 1000}},
+                              {mono_, 6000, 6000, {.first = 0, .count = 0}}};
+        for (const Case& c : cases) {
+            FakeHost host;
+            Window w = openView(host, c.path);
+            w.view->setSelection(c.start, c.end);
+            QCOMPARE(w.view->ExtractSelectionToTemp(), JobOutcome::Completed);
+            QCOMPARE(w.view->ExtractSelectionTo("/elsewhere/x.wav"), JobOutcome::Completed);
+            QCOMPARE(host.runs.size(), std::size_t{2});
+            QCOMPARE(host.runs[0].operation, std::string("crop"));
+            QCOMPARE(host.runs[0].input.source, c.path);
+            QVERIFY(host.runs[0].input.selection == c.frames);
+            QCOMPARE(host.runs[0].destination, std::string("/tmp/tempsnds/007.wav"));
+            QCOMPARE(host.runs[1].destination, std::string("/elsewhere/x.wav"));
+        }
     }
 
     void printsOneLandscapePage() {

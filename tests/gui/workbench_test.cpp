@@ -6,7 +6,7 @@
 #include "display/child_frame.h"
 #include "frame/control_bar.h"
 #include "frame/notices.h"
-#include "operations/effects/level_effects.h"
+#include "operations/operation.h"
 #include "test_support.h"
 #include "wavefile/wave_format.h"
 #include "workspace/audio_root.h"
@@ -22,7 +22,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
-#include <cmath>
 #include <filesystem>
 #include <functional>
 
@@ -119,10 +118,10 @@ private slots:
     void roadOfOneResult() {
         const std::string source = makeSource("take.wav", 1);
         const test::Bytes before = test::readBytes(source);
-        bench->openFiles({QString::fromStdString(source)});
+        bench->files().openFiles({QString::fromStdString(source)});
         QCOMPARE(activity(), QStringLiteral("Load file - done"));
         QCOMPARE(bench->list().source.currentText(), WorkingList::displayName(source));
-        QVERIFY(frame->action(cmd::kVolume)->isEnabled());
+        QVERIFY(frame->action(volumeOperation().commandId)->isEnabled());
 
         whenModal([](QWidget* modal) {
             auto* dialog = qobject_cast<COperationDialog*>(modal);
@@ -137,7 +136,7 @@ private slots:
             ratio->setText(QStringLiteral("150"));
             clickButton(dialog, QStringLiteral("OK"));
         });
-        frame->runCommand(cmd::kVolume);
+        frame->runCommand(volumeOperation().commandId);
 
         const std::string result = (root->path() / "tempsnds" / "000.wav").string();
         QVERIFY(std::filesystem::exists(result));
@@ -168,15 +167,14 @@ private slots:
             text = box->text();
             clickButton(box, QStringLiteral("Cancel"));
         });
-        bench->runSourceOperation(volumeOperation());
+        bench->operations().run(volumeOperation());
         QCOMPARE(text, QString::fromLatin1(kOperationInterruptedText));
         QVERIFY(activity() != QStringLiteral("Volume eff - done"));
-        QVERIFY(!frame->action(cmd::kVolume)->isEnabled());
-        QVERIFY(frame->action(cmd::kAffine) != nullptr);
+        QVERIFY(!frame->action(volumeOperation().commandId)->isEnabled());
     }
 
     void rangeViolationKeepsTheDialogOpen() {
-        bench->openFiles({QString::fromStdString(makeSource("a.wav", 1))});
+        bench->files().openFiles({QString::fromStdString(makeSource("a.wav", 1))});
         bool stillOpen = false;
         whenModal([&](QWidget* modal) {
             auto* dialog = qobject_cast<COperationDialog*>(modal);
@@ -186,7 +184,7 @@ private slots:
             stillOpen = dialog->isVisible();
             clickButton(dialog, QStringLiteral("Cancel"));
         });
-        frame->runCommand(cmd::kVolume);
+        frame->runCommand(volumeOperation().commandId);
         QVERIFY(stillOpen);
         QCOMPARE(reporter->texts(),
                  std::vector<std::string>{"Please enter a number between -32768 and 32767."});
@@ -208,14 +206,14 @@ private slots:
         QFETCH(QString, language);
         QFETCH(QString, page);
         bench->preferences().helpLanguage = language.toStdString();
-        bench->openFiles({QString::fromStdString(makeSource("h.wav", 1))});
+        bench->files().openFiles({QString::fromStdString(makeSource("h.wav", 1))});
         whenModal([](QWidget* modal) {
             auto* dialog = qobject_cast<COperationDialog*>(modal);
             QVERIFY(dialog != nullptr);
             qobject_cast<QAbstractButton*>(dialog->item(1048))->click();
             dialog->reject();
         });
-        frame->runCommand(cmd::kVolume);
+        frame->runCommand(volumeOperation().commandId);
         QCOMPARE(urls.urls.size(), 1);
         QCOMPARE(urls.urls[0].toLocalFile(),
                  QString::fromStdString((root->path() / "sonarium" / "help").string()) + "/" +
@@ -224,13 +222,13 @@ private slots:
 
     void saveAsRefusals() {
         const std::string a = makeSource("a.wav", 1);
-        bench->openFiles({QString::fromStdString(a)});
+        bench->files().openFiles({QString::fromStdString(a)});
         frame->runCommand(cmd::kSaveAs); // Source and Aux are the same file
         QCOMPARE(reporter->texts().back(),
                  std::string("The file could not be saved\nplease use file/rename instead"));
-        bench->openFiles({QString::fromStdString(makeSource("b.wav", 2))});
+        bench->files().openFiles({QString::fromStdString(makeSource("b.wav", 2))});
         QStringList titles;
-        bench->chooseSaveName = [&](const QString& title, const QString&) {
+        bench->files().chooseSaveName = [&](const QString& title, const QString&) {
             titles << title;
             return QString::fromStdString(a).toUpper().replace(QStringLiteral("/A.WAV"),
                                                                QStringLiteral("/a.WAV"));
@@ -243,7 +241,7 @@ private slots:
                  std::string("This file is already listed,\nplease choose another name"));
         // A new name copies the file and opens the copy.
         const std::string kept = files->file("kept.wav");
-        bench->chooseSaveName = [&](const QString&, const QString&) {
+        bench->files().chooseSaveName = [&](const QString&, const QString&) {
             return QString::fromStdString(kept);
         };
         frame->runCommand(cmd::kSaveAs);
@@ -257,53 +255,19 @@ private slots:
         QCOMPARE(showingKept, 2);
     }
 
-    void screenshot() {
-        const QByteArray out = qgetenv("SONARIUM_SCREENSHOT");
-        if (out.isEmpty())
-            QSKIP("set SONARIUM_SCREENSHOT=file.png to save a picture of the main window");
-        // Two sounds that look like sounds: a decaying chord and a stereo sweep.
-        auto tone = [&](const char* name, int channels, auto shapeOf) {
-            test::WaveSpec shape;
-            shape.channels = channels;
-            for (int i = 0; i < 44100 * 3; ++i)
-                for (int c = 0; c < channels; ++c)
-                    shape.samples.push_back(static_cast<std::int16_t>(shapeOf(i, c)));
-            const std::string path = files->file(name);
-            test::writeBytes(path, test::buildWave(shape));
-            return QString::fromStdString(path);
-        };
-        const QString chord = tone("chord.wav", 1, [](int i, int) {
-            const double t = i / 44100.0;
-            return 20000 * std::exp(-t * 1.2) *
-                   (std::sin(6.283 * 220 * t) + 0.5 * std::sin(6.283 * 277 * t)) / 1.5;
-        });
-        const QString sweep = tone("sweep.wav", 2, [](int i, int c) {
-            const double t = i / 44100.0;
-            return 14000 * std::sin(6.283 * (100 + 300 * t) * t) * (c == 0 ? t / 3 : 1 - t / 3);
-        });
-        frame->resize(1280, 800);
-        bench->openFiles({chord, sweep});
-        const auto windows = frame->mdiArea()->subWindowList();
-        QCOMPARE(windows.size(), 2);
-        windows[0]->move(20, 20);
-        windows[1]->move(520, 120);
-        QTest::qWait(200);
-        QVERIFY(frame->grab().save(QString::fromLocal8Bit(out)));
-    }
-
     void renameMovesTheFileAndKeepsItsWindow() {
         const std::string a = makeSource("a.wav", 1);
-        bench->openFiles({QString::fromStdString(a)});
+        bench->files().openFiles({QString::fromStdString(a)});
         const test::Bytes before = test::readBytes(a);
         // Onto itself: nothing changes, the window stays open.
-        bench->chooseSaveName = [&](const QString&, const QString&) {
+        bench->files().chooseSaveName = [&](const QString&, const QString&) {
             return QString::fromStdString(a);
         };
         frame->runCommand(cmd::kRename);
         QCOMPARE(frame->mdiArea()->subWindowList().size(), 1);
         QCOMPARE(test::readBytes(a), before);
         const std::string moved = files->file("moved.wav");
-        bench->chooseSaveName = [&](const QString&, const QString&) {
+        bench->files().chooseSaveName = [&](const QString&, const QString&) {
             return QString::fromStdString(moved);
         };
         frame->runCommand(cmd::kRename);

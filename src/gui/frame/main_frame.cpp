@@ -262,8 +262,7 @@ void CMainFrame::updateMenus() {
         if (act == nullptr)
             continue;
         // A command is usable when its rule allows it and something handles it.
-        const bool handled = handlers_.count(command.id) != 0;
-        act->setEnabled(handled && isCommandEnabled(command, state));
+        act->setEnabled(hasHandler(command.id) && isCommandEnabled(command, state));
     }
 }
 

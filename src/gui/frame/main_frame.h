@@ -40,6 +40,7 @@ public:
 
     // Installs the handler of a command id (replacing any earlier one).
     void setHandler(int id, std::function<void()> handler);
+    bool hasHandler(int id) const { return handlers_.count(id) != 0; }
     // Runs a command as the menu would: nothing when it is disabled.
     void runCommand(int id);
 

@@ -1,0 +1,110 @@
+// Every declared operation in the editor: its command row, and its dialog built from the
+// declaration, run with the defaults.
+#include "app/workbench.h"
+#include "dialogs/named_dialogs.h"
+#include "frame/command_table.h"
+#include "run_operation.h"
+#include "test_support.h"
+#include "workspace/audio_root.h"
+
+#include <QProgressBar>
+#include <QtTest>
+#include <filesystem>
+
+using namespace sonarium;
+
+class OperationDialogsTest : public QObject {
+    Q_OBJECT
+
+    test::TempAudioRoot root;
+
+private slots:
+    void initTestCase() {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(root.path().string()));
+    }
+
+    // Each declaration has exactly one operation row; each operation row runs its declaration,
+    // or, while none is declared for it, stays without a handler (shown, never enabled).
+    void commandRowsPairWithDeclarations() {
+        for (const OperationDecl* op : allOperations()) {
+            int rows = 0;
+            for (const CommandSpec& command : commandTable()) {
+                if (command.id != op->commandId)
+                    continue;
+                ++rows;
+                QCOMPARE(command.pattern, CommandPattern::Operation);
+            }
+            QVERIFY2(rows == 1, op->name.data());
+        }
+        test::RecordingReporter reporter;
+        CMainFrame frame(CMainFrame::Options{});
+        Workbench bench(frame, reporter, Preferences::defaults());
+        for (const CommandSpec& command : commandTable()) {
+            if (command.pattern != CommandPattern::Operation)
+                continue;
+            // An operation's completion text is its declaration's, never a second copy here.
+            QVERIFY2(command.activity.empty(), command.caption.data());
+            QCOMPARE(frame.hasHandler(command.id), findOperationByCommand(command.id) != nullptr);
+        }
+    }
+
+    void everyDialogBuildsAndRunsWithItsDefaults() {
+        test::TempDir dir;
+        const std::string source =
+            test::writeWave(dir.file("source.wav"), test::ramp(90001, -7000, 311));
+        const std::string aux = test::writeWave(dir.file("aux.wav"), test::ramp(50001, 11, 5));
+        const test::Bytes before = test::readBytes(source);
+        for (const OperationDecl* op : allOperations()) {
+            if (!op->hasDialog())
+                continue;
+            const QByteArray name(op->name.data(), qsizetype(op->name.size()));
+            test::RecordingReporter reporter;
+            std::vector<std::string> opened;
+            WaveContext wave{reporter, "",
+                             [&opened](const std::string& p) { opened.push_back(p); }};
+            const std::string out = dir.file(std::string(op->name) + ".wav");
+            std::filesystem::remove(out);
+            JobInput input;
+            if (op->input != InputKind::None)
+                input.source = source;
+            if (op->input == InputKind::Two)
+                input.aux = aux;
+            auto dialog = createOperationDialog(
+                *op, OperationServices{reporter, wave, [out] { return out; }, input, "English"});
+            QCOMPARE(dialog->objectName(),
+                     QString::fromUtf8(op->dialogClass.data(), qsizetype(op->dialogClass.size())));
+            QCOMPARE(dialog->windowTitle(),
+                     QString::fromUtf8(op->caption.data(), qsizetype(op->caption.size())));
+            QVERIFY2(qobject_cast<QProgressBar*>(dialog->item(1161)) != nullptr, name);
+            QVERIFY2(dialog->item(op->helpItem) != nullptr, name);
+            QCOMPARE(dialog->item(1183) != nullptr, op->animation);
+            for (const FieldSpec& field : op->fields) {
+                std::vector<int> items;
+                if (field.item != 0)
+                    items.push_back(field.item);
+                for (const Choice& choice : field.choices)
+                    if (choice.item != 0)
+                        items.push_back(choice.item);
+                for (int item : items) {
+                    QWidget* widget = dialog->item(item);
+                    QVERIFY2(widget != nullptr,
+                             qPrintable(name + " item " + QString::number(item)));
+                    QCOMPARE(widget->isEnabledTo(dialog.get()), field.enabled);
+                }
+            }
+            dialog->accept();
+            QVERIFY2(dialog->outcome() == JobOutcome::Completed,
+                     reporter.reports.empty() ? name.data() : reporter.reports[0].text.c_str());
+            QCOMPARE(dialog->result(), int(QDialog::Accepted));
+            if (op->output == OutputKind::WaveFile) {
+                QVERIFY2(std::filesystem::exists(out), name);
+                QCOMPARE(opened, std::vector<std::string>{out});
+            }
+            QVERIFY(test::readBytes(source) == before);
+        }
+    }
+};
+
+QTEST_MAIN(OperationDialogsTest)
+#include "operation_dialogs_test.moc"
