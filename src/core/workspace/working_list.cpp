@@ -75,10 +75,10 @@ std::string WorkingList::displayName(const std::string& path) {
     return tail.size() >= 4 ? tail.substr(0, tail.size() - 4) : std::string();
 }
 
-int WorkingList::GetSourceIndex() const {
-    if (!source.hasSelection())
+int WorkingList::slotOfSelector(const SelectorModel& selector) const {
+    if (!selector.hasSelection())
         return -1;
-    const std::string wanted = source.currentText() + ".wav";
+    const std::string wanted = selector.currentText() + ".wav";
     for (int i = 0; i < kSlots; ++i)
         if (!filePaths[static_cast<std::size_t>(i)].empty() &&
             endsWith(filePaths[static_cast<std::size_t>(i)], wanted))
@@ -86,15 +86,12 @@ int WorkingList::GetSourceIndex() const {
     return -1;
 }
 
+int WorkingList::GetSourceIndex() const {
+    return slotOfSelector(source);
+}
+
 int WorkingList::GetAuxIndex() const {
-    if (!aux.hasSelection())
-        return -1;
-    const std::string wanted = aux.currentText() + ".wav";
-    for (int i = 0; i < kSlots; ++i)
-        if (!filePaths[static_cast<std::size_t>(i)].empty() &&
-            endsWith(filePaths[static_cast<std::size_t>(i)], wanted))
-            return i;
-    return -1;
+    return slotOfSelector(aux);
 }
 
 std::optional<std::string> WorkingList::slotPath(int slot) const {

@@ -82,6 +82,8 @@ public:
     std::optional<std::string> acceptSaveAs(const std::string& chosen);
 
 private:
+    // The slot whose path ends with the selector's text and ".wav"; -1 when none does.
+    int slotOfSelector(const SelectorModel& selector) const;
     void store(int slot, const std::string& path, int channels);
     bool isSourceOrAux(const std::string& path) const;
     void notify();
