@@ -2,8 +2,8 @@
 #include "operation_commands.h"
 
 #include "operations/operation.h"
-#include "stderr_reporter.h"
 #include "operations/operation_options.h"
+#include "stderr_reporter.h"
 #include "workspace/audio_root.h"
 
 #include <cstdio>

@@ -179,11 +179,11 @@ TEST_F(OperationCommands, EveryOperationWritesWhatTheEditorWrites) {
             std::filesystem::remove(fromCli);
             const Result r = cli(arguments + " -o '" + fromCli + "'", dir);
             test::RecordingReporter reporter;
-            const test::JobRun run = test::runOperation(
-                *op, op->defaults(), input, reporter,
-                {.destination = fromEditor,
-                 .result = ResultFile::Open,
-                 .trailerPath = resourceFile("suffix.rc2").string()});
+            const test::JobRun run =
+                test::runOperation(*op, op->defaults(), input, reporter,
+                                   {.destination = fromEditor,
+                                    .result = ResultFile::Open,
+                                    .trailerPath = resourceFile("suffix.rc2").string()});
             EXPECT_EQ(r.status == 0, run.outcome == JobOutcome::Completed) << r.err;
             EXPECT_EQ(run.opened.size(), run.outcome == JobOutcome::Completed ? 1U : 0U);
             if (r.status == 0) {

@@ -211,14 +211,13 @@ TEST(OperationDeclarations, CropKeepsTheSelectedFrames) {
             test::writeWave(dir.file("source.wav"), values, c.channels, 22050);
         test::RecordingReporter reporter;
         const std::string out = dir.file("crop.wav");
-        const test::JobRun run =
-            test::runOperation(cropOperation(), cropOperation().defaults(),
-                               {.source = source, .selection = c.span}, reporter,
-                               {.destination = out, .result = ResultFile::Open});
+        const test::JobRun run = test::runOperation(
+            cropOperation(), cropOperation().defaults(), {.source = source, .selection = c.span},
+            reporter, {.destination = out, .result = ResultFile::Open});
         ASSERT_EQ(run.outcome, JobOutcome::Completed);
         const auto first = values.begin() + static_cast<std::ptrdiff_t>(c.firstValue);
-        EXPECT_EQ(run.output,
-                  std::vector<std::int16_t>(first, first + static_cast<std::ptrdiff_t>(c.valueCount)));
+        EXPECT_EQ(run.output, std::vector<std::int16_t>(
+                                  first, first + static_cast<std::ptrdiff_t>(c.valueCount)));
         EXPECT_EQ(readLe32(&test::readBytes(out)[24]), 22050U);
         EXPECT_EQ(run.opened, std::vector<std::string>{out});
         EXPECT_TRUE(reporter.reports.empty());

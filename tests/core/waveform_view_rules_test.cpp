@@ -1,9 +1,9 @@
 // The rules behind the waveform window: the generator, waveform colours, readout texts and
 // selections by mouse.
+#include "base/random_generator.h"
 #include "display/readouts.h"
 #include "display/selection.h"
 #include "display/wave_colour.h"
-#include "base/random_generator.h"
 
 #include <gtest/gtest.h>
 

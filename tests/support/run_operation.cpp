@@ -23,8 +23,8 @@ JobRun runOperation(const OperationDecl& op, const Parameters& p, const JobInput
     bool isInput = false;
     for (const std::string& file : input.files()) {
         std::error_code error;
-        isInput = isInput || file == destination ||
-                  std::filesystem::equivalent(file, destination, error);
+        isInput =
+            isInput || file == destination || std::filesystem::equivalent(file, destination, error);
     }
     if (!isInput && std::filesystem::is_regular_file(destination))
         std::filesystem::remove(destination);

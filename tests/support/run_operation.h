@@ -11,19 +11,19 @@ namespace sonarium::test {
 
 struct JobRun {
     JobOutcome outcome = JobOutcome::EndedWithMessage;
-    bool written = false;              // a file now stands at the destination
-    std::vector<std::int16_t> output;  // its values, as many as its header declares
-    int channels = 0;                  // its header's channel count
-    std::vector<int> progress;         // every value the job reported
+    bool written = false;             // a file now stands at the destination
+    std::vector<std::int16_t> output; // its values, as many as its header declares
+    int channels = 0;                 // its header's channel count
+    std::vector<int> progress;        // every value the job reported
     int writeFailures = 0;
-    std::string report;                // a text report's text
-    std::vector<std::string> opened;   // results asked to open as documents
+    std::string report;              // a text report's text
+    std::vector<std::string> opened; // results asked to open as documents
 };
 
 struct RunSetup {
-    std::string destination;             // removed first when it is a file of its own
+    std::string destination; // removed first when it is a file of its own
     ResultFile result = ResultFile::Finish;
-    std::string trailerPath;             // empty: the built-in trailer
+    std::string trailerPath; // empty: the built-in trailer
 };
 
 // Runs op's job on input with parameters p; messages go to reporter.

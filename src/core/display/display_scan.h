@@ -2,8 +2,8 @@
 // peak summary a waveform window draws.
 #pragma once
 
-#include "display/read_plan.h"
 #include "base/reporter.h"
+#include "display/read_plan.h"
 
 #include <array>
 #include <cstdint>

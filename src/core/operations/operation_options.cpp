@@ -162,8 +162,8 @@ std::string describeOperation(const OperationDecl& operation) {
     std::string text = name + " - " + std::string(operation.caption) + "\n";
     text += "usage: sonarium-cli " + name + " [options] " + files + "\n";
     if (operation.input == InputKind::OneWithSelection) {
-        text += "  --" + std::string(kSelStart) +
-                " FRAMES  first frame of the selection, default 0\n";
+        text +=
+            "  --" + std::string(kSelStart) + " FRAMES  first frame of the selection, default 0\n";
         text += "  --" + std::string(kSelLength) +
                 " FRAMES  frames in the selection, default to the end of the file\n";
     }

@@ -36,11 +36,10 @@ JobOutcome runNormalize(JobContext& context, const Parameters& p) {
         job->destination->FinishWrite();
         return JobOutcome::EndedWithMessage;
     }
-    transformBlocks(context, *job->source, *job->destination, job->split, *buffer,
-                    {.span = 66, .base = 34}, MessageIcon::Error,
-                    [factor](std::int16_t* block, std::uint32_t count) {
-                        scaleAndClip(block, count, factor);
-                    });
+    transformBlocks(
+        context, *job->source, *job->destination, job->split, *buffer, {.span = 66, .base = 34},
+        MessageIcon::Error,
+        [factor](std::int16_t* block, std::uint32_t count) { scaleAndClip(block, count, factor); });
     return finishJob(context, *job->source, *job->destination);
 }
 
