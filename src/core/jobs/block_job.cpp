@@ -6,14 +6,36 @@
 
 namespace sonarium {
 
-std::unique_ptr<sonIO> openJobSource(JobContext& context, const std::string& path) {
+namespace {
+
+// Why a file's samples cannot go through a job that computes on 16-bit values; empty when they
+// can.
+std::string sampleProblem(const sonIO& source) {
+    if (source.bitsPerSample == 16 && source.channels <= 2)
+        return {};
+    if (source.bitsPerSample == 8)
+        return "File " + source.Path() + "\nis an 8-bit file.\n\nUse -Import 8 bit wave file- first.";
+    return "File " + source.Path() + "\nholds " + std::to_string(source.bitsPerSample) +
+           "-bit sound on " + std::to_string(source.channels) +
+           " channels:\nonly 16-bit mono and stereo files can be processed.";
+}
+
+} // namespace
+
+std::string changedSourceMessage(const std::string& path) {
+    return "File " + path + "\nchanged while it was being processed";
+}
+
+std::unique_ptr<sonIO> openJobSource(JobContext& context, const std::string& path,
+                                     SampleAccess access) {
     auto source = std::make_unique<sonIO>(context.wave, path);
     if (!source->IsOpen())
         return nullptr; // the reader has said why
-    if (source->channels == 0) {
-        context.reporter().report("File " + path + "\ncannot be read as Wave Audio",
-                                  MessageIcon::Error);
-        return nullptr;
+    if (access == SampleAccess::Values16) {
+        if (const std::string problem = sampleProblem(*source); !problem.empty()) {
+            context.reporter().report(problem, MessageIcon::Error);
+            return nullptr;
+        }
     }
     if (valueCount(*source) == 0) {
         context.reporter().report("File " + path +
@@ -29,9 +51,9 @@ std::unique_ptr<sonIO> reopenJobSource(JobContext& context, const std::string& p
     auto source = std::make_unique<sonIO>(context.wave, path);
     if (!source->IsOpen())
         return nullptr; // the reader has said why
-    if (source->channels == 0 || valueCount(*source) != values) {
-        context.reporter().report("File " + path + "\nchanged while it was being processed",
-                                  MessageIcon::Error);
+    if (valueCount(*source) != values) {
+        context.stop = JobStop::SourceChanged;
+        context.reporter().report(changedSourceMessage(path), MessageIcon::Error);
         return nullptr;
     }
     return source;
@@ -47,6 +69,8 @@ bool acceptStereo(JobContext& context, const sonIO& source) {
 std::unique_ptr<sonIO> createJobDestination(JobContext& context, const ResultFormat& format,
                                             std::int64_t values) {
     const std::string path = context.destination ? context.destination() : std::string();
+    if (path.empty() && context.destination)
+        return nullptr; // no name was left for the result: the namer has said so
     for (const std::string& source : context.input.files()) {
         std::error_code error;
         if (std::filesystem::equivalent(path, source, error)) {
@@ -72,32 +96,63 @@ std::unique_ptr<sonIO> createJobDestination(JobContext& context, const ResultFor
     return destination;
 }
 
+int readValues(JobContext& context, sonIO& source, std::int16_t* buffer, std::uint32_t count) {
+    const int complete = source.ReadBlock(buffer, static_cast<int>(count));
+    if (source.Truncated() && !context.stopped()) {
+        context.stop = JobStop::SourceChanged;
+        context.reporter().report(changedSourceMessage(source.Path()), MessageIcon::Error);
+    }
+    return complete;
+}
+
 void writeValues(JobContext& context, sonIO& destination, const std::int16_t* values,
                  std::uint32_t count, MessageIcon icon) {
+    if (context.stopped())
+        return;
     if (destination.WriteBlock(values, static_cast<int>(count)) == 0) {
         ++context.writeFailures;
+        context.stop = JobStop::WriteFailed;
         context.reporter().report(kWriteErrorText, icon);
     }
 }
 
-JobOutcome finishJob(JobContext& context, sonIO& source, sonIO& destination) {
-    source.CloseRead();
+bool continueJob(JobContext& context) {
+    if (!context.stopped() && context.progress.cancelRequested())
+        context.stop = JobStop::Cancelled;
+    return !context.stopped();
+}
+
+JobOutcome finishJob(JobContext& context, sonIO& destination) {
+    if (context.stopped()) {
+        destination.Abandon();
+        return stoppedOutcome(context);
+    }
     const int finished = context.result == ResultFile::Open ? destination.FinishWriteAndOpen()
                                                             : destination.FinishWrite();
     if (finished == 0) {
         ++context.writeFailures;
+        context.stop = JobStop::WriteFailed;
         return JobOutcome::EndedWithMessage;
     }
     return JobOutcome::Completed;
 }
 
+JobOutcome finishJob(JobContext& context, sonIO& source, sonIO& destination) {
+    // A source cut short after its last read was still read in full: only a truncation seen by
+    // a read counts.
+    source.CloseRead();
+    return finishJob(context, destination);
+}
+
 void readBlocks(JobContext& context, sonIO& source, const BlockSplit& split, SampleBuffer& buffer,
                 ProgressSpan progress, const BlockVisitor& visit) {
     bool wanted = true;
-    for (std::uint32_t j = 0; j <= split.n; ++j) {
+    for (std::uint32_t j = 0; j <= split.n && continueJob(context); ++j) {
         if (wanted) {
             const std::uint32_t count = split.count(j);
-            source.ReadBlock(buffer.data(), static_cast<int>(count));
+            readValues(context, source, buffer.data(), count);
+            if (context.stopped())
+                return;
             wanted = visit(buffer.data(), count);
         }
         context.progress.setProgress(split.progress(j, progress.span, progress.base));
@@ -107,9 +162,11 @@ void readBlocks(JobContext& context, sonIO& source, const BlockSplit& split, Sam
 void transformBlocks(JobContext& context, sonIO& source, sonIO& destination,
                      const BlockSplit& split, SampleBuffer& buffer, ProgressSpan progress,
                      MessageIcon writeIcon, const BlockTransform& transform) {
-    for (std::uint32_t j = 0; j <= split.n; ++j) {
+    for (std::uint32_t j = 0; j <= split.n && continueJob(context); ++j) {
         const std::uint32_t count = split.count(j);
-        source.ReadBlock(buffer.data(), static_cast<int>(count));
+        readValues(context, source, buffer.data(), count);
+        if (context.stopped())
+            return;
         transform(buffer.data(), count);
         context.progress.setProgress(split.progress(j, progress.span, progress.base));
         writeValues(context, destination, buffer.data(), count, writeIcon);

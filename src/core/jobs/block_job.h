@@ -21,7 +21,15 @@ namespace sonarium {
 enum class JobOutcome {
     Completed,        // the destination was written and finished
     EndedWithMessage, // the job stopped with a message; no destination
-    Cancelled,        // the user declined (stereo warning); no destination
+    Cancelled,        // the user declined (stereo warning) or stopped the job; no destination
+};
+
+// Why a running job stopped before its end.
+enum class JobStop {
+    None,
+    Cancelled,     // the user asked it to stop
+    WriteFailed,   // a write did not reach the disk (reported once)
+    SourceChanged, // a source ended before its declared data (reported once)
 };
 
 // What becomes of a finished destination.
@@ -39,15 +47,19 @@ struct JobContext {
     // The files the job reads and the stretch it handles; the destination may be none of them.
     JobInput input;
     // Gives the destination path when the job is about to create it (the editor draws the next
-    // temporary name only then).
+    // temporary name only then). An empty name means none was left; the namer has said so.
     std::function<std::string()> destination;
     ResultFile result = ResultFile::Open;
-    // Number of block writes that failed; each was reported.
+    // Number of writes that failed (the first one stops the job and is reported).
     int writeFailures = 0;
+    // Set by the first failed write, truncated source or cancel request: the job's loops end
+    // at the next block and its destination is abandoned.
+    JobStop stop = JobStop::None;
     // The text a report job produced (File Information, File statistics).
     std::string report;
 
     Reporter& reporter() const { return wave.reporter; }
+    bool stopped() const { return stop != JobStop::None; }
 };
 
 using SampleBuffer = std::array<std::int16_t, kBlockValues>;
@@ -57,9 +69,16 @@ inline constexpr const char* kStereoWarningText =
     "stereo channels\"\nthen  \"Group to stereo\"\nto perform the effect normally.";
 inline constexpr const char* kEmptyOutputText = "This operation outputs an empty file";
 
+// What a job needs of the samples of its source.
+enum class SampleAccess {
+    Values16,  // it computes on 16-bit values: only 16-bit mono and stereo files will do
+    AnyFormat, // it copies bytes in the source's own format
+};
+
 // Opens a source for a job. Nothing (the user told why) when the file cannot be read as a wave
-// file or holds no values.
-std::unique_ptr<sonIO> openJobSource(JobContext& context, const std::string& path);
+// file, holds no values, or holds samples the job cannot compute on.
+std::unique_ptr<sonIO> openJobSource(JobContext& context, const std::string& path,
+                                     SampleAccess access = SampleAccess::Values16);
 // N: the number of 16-bit values of the source.
 inline std::uint32_t valueCount(const sonIO& source) {
     return source.dataSize / 2;
@@ -69,6 +88,9 @@ inline std::uint32_t valueCount(const sonIO& source) {
 // more or no longer holds the values counted in the first pass.
 std::unique_ptr<sonIO> reopenJobSource(JobContext& context, const std::string& path,
                                        std::uint32_t values);
+
+// "File PATH\nchanged while it was being processed".
+std::string changedSourceMessage(const std::string& path);
 
 // The stereo warning of the effects that treat both channels as one stream: true to go on.
 bool acceptStereo(JobContext& context, const sonIO& source);
@@ -87,12 +109,30 @@ struct ResultFormat {
 std::unique_ptr<sonIO> createJobDestination(JobContext& context, const ResultFormat& format,
                                             std::int64_t values);
 
-// Writes values, reporting a failure (with the given icon) once for this write and counting it.
+// Reads count values into buffer (ReadBlock's result). A source found truncated stops the job
+// with its message, once.
+int readValues(JobContext& context, sonIO& source, std::int16_t* buffer, std::uint32_t count);
+
+// Writes values unless the job has stopped. The first failed write is reported (with the given
+// icon), counted, and stops the job.
 void writeValues(JobContext& context, sonIO& destination, const std::int16_t* values,
                  std::uint32_t count, MessageIcon icon = MessageIcon::None);
 
+// How a stopped job ended: Cancelled after the user's request, EndedWithMessage otherwise.
+inline JobOutcome stoppedOutcome(const JobContext& context) {
+    return context.stop == JobStop::Cancelled ? JobOutcome::Cancelled
+                                              : JobOutcome::EndedWithMessage;
+}
+
+// Between two blocks: false once the job must end (a failure, or the user's cancel request,
+// which is taken up here).
+bool continueJob(JobContext& context);
+
 // Closes the source and finishes the destination (opened as a document when the context asks).
+// A stopped job's destination is abandoned instead: nothing is left under its name.
 JobOutcome finishJob(JobContext& context, sonIO& source, sonIO& destination);
+// The same for a job with no source (syntheses) or whose sources are already closed.
+JobOutcome finishJob(JobContext& context, sonIO& destination);
 
 // The share of the progress bar one pass over the blocks covers: after block j it shows
 // base + span × (j + 1) / (n + 1).
@@ -103,14 +143,15 @@ struct ProgressSpan {
 
 // One pass that only reads: each block of the split is read into buffer and handed to
 // visit(block, count), then the progress is set. Once visit returns false it needs no more
-// values: the later blocks are not read, only counted in the progress.
+// values: the later blocks are not read, only counted in the progress. A stopped job ends the
+// pass at once.
 using BlockVisitor = std::function<bool(std::int16_t*, std::uint32_t)>;
 void readBlocks(JobContext& context, sonIO& source, const BlockSplit& split, SampleBuffer& buffer,
                 ProgressSpan progress, const BlockVisitor& visit);
 
 // One pass that writes a value for every value it reads: each block is read, changed in place by
 // transform(block, count), the progress set, and the block written (a failed write reported
-// with writeIcon).
+// with writeIcon). A stopped job ends the pass at once.
 using BlockTransform = std::function<void(std::int16_t*, std::uint32_t)>;
 void transformBlocks(JobContext& context, sonIO& source, sonIO& destination,
                      const BlockSplit& split, SampleBuffer& buffer, ProgressSpan progress,

@@ -1,11 +1,21 @@
 // Plain unbuffered binary file access with 64-bit offsets on every platform.
 #include "wavefile/binary_file.h"
 
+#include <cerrno>
+#include <cstring>
 #include <system_error>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace sonarium {
 
 namespace {
+
+constexpr const char* kNotRegular = "not a regular file";
 
 std::FILE* openNative(const std::string& path, const char* mode) {
 #ifdef _WIN32
@@ -14,6 +24,48 @@ std::FILE* openNative(const std::string& path, const char* mode) {
     return _wfopen(native.c_str(), wideMode.c_str());
 #else
     return std::fopen(path.c_str(), mode);
+#endif
+}
+
+// Opens a regular file for reading. The file is opened without blocking and checked before any
+// read: a FIFO would otherwise wait for a writer forever, and a directory opens but never reads.
+std::FILE* openForReading(const std::string& path, std::string& error) {
+#ifdef _WIN32
+    std::error_code status;
+    const auto type = std::filesystem::status(nativePath(path), status).type();
+    if (!status && type == std::filesystem::file_type::directory) {
+        error = "Is a directory";
+        return nullptr;
+    }
+    if (!status && type != std::filesystem::file_type::regular) {
+        error = kNotRegular;
+        return nullptr;
+    }
+    std::FILE* file = openNative(path, "rb");
+    if (file == nullptr)
+        error = std::strerror(errno);
+    return file;
+#else
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return nullptr;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        error = S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : kNotRegular;
+        ::close(fd);
+        return nullptr;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (file == nullptr) {
+        error = std::strerror(errno);
+        ::close(fd);
+    }
+    return file;
 #endif
 }
 
@@ -46,9 +98,18 @@ BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
 
 bool BinaryFile::open(const std::string& path, Mode mode) {
     close();
-    if (path.empty())
+    openError_.clear();
+    if (path.empty()) {
+        openError_ = std::strerror(ENOENT);
         return false;
-    file_ = openNative(path, mode == Mode::Read ? "rb" : "wb");
+    }
+    if (mode == Mode::Read) {
+        file_ = openForReading(path, openError_);
+    } else {
+        file_ = openNative(path, mode == Mode::Create ? "wb" : "wbx");
+        if (file_ == nullptr)
+            openError_ = std::strerror(errno);
+    }
     if (file_ != nullptr)
         std::setvbuf(file_, nullptr, _IONBF, 0);
     return file_ != nullptr;

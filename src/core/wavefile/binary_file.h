@@ -7,24 +7,33 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 namespace sonarium {
 
 class BinaryFile {
 public:
-    enum class Mode { Read, Create };
+    // Create truncates an existing file; CreateNew fails when the name exists.
+    enum class Mode { Read, Create, CreateNew };
 
     BinaryFile() = default;
     BinaryFile(const std::string& path, Mode mode) { open(path, mode); }
     ~BinaryFile() { close(); }
     BinaryFile(const BinaryFile&) = delete;
     BinaryFile& operator=(const BinaryFile&) = delete;
-    BinaryFile(BinaryFile&& other) noexcept : file_(other.file_) { other.file_ = nullptr; }
+    BinaryFile(BinaryFile&& other) noexcept
+        : file_(other.file_), openError_(std::move(other.openError_)) {
+        other.file_ = nullptr;
+    }
     BinaryFile& operator=(BinaryFile&& other) noexcept;
 
-    // Opens an existing file for reading, or creates (truncates) one for writing.
+    // Opens an existing regular file for reading, or creates (truncates) one for writing. A
+    // FIFO, device or directory is refused at once for reading, so that no open ever blocks.
     bool open(const std::string& path, Mode mode);
     bool isOpen() const { return file_ != nullptr; }
+    // Why the last open failed, in the system's words ("No such file or directory", "Is a
+    // directory", "not a regular file"); empty after a successful open.
+    const std::string& openError() const { return openError_; }
 
     // Reads up to n bytes; returns how many were read (short only at the end or on an error).
     std::size_t read(void* buffer, std::size_t n);
@@ -41,6 +50,7 @@ public:
 
 private:
     std::FILE* file_ = nullptr;
+    std::string openError_;
 };
 
 // A path from a UTF-8 string, whatever the platform's native encoding.

@@ -94,41 +94,94 @@ std::uint32_t WaveLayout::availableDataSize() const {
         std::min<std::uint64_t>(declaredDataSize, fileLength - dataOffset));
 }
 
+namespace {
+
+constexpr std::uint16_t kFormatFloat = 3;
+constexpr std::uint16_t kFormatExtensible = 0xFFFE;
+// The sub-format GUID of the extensible format after its first two bytes (the format tag).
+constexpr unsigned char kSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                              0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+// The format tag a file's samples follow: the extensible format names it in its sub-format.
+std::uint16_t effectiveFormatTag(RiffReader& reader, const RiffChunk& format, std::uint16_t tag) {
+    if (tag != kFormatExtensible)
+        return tag;
+    // cbSize, valid bits, channel mask, then the 16-byte sub-format.
+    unsigned char extension[24];
+    if (format.size < 16 + sizeof extension ||
+        reader.read(extension, sizeof extension, format) != sizeof extension)
+        return tag;
+    if (std::memcmp(extension + 10, kSubFormatTail, sizeof kSubFormatTail) != 0)
+        return tag;
+    return readLe16(extension + 8);
+}
+
+std::string formatProblem(std::uint16_t tag) {
+    if (tag == kFormatFloat)
+        return "its samples are floating-point numbers, not PCM";
+    if (tag == kFormatExtensible)
+        return "its extensible format names a sub-format that is not PCM";
+    return "its samples are not PCM (format " + std::to_string(tag) + ")";
+}
+
+} // namespace
+
 WaveLayout readWaveLayout(const std::string& path) {
     WaveLayout layout;
     RiffReader reader;
-    if (!reader.open(path))
+    if (!reader.open(path)) {
+        layout.problem = reader.openError();
         return layout;
+    }
     layout.fileLength = reader.length();
 
     RiffChunk riff;
     RiffChunk format;
     bool inRiff = reader.findRiff(fourCC("WAVE"), riff);
-    if (!reader.findChunk(fourCC("fmt "), inRiff ? &riff : nullptr, format))
+    if (!reader.findChunk(fourCC("fmt "), inRiff ? &riff : nullptr, format)) {
+        layout.problem = inRiff ? "it has no format chunk" : "it is not a RIFF WAVE file";
         return layout;
+    }
 
     layout.status = WaveLayout::Status::BadFormat;
     unsigned char fields[16];
-    if (format.size < sizeof fields || reader.read(fields, sizeof fields, format) != sizeof fields)
+    if (format.size < sizeof fields || reader.read(fields, sizeof fields, format) != sizeof fields) {
+        layout.problem = "its format chunk is incomplete";
         return layout;
-    layout.formatTag = readLe16(fields);
+    }
     layout.channels = readLe16(fields + 2);
     layout.sampleRate = readLe32(fields + 4);
     layout.byteRate = readLe32(fields + 8);
     layout.blockAlign = readLe16(fields + 12);
     layout.bitsPerSample = readLe16(fields + 14);
-    if (layout.formatTag != kFormatPcm || layout.channels == 0 || layout.blockAlign == 0 ||
-        layout.bitsPerSample == 0)
+    layout.formatTag = effectiveFormatTag(reader, format, readLe16(fields));
+    if (layout.formatTag != kFormatPcm) {
+        layout.problem = formatProblem(layout.formatTag);
         return layout;
+    }
+    if (layout.channels == 0 || layout.blockAlign == 0 || layout.bitsPerSample == 0) {
+        layout.problem = "its format chunk declares no channels or no sample size";
+        return layout;
+    }
 
     layout.status = WaveLayout::Status::NoDataChunk;
     RiffChunk data;
-    if (!reader.ascend(format) || !reader.findChunk(fourCC("data"), inRiff ? &riff : nullptr, data))
+    if (!reader.ascend(format) ||
+        !reader.findChunk(fourCC("data"), inRiff ? &riff : nullptr, data)) {
+        layout.problem = "it has no data chunk";
         return layout;
+    }
     layout.declaredDataSize = data.size;
     layout.dataOffset = data.dataOffset;
     layout.status = WaveLayout::Status::Ok;
     return layout;
+}
+
+std::string unreadableWaveMessage(const std::string& path, const WaveLayout& layout) {
+    std::string text = "File " + path + "\ncannot be read as Wave Audio";
+    if (!layout.problem.empty())
+        text += "\n" + layout.problem;
+    return text;
 }
 
 } // namespace sonarium

@@ -34,6 +34,7 @@ public:
 
     bool open(const std::string& path);
     bool isOpen() const { return file_.isOpen(); }
+    const std::string& openError() const { return file_.openError(); }
     std::uint64_t length() const { return length_; }
     std::uint64_t position() const { return position_; }
 
@@ -62,11 +63,15 @@ private:
 struct WaveLayout {
     enum class Status {
         NoFormatChunk, // unreadable, not RIFF/WAVE, or no "fmt " chunk
-        BadFormat,     // format chunk short, not PCM, or with zero channels/alignment/bits
+        BadFormat,     // format chunk short, not integer PCM, or with zero channels/alignment/bits
         NoDataChunk,   // no "data" chunk after the format chunk
         Ok
     };
     Status status = Status::NoFormatChunk;
+    // Why the file is not usable, for the second line of a message ("Is a directory", "its
+    // samples are floating-point numbers, not PCM"); empty when status is Ok.
+    std::string problem;
+    // 1 for PCM, also when the file declares it through the extensible format's sub-format.
     std::uint16_t formatTag = 0;
     std::uint16_t channels = 0;
     std::uint32_t sampleRate = 0;
@@ -82,5 +87,8 @@ struct WaveLayout {
 
 // Walks RIFF "WAVE" → "fmt " → "data" the way every reader of the system does.
 WaveLayout readWaveLayout(const std::string& path);
+
+// "File PATH\ncannot be read as Wave Audio", with the layout's problem on a line of its own.
+std::string unreadableWaveMessage(const std::string& path, const WaveLayout& layout);
 
 } // namespace sonarium

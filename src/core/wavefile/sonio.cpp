@@ -1,4 +1,5 @@
-// Block reading and writing of wave files with the fixed 44-byte header and 82-byte trailer.
+// Block reading of any PCM wave file's data chunk; block writing with the fixed 44-byte header
+// and 82-byte trailer.
 #include "wavefile/sonio.h"
 
 #include "wavefile/riff_reader.h"
@@ -30,24 +31,26 @@ sonIO::sonIO(const WaveContext& context, const std::string& path) : context_(con
         context_.reporter.report(kEmptyPathMessage, MessageIcon::Error);
         return;
     }
-    WaveLayout layout = readWaveLayout(path);
-    if (layout.status == WaveLayout::Status::NoFormatChunk) {
-        context_.reporter.report("File " + path + "\ncannot be read as Wave Audio",
-                                 MessageIcon::Error);
+    const WaveLayout layout = readWaveLayout(path);
+    if (layout.status != WaveLayout::Status::Ok) {
+        context_.reporter.report(unreadableWaveMessage(path, layout), MessageIcon::Error);
         return;
     }
-    if (layout.status == WaveLayout::Status::Ok) {
-        dataSize = layout.availableDataSize();
-        sampleRate = static_cast<int>(std::min<std::uint32_t>(layout.sampleRate, 0x7FFFFFFF));
-        channels = layout.channels;
-        bitsPerSample = layout.bitsPerSample;
-    }
-    if (!file_.open(path, BinaryFile::Mode::Read))
+    if (!file_.open(path, BinaryFile::Mode::Read)) {
+        WaveLayout gone = layout;
+        gone.problem = file_.openError();
+        context_.reporter.report(unreadableWaveMessage(path, gone), MessageIcon::Error);
         return;
+    }
+    dataSize = layout.availableDataSize();
+    sampleRate = static_cast<int>(std::min<std::uint32_t>(layout.sampleRate, 0x7FFFFFFF));
+    channels = layout.channels;
+    bitsPerSample = layout.bitsPerSample;
     fileLength_ = file_.size();
-    position_ = std::min<std::uint64_t>(kHeaderSize, fileLength_);
+    dataStart = layout.dataOffset;
+    dataEnd_ = dataStart + dataSize;
+    position_ = dataStart;
     file_.seek(position_);
-    dataStart = kHeaderSize;
 }
 
 sonIO::sonIO(const WaveContext& context, const std::string& path, int channelCount,
@@ -90,15 +93,15 @@ void sonIO::createWriter(int headerChannels, int rate, int bits, std::int64_t da
         return;
     }
     declaredBytes_ = static_cast<std::uint64_t>(dataBytes);
-    if (!file_.open(path_, BinaryFile::Mode::Create)) {
-        context_.reporter.report("File " + path_ + "\ncannot be created", MessageIcon::Error);
+    if (!staged_.create(path_)) {
+        context_.reporter.report("File " + path_ + "\ncannot be created\n" + staged_.error(),
+                                 MessageIcon::Error);
         return;
     }
     WaveHeader header =
         buildWaveHeader(headerChannels, rate, bits, static_cast<std::uint32_t>(declaredBytes_));
-    // A failed header write (a full disk) is left to show up in the job's block writes and in
-    // FinishWrite, each of which reports it.
-    file_.write(header.data(), header.size());
+    // A failed header write (a full disk) fails the first block write, which the job reports.
+    writeFailed_ = !staged_.file().write(header.data(), header.size());
 }
 
 int sonIO::ReadBlock(std::int16_t* buffer, int count) {
@@ -107,21 +110,24 @@ int sonIO::ReadBlock(std::int16_t* buffer, int count) {
         if (first < values)
             std::memset(buffer + first, 0, (values - first) * sizeof(std::int16_t));
     };
-    if (writer_ || !file_.isOpen() || fileLength_ < position_ ||
-        fileLength_ - position_ <= kTrailerSize + 1) {
+    if (writer_ || !file_.isOpen() || position_ >= dataEnd_) {
         zeroFrom(0);
         return 0;
     }
     const std::uint64_t want = 2 * static_cast<std::uint64_t>(values);
-    const std::uint64_t dataEnd = fileLength_ - kTrailerSize;
-    const std::uint64_t toRead = position_ + want <= dataEnd ? want : dataEnd - position_;
-    std::size_t got = file_.read(buffer, static_cast<std::size_t>(toRead));
+    const std::uint64_t toRead = std::min(want, dataEnd_ - position_);
+    const std::size_t got = file_.read(buffer, static_cast<std::size_t>(toRead));
     if (got == want) {
         position_ += got;
         return 1;
     }
+    // The bytes the file still had before the data chunk's end are the file's; anything
+    // missing from there was cut off after the file was opened.
+    truncated_ = truncated_ || got < toRead;
+    if (got % 2 != 0) // half a value: the file ended inside it
+        reinterpret_cast<unsigned char*>(buffer)[got - 1] = 0;
     zeroFrom(got / 2);
-    position_ = fileLength_;
+    position_ = dataEnd_;
     file_.seek(position_);
     return 0;
 }
@@ -144,43 +150,54 @@ void sonIO::CloseRead() {
 }
 
 int sonIO::WriteBlock(const std::int16_t* buffer, int count) {
-    if (!writer_ || !file_.isOpen() || count < 0)
+    if (!writer_ || !staged_.isOpen() || count < 0 || writeFailed_)
         return 0;
     samplesWritten += count;
     const std::size_t bytes = 2 * static_cast<std::size_t>(count);
-    const std::size_t written = file_.writeSome(buffer, bytes);
+    const std::size_t written = staged_.file().writeSome(buffer, bytes);
     bytesWritten_ += written;
-    return written == bytes ? 1 : 0;
+    writeFailed_ = written != bytes;
+    return writeFailed_ ? 0 : 1;
 }
 
 int sonIO::FinishWrite() {
-    if (!writer_ || !file_.isOpen())
+    if (!writer_ || !staged_.isOpen())
         return 0;
-    bool ok = true;
+    BinaryFile& file = staged_.file();
+    bool ok = !writeFailed_;
     // A job that wrote less than it declared still leaves a file whose header tells the truth:
     // the missing values are written as silence before the trailer.
-    if (bytesWritten_ < declaredBytes_) {
+    if (ok && bytesWritten_ < declaredBytes_) {
         std::vector<unsigned char> silence(static_cast<std::size_t>(
             std::min<std::uint64_t>(declaredBytes_ - bytesWritten_, 1 << 20)));
         while (ok && bytesWritten_ < declaredBytes_) {
             std::size_t n = static_cast<std::size_t>(
                 std::min<std::uint64_t>(declaredBytes_ - bytesWritten_, silence.size()));
-            ok = file_.write(silence.data(), n);
+            ok = file.write(silence.data(), n);
             bytesWritten_ += n;
         }
     }
-    WaveTrailer trailer = builtInTrailer();
-    BinaryFile suffix(context_.trailerPath, BinaryFile::Mode::Read);
-    WaveTrailer shipped{};
-    if (suffix.isOpen() && suffix.read(shipped.data(), shipped.size()) == shipped.size())
-        trailer = shipped;
-    ok = file_.write(trailer.data(), trailer.size()) && ok;
-    ok = file_.close() && ok;
+    if (ok) {
+        WaveTrailer trailer = builtInTrailer();
+        BinaryFile suffix(context_.trailerPath, BinaryFile::Mode::Read);
+        WaveTrailer shipped{};
+        if (suffix.isOpen() && suffix.read(shipped.data(), shipped.size()) == shipped.size())
+            trailer = shipped;
+        ok = file.write(trailer.data(), trailer.size());
+    }
+    ok = ok && staged_.commit();
     if (!ok) {
+        staged_.discard();
+        writeFailed_ = true;
         context_.reporter.report(kWriteErrorText, MessageIcon::None);
         return 0;
     }
     return 1;
+}
+
+void sonIO::Abandon() {
+    if (writer_)
+        staged_.discard();
 }
 
 int sonIO::FinishWriteAndOpen() {

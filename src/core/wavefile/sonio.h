@@ -3,6 +3,7 @@
 
 #include "base/reporter.h"
 #include "wavefile/binary_file.h"
+#include "wavefile/staged_file.h"
 
 #include <cstdint>
 #include <functional>
@@ -24,9 +25,12 @@ struct WaveContext {
 
 // A reader (opened on an existing file) or a writer (creating a new file); the constructor used
 // decides which. Counts are 16-bit values of all channels together; offsets are data bytes.
+// A writer writes under a temporary name beside its path: the file appears under its path only
+// when FinishWrite completes it, and a writer destroyed unfinished leaves nothing behind.
 class sonIO {
 public:
-    // Reader. Opens the file, fills the format fields and leaves the position at byte 44.
+    // Reader. Opens the file, fills the format fields and leaves the position at the start of
+    // the data chunk. A file that is not a usable PCM wave file is reported and left closed.
     sonIO(const WaveContext& context, const std::string& path);
     // Writer: 44100 Hz, 16 bits, mono when channels is 1 and stereo otherwise, 2 × count bytes.
     sonIO(const WaveContext& context, const std::string& path, int channels, std::int64_t count);
@@ -41,23 +45,31 @@ public:
     sonIO& operator=(const sonIO&) = delete;
 
     // Fills buffer with count values from the current position. 1 when all were read; 0 when
-    // the end of the data came first, the rest of the buffer being zero. The last 82 bytes of
-    // any file are its trailer and are never delivered as samples.
+    // the end of the data chunk came first, the rest of the buffer being zero; every later read
+    // then gives zeros. Only the data chunk's bytes are ever delivered as samples.
     int ReadBlock(std::int16_t* buffer, int count);
+    // True once a read found the file ending before its data chunk did: another program
+    // truncated the file after it was opened.
+    bool Truncated() const { return truncated_; }
     // Moves the read position to dataStart + offset; refuses (with a message) past the file end.
     void SeekData(std::uint32_t offset);
     void CloseRead();
 
     // Appends count values; 1 when every byte was written, 0 when the write failed.
     int WriteBlock(const std::int16_t* buffer, int count);
-    // Appends the trailer and closes the file; 0 when the file could not be completed.
+    // Appends the trailer, closes the file and gives it its name; 0 (with the write error
+    // message, and no file left) when the file could not be completed.
     int FinishWrite();
     // FinishWrite, then asks the application to open the new file as a document.
     int FinishWriteAndOpen();
+    // Gives up an unfinished file without a message: nothing is left under its name.
+    void Abandon();
+    // True once a write of this writer failed (its later writes are not attempted).
+    bool WriteFailed() const { return writeFailed_; }
 
     // False for a reader or writer whose file could not be opened or created; the reason has
     // already been reported. Reads from such a reader give zeros, writes to such a writer fail.
-    bool IsOpen() const { return file_.isOpen(); }
+    bool IsOpen() const { return writer_ ? staged_.isOpen() : file_.isOpen(); }
     const std::string& Path() const { return path_; }
 
     int bitsPerSample = 0;
@@ -65,7 +77,8 @@ public:
     int sampleRate = 0;
     // Size of the data chunk in bytes, bounded by what the file holds after the chunk starts.
     std::uint32_t dataSize = 0;
-    int dataStart = 0;
+    // Offset of the data chunk's first byte in the file (44 in the files this system writes).
+    std::uint64_t dataStart = 0;
     int samplesWritten = 0;
 
 private:
@@ -73,9 +86,13 @@ private:
 
     const WaveContext& context_;
     std::string path_;
-    BinaryFile file_;
+    BinaryFile file_;    // reader
+    StagedFile staged_; // writer
     bool writer_ = false;
+    bool truncated_ = false;          // reader: the file ended before its data chunk
+    bool writeFailed_ = false;        // writer: a write did not reach the disk
     std::uint64_t fileLength_ = 0;    // reader: length at open time
+    std::uint64_t dataEnd_ = 0;       // reader: offset just after the data chunk
     std::uint64_t position_ = 0;      // reader: current byte position
     std::uint64_t declaredBytes_ = 0; // writer: data bytes the header declares
     std::uint64_t bytesWritten_ = 0;  // writer: data bytes actually written

@@ -25,9 +25,9 @@ JobOutcome copyRange(JobContext& context, std::unique_ptr<sonIO> source, std::ui
     auto buffer = std::make_unique<SampleBuffer>();
     std::uint32_t left = total;
     std::uint32_t done = 0;
-    while (left > 0) {
+    while (left > 0 && continueJob(context)) {
         const std::uint32_t count = std::min(left, kBlockValues / 2);
-        source->ReadBlock(buffer->data(), static_cast<int>(count));
+        readValues(context, *source, buffer->data(), count);
         writeValues(context, *destination, buffer->data(), count);
         left -= count;
         done += count;
@@ -45,14 +45,14 @@ std::uint32_t frameOffset(std::uint64_t frames, int channels) {
 } // namespace
 
 JobOutcome extractRange(JobContext& context, std::uint32_t selStart, std::uint32_t selEnd) {
-    auto source = openJobSource(context, context.input.source);
+    auto source = openJobSource(context, context.input.source, SampleAccess::AnyFormat);
     if (!source)
         return JobOutcome::EndedWithMessage;
     return copyRange(context, std::move(source), selStart, selEnd);
 }
 
 JobOutcome extractSelection(JobContext& context) {
-    auto source = openJobSource(context, context.input.source);
+    auto source = openJobSource(context, context.input.source, SampleAccess::AnyFormat);
     if (!source)
         return JobOutcome::EndedWithMessage;
     const FrameSpan& span = context.input.selection;

@@ -7,13 +7,9 @@ namespace sonarium {
 
 JobOutcome saveAsCopy(JobContext& context) {
     const std::string& sourcePath = context.input.source;
-    auto source = std::make_unique<sonIO>(context.wave, sourcePath);
-    if (!source->IsOpen() || source->channels == 0) {
-        if (source->IsOpen())
-            context.reporter().report("File " + sourcePath + "\ncannot be read as Wave Audio",
-                                      MessageIcon::Error);
+    auto source = openJobSource(context, sourcePath);
+    if (!source)
         return JobOutcome::EndedWithMessage;
-    }
     const std::uint32_t values = source->dataSize / 2;
     auto destination = createJobDestination(context, {.channels = source->channels}, values);
     if (!destination)
@@ -21,9 +17,9 @@ JobOutcome saveAsCopy(JobContext& context) {
     const std::uint32_t blocks = source->dataSize / (2 * kBlockValues) + 1;
     auto buffer = std::make_unique<SampleBuffer>();
     std::uint32_t left = values;
-    for (std::uint32_t j = 0; j < blocks; ++j) {
+    for (std::uint32_t j = 0; j < blocks && continueJob(context); ++j) {
         const std::uint32_t count = std::min(left, kBlockValues);
-        source->ReadBlock(buffer->data(), static_cast<int>(count));
+        readValues(context, *source, buffer->data(), count);
         writeValues(context, *destination, buffer->data(), count);
         left -= count;
         context.progress.setProgress(static_cast<int>(100ULL * (j + 1) / blocks));

@@ -27,13 +27,14 @@ JobOutcome runNormalize(JobContext& context, const Parameters& p) {
                    return peak < 32768;
                });
     job->source->CloseRead();
+    if (context.stopped())
+        return finishJob(context, *job->destination);
     const double factor = peak != 0 ? (32768.0 / peak) * level : level;
 
     // Pass 2, on the source opened again.
     job->source = reopenJobSource(context, context.input.source, job->total);
     if (!job->source) {
-        // The destination keeps an honest header, its values silent; it is not opened.
-        job->destination->FinishWrite();
+        job->destination->Abandon();
         return JobOutcome::EndedWithMessage;
     }
     transformBlocks(

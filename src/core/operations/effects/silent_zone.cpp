@@ -113,6 +113,8 @@ JobOutcome runCut(JobContext& context, const SilentZoneRule& rule, int minimumRu
         filter.finish(count);
     }
     source->CloseRead();
+    if (context.stopped())
+        return stoppedOutcome(context);
     if (kept == 0) {
         context.reporter().report(kEmptyOutputText, MessageIcon::None);
         return JobOutcome::EndedWithMessage;
