@@ -338,18 +338,31 @@ TEST_F(WorkingListTest, SaveAsDecisions) {
     };
     for (const auto& c : refusals) {
         reporter.reports.clear();
-        EXPECT_FALSE(list.acceptSaveAs(c.chosen).has_value());
+        EXPECT_FALSE(list.checkSaveAs(c.chosen).has_value());
         EXPECT_EQ(reporter.texts(), std::vector<std::string>{c.message});
         EXPECT_EQ(list.filePaths[2], "/r/tempsnds/003.wav");
     }
-    EXPECT_FALSE(list.acceptSaveAs("").has_value());
+    EXPECT_FALSE(list.checkSaveAs("").has_value());
     EXPECT_EQ(list.filePaths[2], "/r/tempsnds/003.wav");
-    auto old = list.acceptSaveAs("/Keep/Songs/Final.wav");
+
+    // An accepted name changes nothing but the remembered folder until the copy is complete.
+    const auto sourceItems = list.source.items();
+    const auto auxItems = list.aux.items();
+    auto old = list.checkSaveAs("/Keep/Songs/Final.wav");
     ASSERT_TRUE(old.has_value());
     EXPECT_EQ(*old, "/r/tempsnds/003.wav");
-    // The chosen letter case is kept: on this system /Keep and /keep are different folders.
-    EXPECT_EQ(list.filePaths[2], "/Keep/Songs/Final.wav");
     EXPECT_EQ(list.saveAsDir, "/Keep/Songs/");
+    EXPECT_EQ(list.filePaths[2], "/r/tempsnds/003.wav");
+    EXPECT_EQ(list.source.items(), sourceItems);
+    EXPECT_EQ(list.source.currentText(), "/tempsnds/003");
+    EXPECT_EQ(list.aux.items(), auxItems);
+
+    // The copy done: the entry takes the new name. The chosen letter case is kept: on this
+    // system /Keep and /keep are different folders.
+    EXPECT_FALSE(list.applySaveAs("/r/in/b.wav", "/Keep/Songs/Final.wav")); // not the Source
+    EXPECT_EQ(list.filePaths[2], "/r/tempsnds/003.wav");
+    ASSERT_TRUE(list.applySaveAs(*old, "/Keep/Songs/Final.wav"));
+    EXPECT_EQ(list.filePaths[2], "/Keep/Songs/Final.wav");
     EXPECT_EQ(list.source.currentText(), "/Songs/Final");
     EXPECT_EQ(list.aux.items(), (std::vector<std::string>{"/in/a", "/in/b", "/Songs/Final"}));
     EXPECT_EQ(list.saveAsDefaultName(), "/Keep/Songs/Final.wav");

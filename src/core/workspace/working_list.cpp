@@ -371,7 +371,7 @@ std::string WorkingList::saveAsDefaultName() const {
     return saveAsDir.empty() ? *current : saveAsDir + fileNamePart(*current);
 }
 
-std::optional<std::string> WorkingList::acceptSaveAs(const std::string& chosen) {
+std::optional<std::string> WorkingList::checkSaveAs(const std::string& chosen) {
     const int slot = GetSourceIndex();
     // An empty choice would free the Source slot.
     if (slot < 0 || chosen.empty())
@@ -392,6 +392,13 @@ std::optional<std::string> WorkingList::acceptSaveAs(const std::string& chosen) 
             return std::nullopt;
         }
     }
+    return oldPath;
+}
+
+bool WorkingList::applySaveAs(const std::string& oldPath, const std::string& chosen) {
+    const int slot = GetSourceIndex();
+    if (slot < 0 || chosen.empty() || filePaths[static_cast<std::size_t>(slot)] != oldPath)
+        return false;
     filePaths[static_cast<std::size_t>(slot)] = chosen;
     const std::string oldName = displayName(oldPath);
     const std::string newName = displayName(chosen);
@@ -402,7 +409,7 @@ std::optional<std::string> WorkingList::acceptSaveAs(const std::string& chosen) 
     if (int i = aux.find(oldName); i >= 0)
         aux.replaceAt(i, newName);
     notify();
-    return oldPath;
+    return true;
 }
 
 } // namespace sonarium

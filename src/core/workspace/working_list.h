@@ -76,10 +76,14 @@ public:
     // text. Then the dialog's default name.
     bool saveAsAllowed();
     std::string saveAsDefaultName() const;
-    // Save As, after the file dialog: refuses a choice equal to the Source's own path or to any
-    // listed path (letter case ignored) with its message; otherwise records the chosen folder,
-    // gives the Source slot the new path, renames the selector entries and returns the old path.
-    std::optional<std::string> acceptSaveAs(const std::string& chosen);
+    // Save As, after the file dialog: records the chosen folder, then refuses a choice equal to
+    // the Source's own path or to any listed path (letter case ignored) with its message.
+    // Otherwise returns the Source's path. Nothing else changes before the copy is complete.
+    std::optional<std::string> checkSaveAs(const std::string& chosen);
+    // Save As, once the copy is complete: the Source slot, still holding oldPath, takes the
+    // chosen path and the selector entries show its name. False (and no change) when the Source
+    // slot no longer holds oldPath.
+    bool applySaveAs(const std::string& oldPath, const std::string& chosen);
 
 private:
     // The slot whose path ends with the selector's text and ".wav"; -1 when none does.

@@ -18,6 +18,7 @@
 #include "workspace/working_list.h"
 
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -29,19 +30,31 @@ namespace {
 
 const QString kWaveFilter = QStringLiteral("Wave Files (*.wav);;All Files (*)");
 
-// A modal window with one progress bar, for the copy of Save As.
+// The modal window of Save As's copy: a progress bar and Cancel. Cancel, Esc and closing the
+// window stop the copy; the window goes when the copy has ended.
 class SavingDialog final : public QDialog {
 public:
     explicit SavingDialog(QWidget* parent) : QDialog(parent) {
+        setObjectName(QStringLiteral("saving"));
         setWindowTitle(QStringLiteral("Saving..."));
+        setModal(true);
         auto* layout = new QVBoxLayout(this);
         bar = new QProgressBar(this);
         bar->setRange(0, 100);
         bar->setValue(0);
         layout->addWidget(bar);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+        connect(buttons, &QDialogButtonBox::rejected, this, &SavingDialog::reject);
+        layout->addWidget(buttons);
         resize(300, 60);
     }
+    void reject() override {
+        if (progress != nullptr)
+            progress->requestCancel();
+    }
+
     QProgressBar* bar;
+    BarProgress* progress = nullptr;
 };
 
 } // namespace
@@ -57,12 +70,14 @@ QStringList FileCommands::pickFiles(const QString& title) {
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 
-QString FileCommands::pickSaveName(const QString& title, const QString& suggested) {
+QString FileCommands::pickSaveName(const QString& title, const QString& suggested,
+                                   bool confirmOverwrite) {
     if (chooseSaveName)
         return chooseSaveName(title, suggested);
     QFileDialog dialog(host_.dialogParent(), title, suggested, kWaveFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("wav"));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !confirmOverwrite);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
@@ -82,8 +97,10 @@ void FileCommands::saveAsCommand() {
     const auto current = list.slotPath(list.GetSourceIndex());
     if (!current)
         return;
+    // Whether an existing file may be replaced is the list's rule (listed files are refused),
+    // not a question of the file dialog.
     const QString chosen = pickSaveName(QStringLiteral("Save %1 as...").arg(qs(*current)),
-                                        qs(list.saveAsDefaultName()));
+                                        qs(list.saveAsDefaultName()), false);
     if (!chosen.isEmpty())
         saveAs(chosen);
 }
@@ -94,7 +111,7 @@ void FileCommands::renameCommand() {
     if (!current)
         return;
     const QString chosen =
-        pickSaveName(QStringLiteral("Rename %1").arg(qs(*current)), qs(*current));
+        pickSaveName(QStringLiteral("Rename %1").arg(qs(*current)), qs(*current), true);
     if (!chosen.isEmpty())
         rename(chosen);
 }
@@ -176,19 +193,37 @@ void FileCommands::closeAll() {
 }
 
 void FileCommands::saveAs(const QString& chosen) {
-    const auto old = host_.list().acceptSaveAs(chosen.toStdString());
+    const std::string target = chosen.toStdString();
+    WorkingList& list = host_.list();
+    const auto old = list.checkSaveAs(target);
     if (!old)
         return;
-    renameWindows(*old, chosen.toStdString());
-    SavingDialog saving(host_.dialogParent());
-    saving.show();
-    BarProgress progress(saving.bar);
-    JobContext context{.wave = host_.waveContext(),
-                       .progress = progress,
-                       .input = {.source = *old},
-                       .destination = [chosen] { return chosen.toStdString(); },
-                       .result = ResultFile::Open};
-    saveAsCopy(context);
+    // The copy first: the list and the windows take the new name only once it stands complete
+    // on disk, so a failed or cancelled copy leaves them as they were.
+    JobOutcome outcome = JobOutcome::EndedWithMessage;
+    bool interrupted = false;
+    {
+        SavingDialog saving(host_.dialogParent());
+        BarProgress progress(saving.bar);
+        saving.progress = &progress;
+        saving.show();
+        JobContext context{.wave = host_.waveContext(),
+                           .progress = progress,
+                           .input = {.source = *old},
+                           .destination = [target] { return target; },
+                           .result = ResultFile::Finish};
+        outcome = saveAsCopy(context);
+        interrupted = outcome == JobOutcome::Cancelled && progress.cancelRequested();
+        saving.progress = nullptr;
+    }
+    if (interrupted)
+        host_.ShowActivity(QString::fromLatin1(kJobInterruptedActivity));
+    if (outcome != JobOutcome::Completed)
+        return;
+    if (list.applySaveAs(*old, target))
+        renameWindows(*old, target);
+    // The copy opens in a window of its own, as every finished result does.
+    host_.openDocument(chosen);
 }
 
 void FileCommands::rename(const QString& chosen) {
@@ -199,19 +234,19 @@ void FileCommands::rename(const QString& chosen) {
         return;
     if (isSameFile(*current, target))
         return; // renaming a file onto itself changes nothing
-    // Windows of files under the new name close, as their files are about to be replaced.
-    for (CChildFrame* window : host_.waveWindows())
-        if (window->document().GetPathName().startsWith(chosen) &&
-            window->document().GetPathName() != qs(*current))
-            window->close();
     std::error_code error;
     if (renameFile(*current, target, error) == RenameResult::Failed) {
-        // The file stays where it was, and so does its entry.
+        // The file stays where it was, and so do its entry and every window.
         host_.reporter().report("File " + *current + "\ncould not be renamed to " + target + ": " +
                                     error.message(),
                                 MessageIcon::Error);
         return;
     }
+    // Windows of files under the new name close, as their files were replaced.
+    for (CChildFrame* window : host_.waveWindows())
+        if (window->document().GetPathName().startsWith(chosen) &&
+            window->document().GetPathName() != qs(*current))
+            window->close();
     const auto old = list.RenameSource(target);
     if (old)
         renameWindows(*old, target);

@@ -64,7 +64,8 @@ public:
 
 private:
     QStringList pickFiles(const QString& title);
-    QString pickSaveName(const QString& title, const QString& suggested);
+    // confirmOverwrite: the file dialog asks before a name of an existing file is taken.
+    QString pickSaveName(const QString& title, const QString& suggested, bool confirmOverwrite);
     // Windows showing the old path now show the new one.
     void renameWindows(const std::string& oldPath, const std::string& newPath);
     void showActivityOf(int commandId);

@@ -3,9 +3,11 @@
 
 #include "dialogs/named_dialogs.h"
 #include "frame/notices.h"
+#include "support/job_progress_dialog.h"
 #include "support/qt_text.h"
 
 #include <QApplication>
+#include <QScopeGuard>
 
 namespace sonarium {
 
@@ -38,32 +40,41 @@ void OperationRunner::run(const OperationDecl& operation, bool keepsPlaying) {
     if (!input)
         return;
     bool ok = false;
+    bool interrupted = false;
     if (operation.hasDialog()) {
         OperationServices services{host_.reporter(), host_.waveContext(),
                                    [this] { return host_.NextTempPath(); }, *input,
                                    host_.helpLanguage()};
         auto dialog = createOperationDialog(operation, std::move(services), host_.dialogParent());
         ok = dialog->exec() == QDialog::Accepted;
+        interrupted = dialog->interrupted();
     } else {
-        ok = runJob(operation, *input, [this] { return host_.NextTempPath(); }) ==
-             JobOutcome::Completed;
+        const JobOutcome outcome = runJob(
+            operation, *input, [this] { return host_.NextTempPath(); }, &interrupted);
+        ok = outcome == JobOutcome::Completed;
     }
-    if (!operation.completion.empty())
+    // The completion text follows the dialog whatever it ended with (Cancel before any job
+    // included); a job the user stopped says so instead.
+    if (interrupted)
+        host_.ShowActivity(QString::fromLatin1(kJobInterruptedActivity));
+    else if (!operation.completion.empty())
         host_.ShowActivity(qs(operation.completion));
     host_.AfterOperation(ok);
 }
 
 JobOutcome OperationRunner::runJob(const OperationDecl& operation, const JobInput& input,
-                                   std::function<std::string()> destination) {
-    NullProgress progress;
+                                   std::function<std::string()> destination, bool* interrupted) {
+    JobProgressDialog progress(qs(operation.caption), host_.dialogParent());
     JobContext context{.wave = host_.waveContext(),
                        .progress = progress,
                        .input = input,
                        .destination = std::move(destination),
                        .result = ResultFile::Open};
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     const JobOutcome outcome = operation.run(context, operation.defaults());
-    QApplication::restoreOverrideCursor();
+    if (interrupted != nullptr)
+        *interrupted = outcome == JobOutcome::Cancelled && progress.cancelRequested();
     return outcome;
 }
 

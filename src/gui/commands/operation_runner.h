@@ -46,12 +46,14 @@ public:
     // The command of an operation. It stops playback unless keepsPlaying; an operation that reads
     // files shows "Operation Interrupted" when there is no Source file, and one on a selection
     // does nothing without an active waveform window. Then its dialog (or, without one, its job
-    // with the defaults), its completion text and the after-operation step.
+    // with the defaults), its completion text ("Operation Interrupted" when the user stopped the
+    // job) and the after-operation step.
     void run(const OperationDecl& operation, bool keepsPlaying = false);
 
-    // The job alone with the operation's defaults, its progress unseen.
+    // The job alone with the operation's defaults. A job that lasts shows a modal progress
+    // window whose Cancel stops it; interrupted (when given) tells whether that happened.
     JobOutcome runJob(const OperationDecl& operation, const JobInput& input,
-                      std::function<std::string()> destination);
+                      std::function<std::string()> destination, bool* interrupted = nullptr);
 
 private:
     std::optional<JobInput> gatherInput(const OperationDecl& operation);

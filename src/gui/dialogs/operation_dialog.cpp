@@ -17,9 +17,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMovie>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 namespace sonarium {
@@ -184,6 +186,8 @@ bool COperationDialog::readFields(Parameters& parameters) {
 }
 
 void COperationDialog::accept() {
+    if (job_ != nullptr)
+        return; // OK again while the job runs: the job is already under way
     Parameters parameters;
     if (!readFields(parameters))
         return; // the dialog stays open on the offending field
@@ -194,12 +198,56 @@ void COperationDialog::accept() {
                        .input = services_.input,
                        .destination = services_.nextTempPath,
                        .result = ResultFile::Open};
-    setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    job_ = &progress;
+    interrupted_ = false;
+    lockWhileRunning(true);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const auto restore = qScopeGuard([this] {
+        QApplication::restoreOverrideCursor();
+        lockWhileRunning(false);
+        job_ = nullptr;
+    });
     outcome_ = operation_.run(context, parameters);
-    QApplication::restoreOverrideCursor();
-    setEnabled(true);
-    QDialog::accept();
+    // A job the user stopped closes the dialog as cancelled. A stereo warning the user declined
+    // also ends as Cancelled, but the dialog then closes with OK as always.
+    interrupted_ = outcome_ == JobOutcome::Cancelled && progress.cancelRequested();
+    if (interrupted_)
+        QDialog::reject();
+    else
+        QDialog::accept();
+}
+
+void COperationDialog::reject() {
+    if (job_ != nullptr) {
+        job_->requestCancel();
+        return; // the dialog closes once the job has stopped
+    }
+    QDialog::reject();
+}
+
+void COperationDialog::lockWhileRunning(bool running) {
+    if (!running) {
+        for (const QPointer<QWidget>& widget : locked_)
+            if (widget)
+                widget->setEnabled(true);
+        locked_.clear();
+        return;
+    }
+    // Only what is enabled now is disabled, and later enabled again: fields the declaration
+    // disables stay disabled. The progress bar and the animation keep moving.
+    QList<QWidget*> candidates = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    candidates.removeAll(buttons_);
+    candidates.removeAll(progress_);
+    candidates.removeAll(item(1183));
+    for (QAbstractButton* button : buttons_->buttons())
+        if (buttons_->buttonRole(button) != QDialogButtonBox::RejectRole)
+            candidates.append(button);
+    for (QWidget* widget : candidates) {
+        if (!widget->isEnabled())
+            continue;
+        widget->setEnabled(false);
+        locked_.append(widget);
+    }
 }
 
 void COperationDialog::openHelp() {

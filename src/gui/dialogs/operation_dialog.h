@@ -1,11 +1,15 @@
 // COperationDialog: the modal dialog of any declared operation, laid out from its declaration:
 // fields with labels and units, progress bar, animation, OK / Cancel / Help. OK checks every
-// field's range, runs the job with the progress bar moving, and closes.
+// field's range, runs the job with the progress bar moving, and closes. While the job runs only
+// Cancel answers: it (or Esc, or closing the window) stops the job, and the dialog then closes
+// as cancelled.
 #pragma once
 
 #include "operations/operation.h"
 
 #include <QDialog>
+#include <QList>
+#include <QPointer>
 #include <functional>
 #include <map>
 #include <memory>
@@ -16,6 +20,8 @@ class QDialogButtonBox;
 class QProgressBar;
 
 namespace sonarium {
+
+class BarProgress;
 
 // What a dialog needs from the main window to run its job.
 struct OperationServices {
@@ -36,6 +42,10 @@ public:
     const OperationDecl& operation() const { return operation_; }
     QProgressBar* progressBar() const { return progress_; }
     JobOutcome outcome() const { return outcome_; }
+    // True while OK's job runs.
+    bool jobRunning() const { return job_ != nullptr; }
+    // True when the user stopped the job and it ended without a result.
+    bool interrupted() const { return interrupted_; }
     // The widget of a dialog item ("item<N>"), or nullptr.
     QWidget* item(int number) const;
 
@@ -45,6 +55,8 @@ public:
 
 public slots:
     void accept() override;
+    // Closes the dialog; while the job runs, asks the job to stop instead.
+    void reject() override;
     void openHelp();
 
 protected:
@@ -59,12 +71,17 @@ private:
     // Takes a text field's value; false (message shown) when it is longer than the field takes.
     bool acceptText(const FieldSpec& field, const std::string& text, Parameters& parameters);
     QWidget* fieldWidget(const FieldSpec& field) const;
+    // Everything but Cancel is disabled while the job runs.
+    void lockWhileRunning(bool running);
 
     QProgressBar* progress_ = nullptr;
     QDialogButtonBox* buttons_ = nullptr;
     std::map<const FieldSpec*, QWidget*> editors_;
     std::map<const FieldSpec*, QButtonGroup*> groups_;
     JobOutcome outcome_ = JobOutcome::EndedWithMessage;
+    BarProgress* job_ = nullptr;      // the running job's progress
+    QList<QPointer<QWidget>> locked_; // what lockWhileRunning disabled
+    bool interrupted_ = false;
 };
 
 } // namespace sonarium

@@ -20,6 +20,8 @@ void showCompleted(QWidget* parent);
 // The texts of the Confirm Deletion and Confirm Exiting dialogs.
 QString clearTemporaryDirectoryQuestion(const QString& directory);
 inline constexpr const char* kConfirmExitingText = "Are you sure you want to quit?";
+// The Activity text of a job the user stopped.
+inline constexpr const char* kJobInterruptedActivity = "Operation Interrupted";
 inline constexpr const char* kOperationInterruptedText =
     "No input selected\n\nEffects cannot be performed\n without source file.\n\nAdd, open or "
     "synthesize a soundfile before. ";

@@ -1,0 +1,30 @@
+// Lets the event loop run now and then while a job holds the UI thread, so that the windows
+// repaint and a Cancel button can be clicked between two blocks.
+#pragma once
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+
+namespace sonarium {
+
+class EventPump {
+public:
+    // Often enough for a window to feel alive, rarely enough to cost nothing next to a block.
+    static constexpr qint64 kIntervalMs = 30;
+
+    EventPump() { clock_.start(); }
+
+    // Runs the pending events when kIntervalMs have passed since the last run.
+    void poll(QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents) {
+        if (clock_.elapsed() < kIntervalMs)
+            return;
+        QCoreApplication::processEvents(flags);
+        clock_.restart();
+    }
+
+private:
+    QElapsedTimer clock_;
+};
+
+} // namespace sonarium
