@@ -13,14 +13,13 @@ public:
     // Often enough for a window to feel alive, rarely enough to cost nothing next to a block.
     static constexpr qint64 kIntervalMs = 30;
 
-    EventPump() { clock_.start(); }
-
-    // Runs the pending events when kIntervalMs have passed since the last run.
+    // Runs the pending events at the first call (the window shows at once that the job has
+    // started), then when kIntervalMs have passed since the last run.
     void poll(QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents) {
-        if (clock_.elapsed() < kIntervalMs)
+        if (clock_.isValid() && clock_.elapsed() < kIntervalMs)
             return;
         QCoreApplication::processEvents(flags);
-        clock_.restart();
+        clock_.start();
     }
 
 private:
