@@ -62,9 +62,10 @@ void later(QObject* context, std::function<void()> action) {
 }
 
 // Runs action on the first widget find() returns, checking at every pass of the event loop (a
-// job's window is looked for while the job runs).
-void whenFound(std::function<QWidget*()> find, std::function<void(QWidget*)> action) {
-    auto* timer = new QTimer;
+// job's window is looked for while the job runs). The search ends with owner.
+void whenFound(QObject* owner, std::function<QWidget*()> find,
+               std::function<void(QWidget*)> action) {
+    auto* timer = new QTimer(owner);
     timer->setInterval(0);
     QObject::connect(timer, &QTimer::timeout, [timer, find, action] {
         if (QWidget* widget = find()) {
@@ -236,18 +237,19 @@ private slots:
         if (how == "read-only" && geteuid() == 0)
             QSKIP("root writes into read-only folders");
         if (how == "cancelled") {
-            whenFound([] { return QApplication::activeModalWidget(); },
-                      [](QWidget* saving) {
-                          QCOMPARE(saving->objectName(), QStringLiteral("saving"));
-                          auto* bar = saving->findChild<QProgressBar*>();
-                          slowDown(bar, 3);
-                          atPercent(bar, 5, [saving] {
-                              later(saving, [saving] {
-                                  QTest::mouseClick(buttonOf(saving, QDialogButtonBox::Cancel),
-                                                    Qt::LeftButton);
-                              });
-                          });
-                      });
+            whenFound(
+                frame.get(), [] { return QApplication::activeModalWidget(); },
+                [](QWidget* saving) {
+                    QCOMPARE(saving->objectName(), QStringLiteral("saving"));
+                    auto* bar = saving->findChild<QProgressBar*>();
+                    slowDown(bar, 3);
+                    atPercent(bar, 5, [saving] {
+                        later(saving, [saving] {
+                            QTest::mouseClick(buttonOf(saving, QDialogButtonBox::Cancel),
+                                              Qt::LeftButton);
+                        });
+                    });
+                });
         }
         const QStringList before = state();
         const std::set<std::string> folderBefore = folderEntries(files->path());
@@ -392,20 +394,21 @@ private slots:
     void aStoppedJobSaysOperationInterrupted() {
         bench->files().openFiles({qs(longSource)});
         const QStringList before = state();
-        whenFound([] { return QApplication::activeModalWidget(); },
-                  [](QWidget* modal) {
-                      auto* dialog = qobject_cast<COperationDialog*>(modal);
-                      QVERIFY(dialog != nullptr);
-                      auto* bar = qobject_cast<QProgressBar*>(dialog->item(1161));
-                      slowDown(bar, 3);
-                      atPercent(bar, 5, [dialog] {
-                          later(dialog, [dialog] {
-                              QTest::mouseClick(buttonOf(dialog, QDialogButtonBox::Cancel),
-                                                Qt::LeftButton);
-                          });
-                      });
-                      QTest::mouseClick(buttonOf(dialog, QDialogButtonBox::Ok), Qt::LeftButton);
-                  });
+        whenFound(
+            frame.get(), [] { return QApplication::activeModalWidget(); },
+            [](QWidget* modal) {
+                auto* dialog = qobject_cast<COperationDialog*>(modal);
+                QVERIFY(dialog != nullptr);
+                auto* bar = qobject_cast<QProgressBar*>(dialog->item(1161));
+                slowDown(bar, 3);
+                atPercent(bar, 5, [dialog] {
+                    later(dialog, [dialog] {
+                        QTest::mouseClick(buttonOf(dialog, QDialogButtonBox::Cancel),
+                                          Qt::LeftButton);
+                    });
+                });
+                QTest::mouseClick(buttonOf(dialog, QDialogButtonBox::Ok), Qt::LeftButton);
+            });
         frame->runCommand(volumeOperation().commandId);
         QCOMPARE(activity(), QString::fromLatin1(kJobInterruptedActivity));
         QCOMPARE(state(), before);
@@ -418,20 +421,21 @@ private slots:
         bench->files().openFiles({qs(longSource)});
         const QStringList before = state();
         bool shown = false;
-        whenFound([this]() -> QWidget* { return frame->findChild<JobProgressDialog*>(); },
-                  [&shown](QWidget* window) {
-                      auto* progress = static_cast<JobProgressDialog*>(window);
-                      auto* bar = progress->findChild<QProgressBar*>();
-                      // 100 percents of 6 ms: the window has appeared long before the end.
-                      slowDown(bar, 6);
-                      atPercent(bar, 90, [progress, &shown] {
-                          later(progress, [progress, &shown] {
-                              shown = progress->isVisible();
-                              auto* cancel = progress->findChild<QPushButton*>();
-                              QTest::mouseClick(cancel, Qt::LeftButton);
-                          });
-                      });
-                  });
+        whenFound(
+            frame.get(), [this]() -> QWidget* { return frame->findChild<JobProgressDialog*>(); },
+            [&shown](QWidget* window) {
+                auto* progress = static_cast<JobProgressDialog*>(window);
+                auto* bar = progress->findChild<QProgressBar*>();
+                // 100 percents of 6 ms: the window has appeared long before the end.
+                slowDown(bar, 6);
+                atPercent(bar, 90, [progress, &shown] {
+                    later(progress, [progress, &shown] {
+                        shown = progress->isVisible();
+                        auto* cancel = progress->findChild<QPushButton*>();
+                        QTest::mouseClick(cancel, Qt::LeftButton);
+                    });
+                });
+            });
         frame->runCommand(cropOperation().commandId);
         QVERIFY(shown);
         QCOMPARE(activity(), QString::fromLatin1(kJobInterruptedActivity));
