@@ -129,12 +129,14 @@ TEST(PeaksCommand, MessagesAndExitCodes) {
          "Unexpected EOF at block : #10\nAsked : 1000\nRead : 0\n\nFile " + cut +
              "\nseems truncated.\n",
          450},
-        {"peaks " + quoted(missing), 1, "File " + missing + "\ncannot be read as Wave Audio\n", 0},
+        {"peaks " + quoted(missing), 1,
+         "File " + missing + "\ncannot be read as Wave Audio\nNo such file or directory\n", 0},
         {"peaks " + quoted(notPcm), 1, "File " + notPcm + "\nholds no PCM sound data to display.\n",
          0},
         {"peaks " + quoted(cut) + " --png /nonexistent/dir/x.png", 1,
          "Unexpected EOF at block : #10\nAsked : 1000\nRead : 0\n\nFile " + cut +
-             "\nseems truncated.\nThe picture could not be written to /nonexistent/dir/x.png\n",
+             "\nseems truncated.\nThe picture could not be written to /nonexistent/dir/x.png\nNo "
+             "such file or directory\n",
          450},
         {"peaks", 2, "usage: sonarium-cli peaks FILE [--png OUT.png]\n", 0},
         {"peaks a.wav b.wav", 2, "usage: sonarium-cli peaks FILE [--png OUT.png]\n", 0},
