@@ -377,8 +377,9 @@ TEST_F(LevelEffects, UnreadableAndEmptySourcesEndWithAMessage) {
     }
 }
 
-// Another program rewrites the source between the two passes of Normalize and of a cut.
-TEST_F(LevelEffects, SourceChangedBetweenPasses) {
+// Another program rewrites the source between the two passes of Normalize and of a cut, or in
+// the middle of Volume's one pass.
+TEST_F(LevelEffects, SourceChangedWhileBeingProcessed) {
     struct Case {
         const char* name;
         const OperationDecl& op;
@@ -386,9 +387,12 @@ TEST_F(LevelEffects, SourceChangedBetweenPasses) {
         std::size_t newLength;
         JobOutcome outcome;
         bool written;
+        std::size_t length = 1000; // values of the source
     };
     const Case cases[] = {
         {"normalize, shorter", normalizeOperation(), 33, 500, JobOutcome::EndedWithMessage, false},
+        {"volume, cut short in its pass", volumeOperation(), 50, 300, JobOutcome::EndedWithMessage,
+         false, 100000},
         {"cut, shorter", silentZoneOperation(), 30, 500, JobOutcome::EndedWithMessage, false},
         {"cut, same length, all loud", silentZoneOperation(), 30, 1000, JobOutcome::Completed,
          true},
@@ -400,7 +404,7 @@ TEST_F(LevelEffects, SourceChangedBetweenPasses) {
         const std::string out = dir.file("changing-out.wav");
         std::filesystem::remove(out);
         test::WaveSpec shape;
-        shape.samples = std::vector<std::int16_t>(1000, 100);
+        shape.samples = std::vector<std::int16_t>(c.length, 100);
         shape.samples[0] = 9000; // one loud value: the cut keeps 1
         test::writeBytes(source, test::buildWave(shape));
         struct Rewriting final : Progress {
