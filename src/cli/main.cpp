@@ -1,6 +1,7 @@
 // sonarium-cli: runs the editor's operations on files without a display.
 #include "operation_commands.h"
 #include "peaks_command.h"
+#include "wavefile/staged_file.h"
 
 #include <cstdio>
 #include <cstring>
@@ -16,7 +17,8 @@ constexpr const char* kUsage = "usage: sonarium-cli COMMAND [ARGS]\n"
                                "  OP [options] SOURCE [AUX] -o OUT\n"
                                "                   run an operation\n"
                                "  peaks FILE [--png OUT.png]\n"
-                               "                   the 450 display columns of a wave file\n";
+                               "                   the 450 display columns of a wave file\n"
+                               "  --               ends the options: the file names follow\n";
 
 // A command gets the arguments after its own name.
 struct Command {
@@ -38,6 +40,8 @@ constexpr Command kCommands[] = {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Ctrl+C or a kill in the middle of a job leaves neither a result nor a temporary file.
+    sonarium::removeStagedFilesOnSignals();
     if (argc < 2 || std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0) {
         std::fputs(kUsage, argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;

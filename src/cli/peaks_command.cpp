@@ -3,6 +3,8 @@
 
 #include "display/display_scan.h"
 #include "stderr_reporter.h"
+#include "wavefile/staged_file.h"
+#include "workspace/rename_file.h"
 
 #include <cstdio>
 #include <cstring>
@@ -11,6 +13,7 @@
 #ifdef SONARIUM_WITH_PNG
 #include "render/waveform_picture.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #endif
@@ -38,7 +41,8 @@ void printColumns(const DisplaySummary& summary) {
 }
 
 #ifdef SONARIUM_WITH_PNG
-bool writePicture(const DisplaySummary& summary, const char* pngPath) {
+// Draws the picture and writes it through a staged file: complete under its name, or absent.
+bool writePicture(const DisplaySummary& summary, const char* pngPath, std::string& error) {
     // Drawing needs no display: the offscreen platform is always chosen here.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // Qt's own start-up remarks (no runtime directory and the like) are not ours to print.
@@ -48,7 +52,15 @@ bool writePicture(const DisplaySummary& summary, const char* pngPath) {
     char* argv[] = {name, nullptr};
     QGuiApplication app(argc, argv);
     const QImage picture = renderWaveformPicture(summary, QColor(0, 0, 128), QColor(255, 255, 255));
-    return picture.save(QString::fromLocal8Bit(pngPath), "PNG");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "PNG")) {
+        error = "the picture could not be encoded";
+        return false;
+    }
+    return writeFileAtomically(pngPath, bytes.constData(), static_cast<std::size_t>(bytes.size()),
+                               error);
 }
 #endif
 
@@ -57,10 +69,13 @@ bool writePicture(const DisplaySummary& summary, const char* pngPath) {
 int runPeaksCommand(int argc, char** argv) {
     const char* file = nullptr;
     const char* png = nullptr;
+    bool options = true; // "--" ends the options: "-name.wav" may follow
     for (int i = 0; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc) {
+        if (options && std::strcmp(argv[i], "--") == 0) {
+            options = false;
+        } else if (options && std::strcmp(argv[i], "--png") == 0 && i + 1 < argc) {
             png = argv[++i];
-        } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
+        } else if (options && argv[i][0] == '-' && argv[i][1] != '\0') {
             std::fprintf(stderr, "sonarium-cli peaks: unknown option '%s'\n%s", argv[i],
                          kPeaksUsage);
             return 2;
@@ -83,6 +98,13 @@ int runPeaksCommand(int argc, char** argv) {
     }
 #endif
 
+    if (png != nullptr && isSameFile(file, png)) {
+        std::fprintf(
+            stderr, "File %s\nis the file being displayed: the picture cannot be written over it\n",
+            png);
+        return 1;
+    }
+
     StderrReporter reporter; // the scan's warnings and errors, one after another
     DisplaySummary summary;
     switch (scanForDisplay(file, reporter, summary)) {
@@ -96,8 +118,9 @@ int runPeaksCommand(int argc, char** argv) {
     }
     printColumns(summary);
 #ifdef SONARIUM_WITH_PNG
-    if (png != nullptr && !writePicture(summary, png)) {
-        std::fprintf(stderr, "The picture could not be written to %s\n", png);
+    std::string error;
+    if (png != nullptr && !writePicture(summary, png, error)) {
+        std::fprintf(stderr, "The picture could not be written to %s\n%s\n", png, error.c_str());
         return 1;
     }
 #endif

@@ -1,4 +1,5 @@
 // sonarium-cli list, describe and the operations, run as a user would.
+#include "cli_runner.h"
 #include "operations/operation.h"
 #include "run_operation.h"
 #include "test_support.h"
@@ -12,27 +13,10 @@
 namespace sonarium {
 namespace {
 
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Result = test::CliRun;
 
-Result cli(const std::string& arguments, const test::TempDir& dir) {
-    const std::string errFile = dir.file("stderr.txt");
-    const std::string command =
-        std::string(SONARIUM_CLI_PATH) + " " + arguments + " 2>'" + errFile + "'";
-    Result r{-1, {}, {}};
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    std::array<char, 4096> chunk{};
-    std::size_t n = 0;
-    while ((n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0)
-        r.out.append(chunk.data(), n);
-    const int status = ::pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    const test::Bytes err = test::readBytes(errFile);
-    r.err.assign(err.begin(), err.end());
-    return r;
+Result cli(const std::string& arguments, const test::TempDir&) {
+    return test::runCliShell(arguments);
 }
 
 class OperationCommands : public ::testing::Test {

@@ -1,4 +1,5 @@
 // sonarium-cli peaks: column lines, picture file, messages and exit codes.
+#include "cli_runner.h"
 #include "test_support.h"
 
 #include <cstdio>
@@ -9,30 +10,10 @@
 namespace sonarium {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
-// Runs sonarium-cli with the arguments (already quoted for the shell).
-CliRun runCli(const std::string& arguments, const test::TempDir& dir) {
-    const std::string errPath = dir.file("stderr.txt");
-    const std::string command =
-        std::string("'") + SONARIUM_CLI_PATH + "' " + arguments + " 2>'" + errPath + "'";
-    CliRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return run;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, n);
-    const int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    const test::Bytes err = test::readBytes(errPath);
-    run.err.assign(err.begin(), err.end());
-    return run;
+CliRun runCli(const std::string& arguments, const test::TempDir&) {
+    return test::runCliShell(arguments);
 }
 
 std::vector<std::string> lines(const std::string& text) {
@@ -129,12 +110,14 @@ TEST(PeaksCommand, MessagesAndExitCodes) {
          "Unexpected EOF at block : #10\nAsked : 1000\nRead : 0\n\nFile " + cut +
              "\nseems truncated.\n",
          450},
-        {"peaks " + quoted(missing), 1, "File " + missing + "\ncannot be read as Wave Audio\n", 0},
+        {"peaks " + quoted(missing), 1,
+         "File " + missing + "\ncannot be read as Wave Audio\nNo such file or directory\n", 0},
         {"peaks " + quoted(notPcm), 1, "File " + notPcm + "\nholds no PCM sound data to display.\n",
          0},
         {"peaks " + quoted(cut) + " --png /nonexistent/dir/x.png", 1,
          "Unexpected EOF at block : #10\nAsked : 1000\nRead : 0\n\nFile " + cut +
-             "\nseems truncated.\nThe picture could not be written to /nonexistent/dir/x.png\n",
+             "\nseems truncated.\nThe picture could not be written to /nonexistent/dir/x.png\nNo "
+             "such file or directory\n",
          450},
         {"peaks", 2, "usage: sonarium-cli peaks FILE [--png OUT.png]\n", 0},
         {"peaks a.wav b.wav", 2, "usage: sonarium-cli peaks FILE [--png OUT.png]\n", 0},

@@ -171,6 +171,19 @@ TEST(DisplayScan, ShortEightBitFileWarnsTwiceInOrder) {
     EXPECT_EQ(s.reports[1].icon, MessageIcon::Warning);
 }
 
+TEST(DisplayScan, DepthsOtherThanSixteenBitsWarn) {
+    for (int bits : {24, 32}) {
+        WaveSpec shape;
+        shape.bits = bits;
+        shape.channels = 2;
+        shape.samples = test::ramp(30000);
+        const Scanned s = scan(test::buildWave(shape));
+        ASSERT_EQ(s.status, ScanStatus::Ok);
+        EXPECT_EQ(s.reports.at(0).text, "File format is " + std::to_string(bits) +
+                                            " bit\nIt cannot be properly handled.");
+    }
+}
+
 TEST(DisplayScan, TruncatedDataWarnsOnceAtTheColumnThatCameShort) {
     struct Case {
         std::size_t presentBytes;
@@ -259,7 +272,9 @@ TEST(DisplayScan, RefusesWhatIsNotDisplayablePcm) {
         EXPECT_EQ(s.status, c.status);
         if (c.status == ScanStatus::NotWave) {
             ASSERT_EQ(s.reports.size(), 1U);
-            EXPECT_EQ(s.reports[0].text, "File " + s.path + "\ncannot be read as Wave Audio");
+            EXPECT_EQ(s.reports[0].text,
+                      "File " + s.path +
+                          "\ncannot be read as Wave Audio\nit is not a RIFF WAVE file");
             EXPECT_EQ(s.reports[0].icon, MessageIcon::Error);
         } else {
             EXPECT_TRUE(s.reports.empty());

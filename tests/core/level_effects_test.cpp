@@ -333,19 +333,16 @@ TEST_F(LevelEffects, CutThatKeepsNothingWritesNothing) {
     EXPECT_EQ(reporter.texts(), std::vector<std::string>{"This operation outputs an empty file"});
 }
 
-TEST_F(LevelEffects, WriteFailuresAreReportedPerBlockAndTheJobFinishes) {
-    if (!std::filesystem::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full on this system";
-    Parameters p = volumeOperation().defaults();
-    const JobRun r = run(volumeOperation(), p, test::ramp(200001), 1, "/dev/full");
-    EXPECT_EQ(r.progress, (std::vector<int>{20, 40, 60, 80, 100}));
-    // One message per block, then the trailer that could not be written.
-    std::size_t blockMessages = 0;
-    for (const auto& report : reporter.reports)
-        blockMessages += report.text == kWriteErrorText ? 1U : 0U;
-    EXPECT_EQ(blockMessages, 6U);
-    EXPECT_EQ(r.writeFailures, 6);
+TEST_F(LevelEffects, TheFirstFailedWriteEndsTheJob) {
+    // Room for the header and two of the five blocks.
+    BinaryFile::limitCreatedFilesForTesting(44 + 2 * 2 * 50000);
+    const JobRun r = run(volumeOperation(), volumeOperation().defaults(), test::ramp(200001));
+    BinaryFile::limitCreatedFilesForTesting(-1);
+    EXPECT_EQ(r.progress, (std::vector<int>{20, 40, 60}));
+    EXPECT_EQ(reporter.texts(), std::vector<std::string>{kWriteErrorText});
+    EXPECT_EQ(r.writeFailures, 1);
     EXPECT_EQ(r.outcome, JobOutcome::EndedWithMessage);
+    EXPECT_FALSE(r.written);
 }
 
 TEST_F(LevelEffects, UnreadableAndEmptySourcesEndWithAMessage) {
@@ -380,8 +377,9 @@ TEST_F(LevelEffects, UnreadableAndEmptySourcesEndWithAMessage) {
     }
 }
 
-// Another program rewrites the source between the two passes of Normalize and of a cut.
-TEST_F(LevelEffects, SourceChangedBetweenPasses) {
+// Another program rewrites the source between the two passes of Normalize and of a cut, or in
+// the middle of Volume's one pass.
+TEST_F(LevelEffects, SourceChangedWhileBeingProcessed) {
     struct Case {
         const char* name;
         const OperationDecl& op;
@@ -389,9 +387,12 @@ TEST_F(LevelEffects, SourceChangedBetweenPasses) {
         std::size_t newLength;
         JobOutcome outcome;
         bool written;
+        std::size_t length = 1000; // values of the source
     };
     const Case cases[] = {
-        {"normalize, shorter", normalizeOperation(), 33, 500, JobOutcome::EndedWithMessage, true},
+        {"normalize, shorter", normalizeOperation(), 33, 500, JobOutcome::EndedWithMessage, false},
+        {"volume, cut short in its pass", volumeOperation(), 50, 300, JobOutcome::EndedWithMessage,
+         false, 100000},
         {"cut, shorter", silentZoneOperation(), 30, 500, JobOutcome::EndedWithMessage, false},
         {"cut, same length, all loud", silentZoneOperation(), 30, 1000, JobOutcome::Completed,
          true},
@@ -403,7 +404,7 @@ TEST_F(LevelEffects, SourceChangedBetweenPasses) {
         const std::string out = dir.file("changing-out.wav");
         std::filesystem::remove(out);
         test::WaveSpec shape;
-        shape.samples = std::vector<std::int16_t>(1000, 100);
+        shape.samples = std::vector<std::int16_t>(c.length, 100);
         shape.samples[0] = 9000; // one loud value: the cut keeps 1
         test::writeBytes(source, test::buildWave(shape));
         struct Rewriting final : Progress {

@@ -134,6 +134,11 @@ TEST(OperationOptions, Refusals) {
         {{"--ratio", "0.05"}, "Please enter a number between 0.1 and 1000."},
         {{"--ratio", "1e400"}, "Please enter a number between 0.1 and 1000."},
         {{"--ratio", "12abc"}, "Please enter a number between 0.1 and 1000."},
+        {{"--ratio", "0x10"}, "Please enter a number between 0.1 and 1000."},
+        {{"--ratio", "inf"}, "Please enter a number between 0.1 and 1000."},
+        {{"--ratio", "1,5"}, "Please enter a number between 0.1 and 1000."},
+        {{"--ratio", ""}, "Please enter a number between 0.1 and 1000."},
+        {{"--ratio", "--5"}, "Please enter a number between 0.1 and 1000."},
         {{"--sub-gain", "-100.5"}, "Please enter a number between -100 and 100."},
         {{"--level", "1"}, "Please enter an integer between 2 and 4096."},
         {{"--level", "20.5"}, "Please enter an integer between 2 and 4096."},
@@ -155,6 +160,21 @@ TEST(OperationOptions, Refusals) {
         }
         arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
         EXPECT_EQ(parse(op, arguments).problem, c.problem) << c.arguments.front();
+    }
+}
+
+TEST(OperationOptions, DecimalNumbersWhateverTheirForm) {
+    const OperationDecl op = everyKind(InputKind::One);
+    for (const auto& [text, value] : std::vector<std::pair<std::string, double>>{{"12", 12},
+                                                                                 {" 12.5 ", 12.5},
+                                                                                 {"+3", 3},
+                                                                                 {".5", 0.5},
+                                                                                 {"5.", 5},
+                                                                                 {"1e2", 100},
+                                                                                 {"0010", 10}}) {
+        const Parsed p = parse(op, {"in.wav", "-o", "out.wav", "--ratio", text});
+        ASSERT_FALSE(p.problem) << text;
+        EXPECT_EQ(p.arguments.parameters.number("ratio"), value) << text;
     }
 }
 
@@ -192,9 +212,19 @@ TEST(OperationOptions, InputsAndOutput) {
         {InputKind::One, OutputKind::WaveFile, {"in.wav"}, "no output file: give -o OUT", {}},
         {InputKind::One,
          OutputKind::WaveFile,
-         {"--", "-o", "out.wav"}, // "--" alone is a file name
+         {"-o", "out.wav", "--", "-in.wav"}, // "--" ends the options
          std::nullopt,
-         {.source = "--"}},
+         {.source = "-in.wav"}},
+        {InputKind::Two,
+         OutputKind::WaveFile,
+         {"-o", "out.wav", "--", "--ratio", "-o"}, // after "--" only files
+         std::nullopt,
+         {.source = "--ratio", .aux = "-o"}},
+        {InputKind::One,
+         OutputKind::WaveFile,
+         {"-single-dash.wav", "-o", "out.wav"},
+         std::nullopt,
+         {.source = "-single-dash.wav"}},
         {InputKind::One, OutputKind::TextReport, {"in.wav"}, std::nullopt, {.source = "in.wav"}},
         {InputKind::One,
          OutputKind::TextReport,

@@ -1,8 +1,11 @@
 // Our files as other programs read them, and other programs' files as we read them.
+#include "run_operation.h"
 #include "test_support.h"
 #include "wavefile/sonio.h"
 #include "wavefile/wave_check.h"
+#include "wavefile/wave_format.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -97,61 +100,91 @@ TEST_F(PeerPrograms, SoxReadsEveryKindOfFileWeWrite) {
     }
 }
 
-TEST_F(PeerPrograms, WeReadWhatSoxWrites) {
+// The same file with a chunk put before its data chunk, as tagging programs do.
+test::Bytes withChunkBeforeData(const test::Bytes& file) {
+    test::Bytes out(file.begin(), file.begin() + 12);
+    std::size_t at = 12;
+    while (at + 8 <= file.size()) {
+        const std::uint32_t size = readLe32(&file[at + 4]);
+        if (std::equal(file.begin() + static_cast<long>(at),
+                       file.begin() + static_cast<long>(at) + 4, "data")) {
+            test::Bytes info{'I', 'N', 'F', 'O', 'I', 'C', 'M', 'T', 7, 0, 0, 0};
+            test::appendText(info, "tagged");
+            info.push_back(0); // the 7th byte of the comment
+            info.push_back(0); // and the pad byte of its odd size
+            test::appendChunk(out, "LIST", info);
+            out.insert(out.end(), file.begin() + static_cast<long>(at), file.end());
+            writeLe32(&out[4], static_cast<std::uint32_t>(out.size() - 8));
+            return out;
+        }
+        const std::size_t next = at + 8 + size + (size & 1U);
+        out.insert(out.end(), file.begin() + static_cast<long>(at),
+                   file.begin() + static_cast<long>(std::min(next, file.size())));
+        at = next;
+    }
+    return out;
+}
+
+// Files that other programs wrote, as they wrote them and with a chunk before the data: Volume
+// at 100 % gives back exactly the values sox decodes from them.
+TEST_F(PeerPrograms, OtherProgramsFilesGiveExactlyTheirSamples) {
     if (!have("sox"))
         GTEST_SKIP() << "sox is not installed";
     struct Case {
         const char* name;
-        std::string soxArgs;
+        const char* program;
+        std::string make; // a command writing OUT
         int channels;
-        int rate;
     };
+    const std::string out = dir.file("made.wav");
     const Case cases[] = {
-        {"mono 44100", "-r 44100 -c 1", 1, 44100},
-        {"stereo 22050", "-r 22050 -c 2", 2, 22050},
+        {"sox mono", "sox",
+         "sox -n -b 16 -r 44100 -c 1 " + shellQuoted(out) + " synth 0.5 sine 440 gain -3", 1},
+        {"sox stereo 22050", "sox",
+         "sox -n -b 16 -r 22050 -c 2 " + shellQuoted(out) + " synth 0.5 sine 440 sine 660 gain -3",
+         2},
+        {"espeak-ng", "espeak-ng", "espeak-ng -w " + shellQuoted(out) + " 'sound workbench'", 1},
+        {"python wave", "python3",
+         "python3 -c 'import wave,math,sys\n"
+         "w=wave.open(sys.argv[1],\"wb\");w.setnchannels(2);w.setsampwidth(2);"
+         "w.setframerate(32000)\n"
+         "w.writeframes(b\"\".join(int(20000*math.sin(i/9)).to_bytes(2,\"little\",signed=True)*2 "
+         "for i in range(20011)))\nw.close()' " +
+             shellQuoted(out),
+         2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string wav = dir.file("sox.wav");
-        std::string raw = dir.file("sox.raw");
-        CommandResult made = run("sox -n -b 16 " + c.soxArgs + " " + shellQuoted(wav) +
-                                 " synth 0.5 sine 440 gain -3 && sox " + shellQuoted(wav) +
-                                 " -t raw -e signed -b 16 -L " + shellQuoted(raw));
+        if (!have(c.program)) {
+            std::printf("skipped: %s is not installed\n", c.program);
+            continue;
+        }
+        std::filesystem::remove(out);
+        CommandResult made = run(c.make);
         ASSERT_EQ(made.status, 0) << made.output;
-        EXPECT_TRUE(IsWaveFileUsable(reporter, wav));
-        sonIO in(context, wav);
-        EXPECT_EQ(in.channels, c.channels);
-        EXPECT_EQ(in.sampleRate, c.rate);
-        test::Bytes expected = test::readBytes(raw);
-        ASSERT_EQ(in.dataSize, expected.size());
-        // A file without our trailer loses its last 82 bytes, and only those.
-        std::vector<std::int16_t> values(in.dataSize / 2);
-        EXPECT_EQ(in.ReadBlock(values.data(), static_cast<int>(values.size())), 0);
-        test::Bytes got = test::samplesToBytes(values);
-        const std::size_t kept = expected.size() - 82;
-        EXPECT_TRUE(
-            std::equal(got.begin(), got.begin() + static_cast<long>(kept), expected.begin()));
-        EXPECT_TRUE(std::all_of(got.begin() + static_cast<long>(kept), got.end(),
-                                [](unsigned char b) { return b == 0; }));
-    }
-    EXPECT_TRUE(reporter.reports.empty());
-}
+        const std::string raw = dir.file("made.raw");
+        CommandResult decoded =
+            run("sox " + shellQuoted(out) + " -t raw -e signed -b 16 -L " + shellQuoted(raw));
+        ASSERT_EQ(decoded.status, 0) << decoded.output;
+        const test::Bytes expected = test::readBytes(raw);
+        ASSERT_GT(expected.size(), 1000U);
 
-TEST_F(PeerPrograms, WeReadWhatEspeakWrites) {
-    if (!have("espeak-ng"))
-        GTEST_SKIP() << "espeak-ng is not installed";
-    std::string wav = dir.file("speech.wav");
-    CommandResult made = run("espeak-ng -w " + shellQuoted(wav) + " 'sound workbench'");
-    ASSERT_EQ(made.status, 0) << made.output;
-    EXPECT_TRUE(IsWaveFileUsable(reporter, wav));
-    sonIO in(context, wav);
-    EXPECT_EQ(in.channels, 1);
-    EXPECT_EQ(in.bitsPerSample, 16);
-    EXPECT_GT(in.sampleRate, 0);
-    const auto length = std::filesystem::file_size(wav);
-    EXPECT_GT(in.dataSize, 1000U);
-    EXPECT_LE(in.dataSize, length - 44);
-    EXPECT_TRUE(reporter.reports.empty());
+        const std::string tagged = dir.file("tagged.wav");
+        test::writeBytes(tagged, withChunkBeforeData(test::readBytes(out)));
+        for (const std::string& source : {out, tagged}) {
+            SCOPED_TRACE(source);
+            EXPECT_TRUE(IsWaveFileUsable(reporter, source));
+            Parameters p = volumeOperation().defaults();
+            p.setNumber("ratio", 100);
+            const test::JobRun r =
+                test::runOperation(volumeOperation(), p, {.source = source}, reporter,
+                                   {.destination = dir.file("copy.wav")});
+            ASSERT_EQ(r.outcome, JobOutcome::Completed);
+            EXPECT_EQ(r.channels, c.channels);
+            EXPECT_TRUE(test::samplesToBytes(r.output) == expected);
+        }
+    }
+    EXPECT_TRUE(reporter.reports.empty()) << reporter.texts().front();
 }
 
 } // namespace

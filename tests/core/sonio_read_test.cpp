@@ -1,10 +1,17 @@
-// Reading wave files block by block: lengths, the trailer rule, zero fill, seeking, bad files.
+// Reading wave files block by block: the data chunk wherever it is, zero fill, truncation,
+// seeking, bad files.
 #include "test_support.h"
 #include "wavefile/sonio.h"
 #include "wavefile/wave_format.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace sonarium {
 namespace {
@@ -30,7 +37,7 @@ Bytes trailerBytes() {
     return Bytes(t.begin(), t.end());
 }
 
-TEST_F(SonioRead, DeliversExactlyTheValuesBeforeTheTrailer) {
+TEST_F(SonioRead, DeliversExactlyTheValuesInBlocksOfAnySize) {
     struct Case {
         std::size_t values;
         int block;
@@ -69,66 +76,117 @@ TEST_F(SonioRead, DeliversExactlyTheValuesBeforeTheTrailer) {
     EXPECT_TRUE(reporter.reports.empty());
 }
 
-TEST_F(SonioRead, TheLastEightyTwoBytesAreNeverSamples) {
-    // A foreign file without a trailer loses its last 41 values.
-    WaveSpec shape;
-    shape.samples = test::ramp(200);
-    sonIO in(context, writeWave(shape));
-    std::vector<std::int16_t> buffer(200, 99);
-    EXPECT_EQ(in.ReadBlock(buffer.data(), 200), 0);
-    std::vector<std::int16_t> expected(shape.samples.begin(), shape.samples.end() - 41);
-    expected.resize(200, 0);
-    EXPECT_EQ(buffer, expected);
-}
-
-TEST_F(SonioRead, RemainingBytesDecideWhetherAnythingIsDelivered) {
-    // With R bytes left after the position: R <= 83 delivers nothing; R = 84 delivers 2 bytes.
-    struct Case {
-        std::size_t valuesBeforeTrailer;
-        int expectedDelivered;
-    };
-    // 82 trailer bytes follow the values, plus one odd byte in the first two cases.
-    const Case cases[] = {{0, 0}, {1, 1}, {2, 2}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.valuesBeforeTrailer);
-        WaveSpec shape;
-        shape.samples = test::ramp(c.valuesBeforeTrailer, 500);
-        shape.tail = trailerBytes();
-        sonIO in(context, writeWave(shape));
-        std::vector<std::int16_t> buffer(4, 99);
-        EXPECT_EQ(in.ReadBlock(buffer.data(), 4), 0);
-        for (int i = 0; i < 4; ++i)
-            EXPECT_EQ(buffer[static_cast<std::size_t>(i)],
-                      i < c.expectedDelivered ? shape.samples[static_cast<std::size_t>(i)] : 0);
-    }
-    // Exactly 83 bytes left: nothing, even though one byte precedes the trailer.
-    Bytes file = test::buildWave(WaveSpec{});
-    file.push_back(0x7F);
-    Bytes trailer = trailerBytes();
-    file.insert(file.end(), trailer.begin(), trailer.end());
-    test::writeBytes(dir.file("odd.wav"), file);
-    sonIO odd(context, dir.file("odd.wav"));
-    std::int16_t one = 99;
-    EXPECT_EQ(odd.ReadBlock(&one, 1), 0);
-    EXPECT_EQ(one, 0);
-}
-
-TEST_F(SonioRead, DataIsAlwaysTakenFromByte44) {
-    // A "LIST" chunk before "data": its bytes come out as samples, as every reader here does.
-    WaveSpec shape;
-    shape.samples = test::ramp(100);
+// The chunks other programs put around the data: each file must give exactly its data chunk.
+TEST_F(SonioRead, OnlyTheDataChunkIsEverSamples) {
+    const std::vector<std::int16_t> values = test::ramp(301);
     Bytes list;
-    test::appendChunk(list, "LIST", Bytes{'I', 'N', 'F', 'O'});
-    shape.extraChunksBeforeData = list;
+    test::appendChunk(list, "LIST",
+                      Bytes{'I', 'N', 'F', 'O', 'I', 'S', 'F', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0});
+    Bytes junkAndBext;
+    test::appendChunk(junkAndBext, "JUNK", Bytes(28, 0));
+    test::appendChunk(junkAndBext, "bext", Bytes(602, 'x'));
+    Bytes oddChunk; // 5 bytes and its pad byte
+    test::appendChunk(oddChunk, "odd ", Bytes{1, 2, 3, 4, 5});
+    Bytes longList;
+    test::appendChunk(longList, "LIST", Bytes(192, 'L'));
+    struct Case {
+        const char* name;
+        Bytes before;
+        Bytes after;
+    };
+    const Case cases[] = {
+        {"our own file", {}, trailerBytes()},
+        {"no trailer", {}, {}},
+        {"LIST before the data", list, trailerBytes()},
+        {"JUNK and bext before the data", junkAndBext, {}},
+        {"odd-sized chunk before the data", oddChunk, {}},
+        {"data followed by a 200-byte LIST", {}, longList},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WaveSpec shape;
+        shape.samples = values;
+        shape.extraChunksBeforeData = c.before;
+        shape.tail = c.after;
+        sonIO in(context, writeWave(shape));
+        ASSERT_TRUE(in.IsOpen());
+        EXPECT_EQ(in.dataStart, 44 + c.before.size());
+        std::vector<std::int16_t> buffer(400, 99);
+        EXPECT_EQ(in.ReadBlock(buffer.data(), 400), 0);
+        std::vector<std::int16_t> expected = values;
+        expected.resize(400, 0);
+        EXPECT_EQ(buffer, expected);
+        EXPECT_FALSE(in.Truncated());
+    }
+    EXPECT_TRUE(reporter.reports.empty());
+}
+
+TEST_F(SonioRead, ExtensiblePcmReadsLikePcm) {
+    const std::vector<std::int16_t> values = test::ramp(64);
+    Bytes format = test::formatChunkPayload(2, 48000, 16, 0xFFFE);
+    test::appendLe16(format, 22); // extension size
+    test::appendLe16(format, 16); // valid bits
+    test::appendLe32(format, 3);  // front left and right
+    const Bytes pcmGuid = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
+                           0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    Bytes floatGuid = pcmGuid;
+    floatGuid[0] = 3;
+    for (const auto& [guid, readable] : {std::pair{pcmGuid, true}, std::pair{floatGuid, false}}) {
+        Bytes body;
+        test::appendText(body, "WAVE");
+        Bytes fmt = format;
+        fmt.insert(fmt.end(), guid.begin(), guid.end());
+        test::appendChunk(body, "fmt ", fmt);
+        test::appendChunk(body, "data", test::samplesToBytes(values));
+        Bytes file;
+        test::appendText(file, "RIFF");
+        test::appendLe32(file, static_cast<std::uint32_t>(body.size()));
+        file.insert(file.end(), body.begin(), body.end());
+        const std::string path = dir.file("extensible.wav");
+        test::writeBytes(path, file);
+        reporter.reports.clear();
+        sonIO in(context, path);
+        ASSERT_EQ(in.IsOpen(), readable);
+        if (!readable) {
+            EXPECT_EQ(reporter.texts(),
+                      std::vector<std::string>{"File " + path +
+                                               "\ncannot be read as Wave Audio\nits samples are "
+                                               "floating-point numbers, not PCM"});
+            continue;
+        }
+        EXPECT_EQ(in.channels, 2);
+        EXPECT_EQ(in.sampleRate, 48000);
+        std::vector<std::int16_t> buffer(64);
+        EXPECT_EQ(in.ReadBlock(buffer.data(), 64), 1);
+        EXPECT_EQ(buffer, values);
+    }
+}
+
+TEST_F(SonioRead, ATruncationAfterOpeningIsNoticed) {
+    WaveSpec shape;
+    shape.samples = test::ramp(1000);
     shape.tail = trailerBytes();
-    std::string path = writeWave(shape);
-    Bytes raw = test::readBytes(path);
+    const std::string path = writeWave(shape);
     sonIO in(context, path);
-    ASSERT_EQ(in.dataSize, 200U);
-    std::vector<std::int16_t> buffer(4);
-    ASSERT_EQ(in.ReadBlock(buffer.data(), 4), 1);
-    for (std::size_t i = 0; i < 4; ++i)
-        EXPECT_EQ(static_cast<std::uint16_t>(buffer[i]), readLe16(raw.data() + 44 + 2 * i));
+    std::vector<std::int16_t> buffer(400);
+    ASSERT_EQ(in.ReadBlock(buffer.data(), 400), 1);
+    std::filesystem::resize_file(path, 44 + 2 * 500 + 1); // half a value after value 500
+    EXPECT_EQ(in.ReadBlock(buffer.data(), 400), 0);
+    EXPECT_TRUE(in.Truncated());
+    EXPECT_EQ(std::vector<std::int16_t>(buffer.begin(), buffer.begin() + 100),
+              std::vector<std::int16_t>(shape.samples.begin() + 400, shape.samples.begin() + 500));
+    EXPECT_TRUE(
+        std::all_of(buffer.begin() + 100, buffer.end(), [](std::int16_t v) { return v == 0; }));
+
+    // A file that grows is read up to its declared size, and no further.
+    sonIO grown(context, writeWave(shape, "grown.wav"));
+    test::Bytes more(1000, 0x55);
+    std::ofstream(dir.file("grown.wav"), std::ios::app | std::ios::binary)
+        .write(reinterpret_cast<const char*>(more.data()), 1000);
+    std::vector<std::int16_t> all(1200, 99);
+    EXPECT_EQ(grown.ReadBlock(all.data(), 1200), 0);
+    EXPECT_FALSE(grown.Truncated());
+    EXPECT_TRUE(std::equal(shape.samples.begin(), shape.samples.end(), all.begin()));
 }
 
 TEST_F(SonioRead, SeekStaysInsideTheFile) {
@@ -199,7 +257,7 @@ TEST_F(SonioRead, FormatFieldsOfDamagedFiles) {
     cutInFormat.resize(30);
     Bytes cutBeforeFormat = cutInFormat;
     cutBeforeFormat.resize(16);
-    const std::string cannotRead = "cannot be read as Wave Audio";
+    const std::string cannotRead = "cannot be read as Wave Audio\n";
 
     const Case cases[] = {
         {"good", wave([](WaveSpec&) {}), "", true, 1, 16, 100},
@@ -208,15 +266,23 @@ TEST_F(SonioRead, FormatFieldsOfDamagedFiles) {
              s.bits = 8;
          }),
          "", true, 2, 8, 100},
-        {"no format chunk", noFormat, cannotRead, false, 0, 0, 0},
-        {"not RIFF", notRiff, cannotRead, false, 0, 0, 0},
-        {"empty file", Bytes{}, cannotRead, false, 0, 0, 0},
-        {"cut before the format chunk", cutBeforeFormat, cannotRead, false, 0, 0, 0},
-        {"cut inside the format chunk", cutInFormat, "", true, 0, 0, 0},
-        {"format chunk too short", shortFormat, "", true, 0, 0, 0},
-        {"not PCM", wave([](WaveSpec& s) { s.formatTag = 3; }), "", true, 0, 0, 0},
-        {"zero channels", wave([](WaveSpec& s) { s.channels = 0; }), "", true, 0, 0, 0},
-        {"zero bits", wave([](WaveSpec& s) { s.bits = 0; }), "", true, 0, 0, 0},
+        {"no format chunk", noFormat, cannotRead + "it has no format chunk", false, 0, 0, 0},
+        {"not RIFF", notRiff, cannotRead + "it is not a RIFF WAVE file", false, 0, 0, 0},
+        {"empty file", Bytes{}, cannotRead + "it is not a RIFF WAVE file", false, 0, 0, 0},
+        {"cut before the format chunk", cutBeforeFormat, cannotRead + "it has no format chunk",
+         false, 0, 0, 0},
+        {"cut inside the format chunk", cutInFormat, cannotRead + "its format chunk is incomplete",
+         false, 0, 0, 0},
+        {"format chunk too short", shortFormat, cannotRead + "its format chunk is incomplete",
+         false, 0, 0, 0},
+        {"floating point", wave([](WaveSpec& s) { s.formatTag = 3; }),
+         cannotRead + "its samples are floating-point numbers, not PCM", false, 0, 0, 0},
+        {"compressed", wave([](WaveSpec& s) { s.formatTag = 2; }),
+         cannotRead + "its samples are not PCM (format 2)", false, 0, 0, 0},
+        {"zero channels", wave([](WaveSpec& s) { s.channels = 0; }),
+         cannotRead + "its format chunk declares no channels or no sample size", false, 0, 0, 0},
+        {"zero bits", wave([](WaveSpec& s) { s.bits = 0; }),
+         cannotRead + "its format chunk declares no channels or no sample size", false, 0, 0, 0},
         {"data size beyond the file", hugeData, "", true, 1, 16, 100 + 82},
         {"RIFF size beyond the file", hugeRiff, "", true, 1, 16, 100},
     };
@@ -259,7 +325,22 @@ TEST_F(SonioRead, EmptyAndMissingPaths) {
     std::string missing = dir.file("nowhere.wav");
     sonIO absent(context, missing);
     EXPECT_FALSE(absent.IsOpen());
-    EXPECT_EQ(reporter.texts().back(), "File " + missing + "\ncannot be read as Wave Audio");
+    EXPECT_EQ(reporter.texts().back(),
+              "File " + missing + "\ncannot be read as Wave Audio\nNo such file or directory");
+
+    // Neither a directory nor a FIFO is opened (the FIFO would wait for a writer forever).
+    sonIO folder(context, dir.path().string());
+    EXPECT_FALSE(folder.IsOpen());
+    EXPECT_EQ(reporter.texts().back(),
+              "File " + dir.path().string() + "\ncannot be read as Wave Audio\nIs a directory");
+#ifndef _WIN32
+    const std::string fifo = dir.file("fifo.wav");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    sonIO pipe(context, fifo);
+    EXPECT_FALSE(pipe.IsOpen());
+    EXPECT_EQ(reporter.texts().back(),
+              "File " + fifo + "\ncannot be read as Wave Audio\nnot a regular file");
+#endif
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "wavefile/sonio.h"
 #include "wavefile/wave_format.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -182,7 +183,11 @@ TEST_F(SonioWrite, RefusalsCreateNothing) {
          "File " + big + "\ncannot be written: a wave file holds at most 4 GB of data"},
         {"negative count", big, -1,
          "File " + big + "\ncannot be written: a wave file holds at most 4 GB of data"},
-        {"folder missing", nested, 10, "File " + nested + "\ncannot be created"},
+        {"folder missing", nested, 10,
+         "File " + nested + "\ncannot be created\nNo such file or directory"},
+        {"a folder", dir.path().string(), 10,
+         "File " + dir.path().string() + "\ncannot be created\nIs a directory"},
+        {"a device", "/dev/null", 10, "File /dev/null\ncannot be created\nnot a regular file"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -205,11 +210,20 @@ TEST_F(SonioWrite, RefusalsCreateNothing) {
             EXPECT_EQ(out->FinishWriteAndOpen(), 0);
             EXPECT_EQ(reporter.reports.size(), 1U);
         }
-        if (!c.path.empty()) {
+        if (c.path.starts_with(dir.path().string()) && c.path != dir.path().string()) {
             EXPECT_FALSE(std::filesystem::exists(c.path));
         }
     }
     EXPECT_TRUE(opened.empty());
+}
+
+// The files in the test folder, hidden temporary ones included.
+std::vector<std::string> folderNames(const test::TempDir& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 TEST_F(SonioWrite, LargestDescribableSizeIsAccepted) {
@@ -217,21 +231,55 @@ TEST_F(SonioWrite, LargestDescribableSizeIsAccepted) {
     sonIO out(context, path, 2, static_cast<std::int64_t>(kMaxDataBytes), 44100, 16);
     EXPECT_TRUE(out.IsOpen());
     EXPECT_TRUE(reporter.reports.empty());
-    Bytes header = test::readBytes(path);
+    // Until it is finished the file is only a temporary one beside its name.
+    const auto names = folderNames(dir);
+    ASSERT_EQ(names.size(), 1U);
+    EXPECT_TRUE(names[0].starts_with(".edge.wav.")) << names[0];
+    EXPECT_FALSE(std::filesystem::exists(path));
+    Bytes header = test::readBytes(dir.file(names[0]));
     ASSERT_EQ(header.size(), 44U);
     EXPECT_EQ(readLe32(&header[4]), 0xFFFFFFFFU);
+    out.Abandon();
+    EXPECT_TRUE(folderNames(dir).empty());
 }
 
-TEST_F(SonioWrite, FullDiskIsReportedAndNothingIsOpened) {
-    if (!std::filesystem::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full on this system";
-    sonIO out(context, "/dev/full", 1, 100);
-    std::vector<std::int16_t> block(100, 1);
-    EXPECT_EQ(out.WriteBlock(block.data(), 100), 0);
-    EXPECT_EQ(out.FinishWriteAndOpen(), 0);
+// A disk that fills up at the header, in the middle of the data or at the trailer: one message,
+// nothing under the name, no temporary file, nothing opened.
+TEST_F(SonioWrite, AFullDiskLeavesNoFile) {
+    struct Case {
+        const char* name;
+        std::int64_t room;     // bytes the disk takes
+        int firstFailingBlock; // -1: every block write succeeds
+    };
+    const Case cases[] = {
+        {"header", 20, 0},
+        {"middle block", 44 + 2 * 250, 2},
+        {"trailer", 44 + 2 * 1000 + 40, -1},
+    };
+    const std::string path = dir.file("full.wav");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        reporter.reports.clear();
+        BinaryFile::limitCreatedFilesForTesting(c.room);
+        {
+            sonIO out(context, path, 1, 1000);
+            std::vector<std::int16_t> block(100, 1);
+            int firstFailure = -1;
+            for (int j = 0; j < 10; ++j)
+                if (out.WriteBlock(block.data(), 100) == 0 && firstFailure < 0)
+                    firstFailure = j;
+            EXPECT_EQ(firstFailure, c.firstFailingBlock);
+            EXPECT_EQ(out.FinishWriteAndOpen(), 0);
+        }
+        BinaryFile::limitCreatedFilesForTesting(-1);
+        EXPECT_EQ(reporter.texts(), std::vector<std::string>{kWriteErrorText});
+        EXPECT_TRUE(folderNames(dir).empty());
+    }
     EXPECT_TRUE(opened.empty());
-    ASSERT_FALSE(reporter.reports.empty());
-    EXPECT_EQ(reporter.reports.back().text, "An Error Occured\nWhile Writing Onto Disk");
+
+    // A writer dropped before it was finished leaves nothing either.
+    { sonIO dropped(context, path, 1, 10); }
+    EXPECT_TRUE(folderNames(dir).empty());
 }
 
 } // namespace

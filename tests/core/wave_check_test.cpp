@@ -41,30 +41,39 @@ TEST(WaveCheck, AcceptsOnlyPcmWithData) {
     struct Case {
         const char* name;
         Bytes bytes;
-        bool usable;
-        bool reported;
+        std::string reason; // empty: usable
     };
     const Case cases[] = {
-        {"plain PCM", wave([](WaveSpec&) {}), true, false},
+        {"plain PCM", wave([](WaveSpec&) {}), ""},
         {"chunk with odd size before data",
-         wave([&](WaveSpec& s) { s.extraChunksBeforeData = padded; }), true, false},
-        {"18-byte format chunk", longFormat, true, false},
-        {"empty data", wave([](WaveSpec& s) { s.samples.clear(); }), false, false},
-        {"data size declared but no bytes", cutData, false, false},
-        {"float format", wave([](WaveSpec& s) { s.formatTag = 3; }), false, false},
-        {"zero channels", wave([](WaveSpec& s) { s.channels = 0; }), false, false},
-        {"no format chunk", noFormat, false, true},
-        {"text file", Bytes{'h', 'e', 'l', 'l', 'o'}, false, true},
+         wave([&](WaveSpec& s) { s.extraChunksBeforeData = padded; }), ""},
+        {"18-byte format chunk", longFormat, ""},
+        {"24-bit stereo", wave([](WaveSpec& s) {
+             s.channels = 2;
+             s.bits = 24;
+         }),
+         ""},
+        {"empty data", wave([](WaveSpec& s) { s.samples.clear(); }), "it holds no sound data"},
+        {"data size declared but no bytes", cutData, "it holds no sound data"},
+        {"float format", wave([](WaveSpec& s) { s.formatTag = 3; }),
+         "its samples are floating-point numbers, not PCM"},
+        {"zero channels", wave([](WaveSpec& s) { s.channels = 0; }),
+         "its format chunk declares no channels or no sample size"},
+        {"three channels", wave([](WaveSpec& s) { s.channels = 3; }),
+         "it holds 3 channels: only mono and stereo files can be shown"},
+        {"no format chunk", noFormat, "it has no format chunk"},
+        {"text file", Bytes{'h', 'e', 'l', 'l', 'o'}, "it is not a RIFF WAVE file"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         test::RecordingReporter reporter;
         std::string path = dir.file("check.wav");
         test::writeBytes(path, c.bytes);
-        EXPECT_EQ(IsWaveFileUsable(reporter, path), c.usable);
-        if (c.reported)
+        EXPECT_EQ(IsWaveFileUsable(reporter, path), c.reason.empty());
+        if (!c.reason.empty())
             EXPECT_EQ(reporter.texts(),
-                      std::vector<std::string>{"File " + path + "\ncannot be read as Wave Audio"});
+                      std::vector<std::string>{"File " + path + "\ncannot be read as Wave Audio\n" +
+                                               c.reason});
         else
             EXPECT_TRUE(reporter.reports.empty());
     }

@@ -252,6 +252,36 @@ TEST_F(WorkingListTest, NextTempPathNeverNamesTheFilesBeingRead) {
     EXPECT_TRUE(reporter.reports.empty());
 }
 
+// A second run of the editor starts numbering at 000 again: earlier results stay untouched.
+TEST_F(WorkingListTest, NextTempPathPassesOverFilesOnDisk) {
+    test::TempDir dir;
+    list.SetOutputDir(dir.path().string());
+    const std::string folder = list.outputDir;
+    for (const char* taken : {"000.wav", "001.wav", "003.wav"})
+        test::writeBytes(folder + taken, test::Bytes{1});
+    std::filesystem::create_directory(folder + "004.wav");
+    std::filesystem::create_symlink(folder + "gone", folder + "005.wav"); // dangling, still taken
+    EXPECT_EQ(list.NextTempPath(), folder + "002.wav");
+    EXPECT_EQ(list.NextTempPath(), folder + "006.wav");
+    EXPECT_EQ(list.tempCounter, 7);
+    EXPECT_TRUE(reporter.reports.empty());
+
+    for (int n = 0; n < 1000; ++n) {
+        char name[8];
+        std::snprintf(name, sizeof name, "%03d.wav", n);
+        if (!std::filesystem::exists(std::filesystem::symlink_status(folder + name)))
+            test::writeBytes(folder + name, test::Bytes{1});
+    }
+    EXPECT_EQ(list.NextTempPath(), "");
+    // The warning at 998 once on the way round, then the refusal.
+    ASSERT_EQ(reporter.reports.size(), 2U);
+    EXPECT_EQ(reporter.reports[1].text, "Every result name from 000.wav to 999.wav is taken in\n" +
+                                            folder +
+                                            "\n\nMove or delete some results, or choose another "
+                                            "output folder.");
+    EXPECT_EQ(reporter.reports[1].icon, MessageIcon::Error);
+}
+
 TEST(OutputDir, AlwaysAFolderEndingWithTheSeparator) {
     test::TempAudioRoot root;
     test::RecordingReporter reporter;

@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 #include <cmath>
+#include <filesystem>
 
 using namespace sonarium;
 
@@ -251,10 +252,17 @@ private slots:
         QCOMPARE(reporter.texts(),
                  (std::vector<std::string>{
                      "The file is not a playable wave file - Error while opening MMIO element",
-                     "Error while playing"}));
+                     "Error while playing\nit is not a RIFF WAVE file"}));
         QCOMPARE(reporter.reports[0].icon, MessageIcon::None);
         QCOMPARE(reporter.reports[1].icon, MessageIcon::Warning);
         QVERIFY(!control.playing());
+
+        // A file that has gone since it was listed says so.
+        reporter.reports.clear();
+        std::filesystem::remove(text);
+        control.Play();
+        QCOMPARE(reporter.texts().back(),
+                 std::string("Error while playing\nNo such file or directory"));
     }
 
     void errorBoxWithoutServer() {

@@ -354,7 +354,8 @@ private slots:
         test::writeBytes(bad, test::Bytes(100, 'x'));
         QVERIFY(openWaveWindow(area, host, QString::fromStdString(bad)) == nullptr);
         QCOMPARE(area.subWindowList().size(), 2);
-        QCOMPARE(host.recorder.texts().back(), "File " + bad + "\ncannot be read as Wave Audio");
+        QCOMPARE(host.recorder.texts().back(),
+                 "File " + bad + "\ncannot be read as Wave Audio\nit is not a RIFF WAVE file");
     }
 
     void focusAddsTheFileToTheList() {

@@ -126,7 +126,7 @@ ScanStatus scanForDisplay(const std::string& path, Reporter& reporter, DisplaySu
     summary = DisplaySummary{};
     const WaveLayout layout = readWaveLayout(path);
     if (layout.status == WaveLayout::Status::NoFormatChunk) {
-        reporter.report("File " + path + "\ncannot be read as Wave Audio", MessageIcon::Error);
+        reporter.report(unreadableWaveMessage(path, layout), MessageIcon::Error);
         return ScanStatus::NotWave;
     }
     if (layout.status != WaveLayout::Status::Ok || layout.declaredDataSize == 0)
@@ -152,6 +152,10 @@ ScanStatus scanForDisplay(const std::string& path, Reporter& reporter, DisplaySu
     const ReadPlan plan = makeReadPlan(summary.dataSize);
     if (summary.bitsPerSample == 8)
         reporter.report(kEightBitMessage, MessageIcon::Warning);
+    else if (summary.bitsPerSample != 16)
+        reporter.report("File format is " + std::to_string(summary.bitsPerSample) +
+                            " bit\nIt cannot be properly handled.",
+                        MessageIcon::Warning);
     if (summary.framesPerColumn < kMinFramesPerColumn)
         reporter.report(kTooShortMessage, MessageIcon::Warning);
 

@@ -2,6 +2,7 @@
 #include "operations/operation.h"
 
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -103,17 +104,47 @@ std::optional<std::string> lengthMessage(const FieldSpec& field, const std::stri
     return "Please enter no more than " + std::to_string(field.maxLength) + " characters.";
 }
 
+namespace {
+
+// A decimal number: an optional sign, digits with an optional point, an optional exponent, and
+// nothing else but surrounding blanks. The point is "." whatever the locale; hexadecimal, "inf"
+// and "nan" are not numbers a user types into these fields.
+std::optional<double> parseDecimal(std::string_view text) {
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text.front())) ||
+                          (text.front() == '.' && text.size() > 1 &&
+                           std::isdigit(static_cast<unsigned char>(text[1])))))
+        return std::nullopt;
+    if (text.size() > 1 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        return std::nullopt;
+    double value = 0;
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
+} // namespace
+
 std::optional<std::string> parseFieldValue(const FieldSpec& field, const std::string& text,
                                            double& value) {
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    value = std::strtod(begin, &end);
-    while (end != nullptr && (*end == ' ' || *end == '\t'))
-        ++end;
-    if (text.empty() || end == begin || *end != '\0' || !std::isfinite(value)) {
+    const std::optional<double> number = parseDecimal(text);
+    if (!number) {
         // Not a number at all: the same message as a value outside the range.
+        value = 0;
         return rangeMessage(field, std::nan(""));
     }
+    value = *number;
     if (field.type == FieldType::Float)
         value = static_cast<double>(static_cast<float>(value));
     return rangeMessage(field, value);

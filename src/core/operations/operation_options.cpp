@@ -93,15 +93,24 @@ std::optional<std::string> parseOperationArguments(const OperationDecl& operatio
     parsed = OperationArguments{operation.defaults(), {}, {}};
     std::vector<std::string> files;
     const bool selection = operation.input == InputKind::OneWithSelection;
+    bool options = true; // "--" ends the options: "-name.wav" may follow
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& arg = arguments[i];
+        if (!options) {
+            files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            options = false;
+            continue;
+        }
         if (arg == "-o" || arg == "--output") {
             if (i + 1 >= arguments.size())
                 return arg + " needs a file name";
             parsed.output = arguments[++i];
             continue;
         }
-        if (!arg.starts_with("--") || arg.size() == 2) {
+        if (!arg.starts_with("--")) {
             files.push_back(arg);
             continue;
         }

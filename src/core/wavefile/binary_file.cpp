@@ -1,6 +1,7 @@
 // Plain unbuffered binary file access with 64-bit offsets on every platform.
 #include "wavefile/binary_file.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -14,6 +15,8 @@
 namespace sonarium {
 
 namespace {
+
+std::atomic<std::int64_t> createdFileLimit{-1};
 
 constexpr const char* kNotRegular = "not a regular file";
 
@@ -91,6 +94,8 @@ BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
     if (this != &other) {
         close();
         file_ = other.file_;
+        openError_ = std::move(other.openError_);
+        writeLimit_ = other.writeLimit_;
         other.file_ = nullptr;
     }
     return *this;
@@ -103,9 +108,11 @@ bool BinaryFile::open(const std::string& path, Mode mode) {
         openError_ = std::strerror(ENOENT);
         return false;
     }
+    writeLimit_ = -1;
     if (mode == Mode::Read) {
         file_ = openForReading(path, openError_);
     } else {
+        writeLimit_ = createdFileLimit.load();
         file_ = openNative(path, mode == Mode::Create ? "wb" : "wbx");
         if (file_ == nullptr)
             openError_ = std::strerror(errno);
@@ -124,7 +131,17 @@ std::size_t BinaryFile::read(void* buffer, std::size_t n) {
 std::size_t BinaryFile::writeSome(const void* buffer, std::size_t n) {
     if (file_ == nullptr || n == 0)
         return 0;
-    return std::fwrite(buffer, 1, n, file_);
+    if (writeLimit_ >= 0 && n > static_cast<std::uint64_t>(writeLimit_)) {
+        const auto allowed = static_cast<std::size_t>(writeLimit_);
+        const std::size_t written = allowed > 0 ? std::fwrite(buffer, 1, allowed, file_) : 0;
+        writeLimit_ = 0;
+        errno = ENOSPC;
+        return written;
+    }
+    const std::size_t written = std::fwrite(buffer, 1, n, file_);
+    if (writeLimit_ >= 0)
+        writeLimit_ -= static_cast<std::int64_t>(written);
+    return written;
 }
 
 bool BinaryFile::seek(std::uint64_t position) {
@@ -159,6 +176,10 @@ bool BinaryFile::close() {
     bool ok = std::fclose(file_) == 0;
     file_ = nullptr;
     return ok;
+}
+
+void BinaryFile::limitCreatedFilesForTesting(std::int64_t bytes) {
+    createdFileLimit.store(bytes < 0 ? -1 : bytes);
 }
 
 std::int64_t fileLength(const std::string& path) {

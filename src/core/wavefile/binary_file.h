@@ -22,7 +22,8 @@ public:
     BinaryFile(const BinaryFile&) = delete;
     BinaryFile& operator=(const BinaryFile&) = delete;
     BinaryFile(BinaryFile&& other) noexcept
-        : file_(other.file_), openError_(std::move(other.openError_)) {
+        : file_(other.file_), openError_(std::move(other.openError_)),
+          writeLimit_(other.writeLimit_) {
         other.file_ = nullptr;
     }
     BinaryFile& operator=(BinaryFile&& other) noexcept;
@@ -48,9 +49,14 @@ public:
     // Closes the file; false when the system reported an error while closing.
     bool close();
 
+    // For the tests of failing disks: every file created from now on holds at most `bytes`
+    // bytes, the write that would pass them failing as on a full disk. Negative: no limit.
+    static void limitCreatedFilesForTesting(std::int64_t bytes);
+
 private:
     std::FILE* file_ = nullptr;
     std::string openError_;
+    std::int64_t writeLimit_ = -1; // bytes this file may still take; -1: no limit
 };
 
 // A path from a UTF-8 string, whatever the platform's native encoding.

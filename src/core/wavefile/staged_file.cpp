@@ -87,9 +87,29 @@ bool StagedFile::create(const std::string& finalPath) {
     discard();
     error_.clear();
     finalPath_ = finalPath;
-    const std::filesystem::path final = nativePath(finalPath);
+    std::filesystem::path final = nativePath(finalPath);
     if (finalPath.empty() || !final.has_filename()) {
         error_ = std::strerror(ENOENT);
+        return false;
+    }
+    // The rename replaces whatever has the name: a link is followed so that the file it names
+    // is replaced, not the link; a device, FIFO or directory is never replaced.
+    std::error_code status;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(final, status))) {
+        std::filesystem::path target = std::filesystem::weakly_canonical(final, status);
+        if (!status) {
+            final = target;
+            finalPath_ = target.string();
+        }
+    }
+    const auto type = std::filesystem::status(final, status).type();
+    if (type == std::filesystem::file_type::directory) {
+        error_ = std::strerror(EISDIR);
+        return false;
+    }
+    if (type != std::filesystem::file_type::not_found &&
+        type != std::filesystem::file_type::regular) {
+        error_ = "not a regular file";
         return false;
     }
     for (unsigned attempt = 0; attempt < 100; ++attempt) {

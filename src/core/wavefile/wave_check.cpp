@@ -7,11 +7,16 @@ namespace sonarium {
 
 bool IsWaveFileUsable(Reporter& reporter, const std::string& path) {
     WaveLayout layout = readWaveLayout(path);
-    if (layout.status == WaveLayout::Status::NoFormatChunk) {
-        reporter.report("File " + path + "\ncannot be read as Wave Audio", MessageIcon::Error);
+    if (layout.status == WaveLayout::Status::Ok && layout.availableDataSize() == 0)
+        layout.problem = "it holds no sound data";
+    else if (layout.status == WaveLayout::Status::Ok && layout.channels > 2)
+        layout.problem = "it holds " + std::to_string(layout.channels) +
+                         " channels: only mono and stereo files can be shown";
+    if (!layout.problem.empty()) {
+        reporter.report(unreadableWaveMessage(path, layout), MessageIcon::Error);
         return false;
     }
-    return layout.status == WaveLayout::Status::Ok && layout.availableDataSize() > 0;
+    return true;
 }
 
 } // namespace sonarium

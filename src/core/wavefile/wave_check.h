@@ -7,9 +7,9 @@
 
 namespace sonarium {
 
-// True when the file is a RIFF "WAVE" with a complete PCM format chunk (non-zero channels,
-// block alignment and sample size) and a data chunk holding at least one byte. A file without a
-// format chunk is reported as unreadable; every other refusal is silent.
+// True when the file is a RIFF "WAVE" with a complete PCM format chunk (one or two channels,
+// non-zero block alignment and sample size) and a data chunk holding at least one byte.
+// Otherwise "cannot be read as Wave Audio" is reported with the reason on a line of its own.
 bool IsWaveFileUsable(Reporter& reporter, const std::string& path);
 
 } // namespace sonarium

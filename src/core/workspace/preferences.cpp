@@ -2,6 +2,7 @@
 #include "workspace/preferences.h"
 
 #include "wavefile/binary_file.h"
+#include "wavefile/staged_file.h"
 #include "wavefile/wave_format.h"
 #include "workspace/audio_root.h"
 
@@ -119,22 +120,8 @@ bool LoadPreferences(Reporter& reporter, const std::string& path, Preferences& p
 
 bool SavePreferences(const std::string& path, const Preferences& preferences) {
     const PreferencesBytes bytes = encodePreferences(preferences);
-    const std::string temporary = path + ".new";
-    {
-        BinaryFile file(temporary, BinaryFile::Mode::Create);
-        if (!file.isOpen() || !file.write(bytes.data(), bytes.size()) || !file.close()) {
-            std::error_code ignored;
-            std::filesystem::remove(nativePath(temporary), ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(nativePath(temporary), nativePath(path), error);
-    if (error) {
-        std::filesystem::remove(nativePath(temporary), error);
-        return false;
-    }
-    return true;
+    std::string error;
+    return writeFileAtomically(path, bytes.data(), bytes.size(), error);
 }
 
 StartupPreferences readStartupPreferences(const std::string& path) {

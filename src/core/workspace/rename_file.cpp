@@ -2,10 +2,40 @@
 #include "workspace/rename_file.h"
 
 #include "wavefile/binary_file.h"
+#include "wavefile/staged_file.h"
 
 #include <filesystem>
+#include <vector>
 
 namespace sonarium {
+
+namespace {
+
+bool copyStaged(const std::string& from, const std::string& to, std::error_code& error) {
+    BinaryFile in(from, BinaryFile::Mode::Read);
+    StagedFile out;
+    if (!in.isOpen() || !out.create(to)) {
+        error = std::make_error_code(std::errc::io_error);
+        return false;
+    }
+    std::vector<unsigned char> buffer(1 << 20);
+    for (;;) {
+        const std::size_t got = in.read(buffer.data(), buffer.size());
+        if (got == 0)
+            break;
+        if (!out.file().write(buffer.data(), got)) {
+            error = std::make_error_code(std::errc::no_space_on_device);
+            return false;
+        }
+    }
+    if (!out.commit()) {
+        error = std::make_error_code(std::errc::io_error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
 
 bool isSameFile(const std::string& a, const std::string& b) {
     std::error_code error;
@@ -21,13 +51,14 @@ RenameResult renameFile(const std::string& from, const std::string& to, std::err
     std::filesystem::rename(source, target, error);
     if (!error)
         return RenameResult::Moved;
-    // Across file systems a move is a copy followed by a deletion.
-    std::error_code copyError;
-    std::filesystem::copy_file(source, target, std::filesystem::copy_options::overwrite_existing,
-                               copyError);
-    if (copyError)
+    if (error != std::errc::cross_device_link)
         return RenameResult::Failed;
-    std::filesystem::remove(source, copyError);
+    // Across file systems a move is a copy followed by a deletion. The copy is staged beside the
+    // target, so that a full disk leaves neither a partial target nor a lost source.
+    if (!copyStaged(from, to, error))
+        return RenameResult::Failed;
+    std::error_code removeError;
+    std::filesystem::remove(source, removeError);
     error.clear();
     return RenameResult::Moved;
 }

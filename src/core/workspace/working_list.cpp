@@ -1,6 +1,7 @@
 // The working list's slots, selectors and temporary numbering.
 #include "workspace/working_list.h"
 
+#include "wavefile/binary_file.h"
 #include "workspace/audio_root.h"
 
 #include <algorithm>
@@ -125,23 +126,34 @@ bool WorkingList::isSourceOrAux(const std::string& path) const {
 }
 
 std::string WorkingList::NextTempPath() {
-    // Once the names have cycled, the next one may be the very file an operation is reading;
-    // writing there would destroy the source mid-read, so that name is passed over. At most the
-    // Source and the Aux are passed over, so this ends within three names.
-    for (;;) {
-        if (tempCounter == 998)
+    // The numbering starts again at every start of the editor and cycles after 999, so a name
+    // may already hold an earlier result, or the very file an operation is about to read: every
+    // name that exists on disk, or is the Source or Aux, is passed over.
+    bool warned = false;
+    for (int drawn = 0; drawn < kSlots; ++drawn) {
+        if (tempCounter == 998 && !warned) {
+            warned = true;
             reporter_.report("The maximal amount of open files has been reached\nSave your "
                              "files and restart the application",
                              MessageIcon::Warning);
+        }
         char name[16];
         std::snprintf(name, sizeof name, "%04d.wav", static_cast<int>(tempCounter));
         tempCounter = static_cast<std::int16_t>(tempCounter + 1);
         const std::string formatted(name);
         // Names cycle through 000.wav to 999.wav.
         std::string path = outputDir + formatted.substr(formatted.size() - 7);
-        if (!isSourceOrAux(path))
+        std::error_code error;
+        const auto type = std::filesystem::symlink_status(nativePath(path), error).type();
+        const bool exists = type != std::filesystem::file_type::not_found &&
+                            type != std::filesystem::file_type::none;
+        if (!exists && !isSourceOrAux(path))
             return path;
     }
+    reporter_.report("Every result name from 000.wav to 999.wav is taken in\n" + outputDir +
+                         "\n\nMove or delete some results, or choose another output folder.",
+                     MessageIcon::Error);
+    return {};
 }
 
 void WorkingList::SetOutputDir(const std::string& directory) {

@@ -47,7 +47,10 @@ void PlaybackController::start(bool loop) {
     }
     if (player_.PlayFile(*path) != player::kNoError) {
         looping_ = false;
-        reporter_.report("Error while playing", MessageIcon::Warning);
+        const std::string& problem = player_.fileProblem();
+        reporter_.report(problem.empty() ? "Error while playing"
+                                         : "Error while playing\n" + problem,
+                         MessageIcon::Warning);
         return;
     }
     setFlags(false, false, true);

@@ -87,7 +87,9 @@ void player::reportError(int code, const char* context) {
 int player::PlayFile(const QString& path) {
     StopPlaying();
     auto device = std::make_unique<WaveStreamDevice>();
+    fileProblem_.clear();
     if (!device->openWave(path)) {
+        fileProblem_ = device->problem();
         reportError(kCannotOpenFile, "Error while opening MMIO element");
         return kCannotOpenFile;
     }

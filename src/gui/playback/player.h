@@ -39,6 +39,8 @@ public:
     // Stops playback when something plays. 0 when nothing plays.
     int StopPlaying();
     bool isPlaying() const { return sink_ != nullptr; }
+    // Why the last PlayFile could not open its file; empty when it could.
+    const std::string& fileProblem() const { return fileProblem_; }
 
     // The text of an error code, empty when there is none.
     static QString errorText(int code);
@@ -58,6 +60,7 @@ private:
     qint64 durationUSecs_ = 0;
     qint64 lastProcessed_ = -1;
     int stalledPolls_ = 0;
+    std::string fileProblem_;
 };
 
 } // namespace sonarium

@@ -8,16 +8,26 @@ namespace sonarium {
 
 bool WaveStreamDevice::openWave(const QString& path) {
     close();
+    problem_.clear();
     const std::string name = path.toStdString();
     layout_ = readWaveLayout(name);
-    if (layout_.status != WaveLayout::Status::Ok || layout_.sampleRate == 0 ||
-        (layout_.bitsPerSample != 8 && layout_.bitsPerSample != 16))
+    problem_ = layout_.problem;
+    if (layout_.status != WaveLayout::Status::Ok)
         return false;
+    if (layout_.sampleRate == 0 || (layout_.bitsPerSample != 8 && layout_.bitsPerSample != 16)) {
+        problem_ = "only 8-bit and 16-bit files with a sampling rate can be played";
+        return false;
+    }
     const qint64 available = layout_.availableDataSize();
     dataBytes_ = available - available % layout_.blockAlign;
-    if (dataBytes_ <= 0 || !file_.open(name, BinaryFile::Mode::Read) ||
-        !file_.seek(layout_.dataOffset))
+    if (dataBytes_ <= 0) {
+        problem_ = "it holds no sound data";
         return false;
+    }
+    if (!file_.open(name, BinaryFile::Mode::Read) || !file_.seek(layout_.dataOffset)) {
+        problem_ = file_.openError();
+        return false;
+    }
     delivered_ = 0;
     return QIODevice::open(QIODevice::ReadOnly);
 }

@@ -21,6 +21,8 @@ public:
     void close() override;
 
     const WaveLayout& layout() const { return layout_; }
+    // Why the last openWave failed ("No such file or directory", ...); empty when it did not.
+    const std::string& problem() const { return problem_; }
     // Whole frames of data, in bytes.
     qint64 dataBytes() const { return dataBytes_; }
     // How long the data lasts when played at its own rate, in microseconds.
@@ -37,6 +39,7 @@ protected:
 private:
     BinaryFile file_;
     WaveLayout layout_;
+    std::string problem_;
     qint64 dataBytes_ = 0;
     qint64 delivered_ = 0;
 };

@@ -44,15 +44,17 @@ std::uint32_t frameOffset(std::uint64_t frames, int channels) {
 
 } // namespace
 
+// The offsets count 16-bit values and the result's header declares 16 bits, so only 16-bit
+// sources are taken: another depth would come out as noise under a 16-bit header.
 JobOutcome extractRange(JobContext& context, std::uint32_t selStart, std::uint32_t selEnd) {
-    auto source = openJobSource(context, context.input.source, SampleAccess::AnyFormat);
+    auto source = openJobSource(context, context.input.source);
     if (!source)
         return JobOutcome::EndedWithMessage;
     return copyRange(context, std::move(source), selStart, selEnd);
 }
 
 JobOutcome extractSelection(JobContext& context) {
-    auto source = openJobSource(context, context.input.source, SampleAccess::AnyFormat);
+    auto source = openJobSource(context, context.input.source);
     if (!source)
         return JobOutcome::EndedWithMessage;
     const FrameSpan& span = context.input.selection;
