@@ -38,25 +38,8 @@ namespace {
 // 8 million values: 125 blocks of a job, more than the 101 percentages of its bar.
 constexpr std::size_t kLongFileValues = 8'000'000;
 
-// Every percent the bar moves costs ms more, as on a slow machine: the test can then act while
-// the job runs, however fast the disk is.
-void slowDown(QProgressBar* bar, unsigned long ms) {
-    QObject::connect(bar, &QProgressBar::valueChanged, bar, [ms] { QThread::msleep(ms); });
-}
-
-// Runs action once, inside the job, when the bar first reaches percent.
-void atPercent(QProgressBar* bar, int percent, std::function<void()> action) {
-    auto done = std::make_shared<bool>(false);
-    QObject::connect(bar, &QProgressBar::valueChanged, bar, [=](int value) {
-        if (!*done && value >= percent) {
-            *done = true;
-            action();
-        }
-    });
-}
-
-// Queues action: it runs only when the running job lets the event loop run (and not at all
-// once context is gone).
+// Queues action: it runs when the event loop next runs, which, queued just before a job starts,
+// is from inside the job once its first block is done (and never once context is gone).
 void later(QObject* context, std::function<void()> action) {
     QTimer::singleShot(0, context, std::move(action));
 }
@@ -240,15 +223,9 @@ private slots:
             whenFound(
                 frame.get(), [] { return QApplication::activeModalWidget(); },
                 [](QWidget* saving) {
+                    // The first pass of the event loop inside the copy.
                     QCOMPARE(saving->objectName(), QStringLiteral("saving"));
-                    auto* bar = saving->findChild<QProgressBar*>();
-                    slowDown(bar, 3);
-                    atPercent(bar, 5, [saving] {
-                        later(saving, [saving] {
-                            QTest::mouseClick(buttonOf(saving, QDialogButtonBox::Cancel),
-                                              Qt::LeftButton);
-                        });
-                    });
+                    QTest::mouseClick(buttonOf(saving, QDialogButtonBox::Cancel), Qt::LeftButton);
                 });
         }
         const QStringList before = state();
@@ -312,18 +289,16 @@ private slots:
         auto run = volumeDialog();
         COperationDialog* dialog = run->dialog.get();
         auto* bar = qobject_cast<QProgressBar*>(dialog->item(1161));
-        slowDown(bar, 3);
         bool shownAfterRequest = false;
-        atPercent(bar, 5, [&] {
-            later(dialog, [&] {
-                if (how == "cancel")
-                    QTest::mouseClick(buttonOf(dialog, QDialogButtonBox::Cancel), Qt::LeftButton);
-                else if (how == "escape")
-                    QTest::keyClick(dialog, Qt::Key_Escape);
-                else
-                    dialog->close();
-                shownAfterRequest = dialog->isVisible() && dialog->jobRunning();
-            });
+        later(dialog, [&] {
+            QVERIFY(dialog->jobRunning());
+            if (how == "cancel")
+                QTest::mouseClick(buttonOf(dialog, QDialogButtonBox::Cancel), Qt::LeftButton);
+            else if (how == "escape")
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            else
+                dialog->close();
+            shownAfterRequest = dialog->isVisible() && dialog->jobRunning();
         });
         dialog->accept();
         QVERIFY(shownAfterRequest);
@@ -349,19 +324,17 @@ private slots:
         QAbstractButton* ok = buttonOf(dialog, QDialogButtonBox::Ok);
         QAbstractButton* cancel = buttonOf(dialog, QDialogButtonBox::Cancel);
         QAbstractButton* help = qobject_cast<QAbstractButton*>(dialog->item(1048));
-        slowDown(bar, 2);
         bool checked = false;
-        atPercent(bar, 10, [&] {
-            later(dialog, [&] {
-                QVERIFY(!ok->isEnabled());
-                QVERIFY(!help->isEnabled());
-                QVERIFY(!ratio->isEnabled());
-                QVERIFY(cancel->isEnabled());
-                QVERIFY(bar->isEnabled());
-                QTest::mouseClick(ok, Qt::LeftButton);
-                dialog->accept(); // OK's slot itself, as a double click could reach it
-                checked = true;
-            });
+        later(dialog, [&] {
+            QVERIFY(dialog->jobRunning());
+            QVERIFY(!ok->isEnabled());
+            QVERIFY(!help->isEnabled());
+            QVERIFY(!ratio->isEnabled());
+            QVERIFY(cancel->isEnabled());
+            QVERIFY(bar->isEnabled());
+            QTest::mouseClick(ok, Qt::LeftButton);
+            dialog->accept(); // OK's slot itself, as a double click could reach it
+            checked = true;
         });
         dialog->accept();
         QVERIFY(checked);
@@ -399,13 +372,8 @@ private slots:
             [](QWidget* modal) {
                 auto* dialog = qobject_cast<COperationDialog*>(modal);
                 QVERIFY(dialog != nullptr);
-                auto* bar = qobject_cast<QProgressBar*>(dialog->item(1161));
-                slowDown(bar, 3);
-                atPercent(bar, 5, [dialog] {
-                    later(dialog, [dialog] {
-                        QTest::mouseClick(buttonOf(dialog, QDialogButtonBox::Cancel),
-                                          Qt::LeftButton);
-                    });
+                later(dialog, [dialog] {
+                    QTest::mouseClick(buttonOf(dialog, QDialogButtonBox::Cancel), Qt::LeftButton);
                 });
                 QTest::mouseClick(buttonOf(dialog, QDialogButtonBox::Ok), Qt::LeftButton);
             });
@@ -415,33 +383,57 @@ private slots:
         QCOMPARE(folderEntries(tempSounds()), std::set<std::string>{});
     }
 
-    // A job without a dialog (Crop) shows a progress window once it has lasted; its Cancel stops
-    // the job.
+    // A job without a dialog (Crop) is stopped from its progress window, with the same Activity
+    // text and nothing left behind.
     void aJobWithoutDialogIsStoppedFromItsProgressWindow() {
         bench->files().openFiles({qs(longSource)});
         const QStringList before = state();
-        bool shown = false;
+        bool found = false;
         whenFound(
             frame.get(), [this]() -> QWidget* { return frame->findChild<JobProgressDialog*>(); },
-            [&shown](QWidget* window) {
-                auto* progress = static_cast<JobProgressDialog*>(window);
-                auto* bar = progress->findChild<QProgressBar*>();
-                // 100 percents of 6 ms: the window has appeared long before the end.
-                slowDown(bar, 6);
-                atPercent(bar, 90, [progress, &shown] {
-                    later(progress, [progress, &shown] {
-                        shown = progress->isVisible();
-                        auto* cancel = progress->findChild<QPushButton*>();
-                        QTest::mouseClick(cancel, Qt::LeftButton);
-                    });
-                });
+            [&found](QWidget* window) {
+                found = true;
+                // What the window's Cancel button and Esc run.
+                static_cast<JobProgressDialog*>(window)->cancel();
             });
         frame->runCommand(cropOperation().commandId);
-        QVERIFY(shown);
+        QVERIFY(found);
         QCOMPARE(activity(), QString::fromLatin1(kJobInterruptedActivity));
         QCOMPARE(state(), before);
         QCOMPARE(folderEntries(tempSounds()), std::set<std::string>{});
         QVERIFY(frame->findChild<JobProgressDialog*>() == nullptr);
+    }
+
+    // The progress window appears only for a job that lasts, and then its Cancel button stops
+    // the job. The job here is a loop of 10 ms steps.
+    void theProgressWindowAppearsForALongJob_data() {
+        QTest::addColumn<unsigned long>("stepMs");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("short job") << 0UL << false;
+        QTest::newRow("long job") << 10UL << true;
+    }
+
+    void theProgressWindowAppearsForALongJob() {
+        QFETCH(unsigned long, stepMs);
+        QFETCH(bool, shown);
+        JobProgressDialog progress(QStringLiteral("Crop"), frame.get());
+        bool seen = false;
+        bool clicked = false;
+        int percent = 0;
+        for (; percent <= 100 && !progress.cancelRequested(); ++percent) {
+            progress.setProgress(percent);
+            if (progress.isVisible() && !clicked) {
+                seen = true;
+                clicked = true;
+                later(&progress, [&progress] {
+                    QTest::mouseClick(progress.findChild<QPushButton*>(), Qt::LeftButton);
+                });
+            }
+            QThread::msleep(stepMs);
+        }
+        QCOMPARE(seen, shown);
+        QCOMPARE(progress.cancelRequested(), shown);
+        QCOMPARE(percent <= 100, shown);
     }
 };
 

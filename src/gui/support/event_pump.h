@@ -13,10 +13,12 @@ public:
     // Often enough for a window to feel alive, rarely enough to cost nothing next to a block.
     static constexpr qint64 kIntervalMs = 30;
 
-    // Runs the pending events at the first call (the window shows at once that the job has
-    // started), then when kIntervalMs have passed since the last run.
+    // True when the next poll() will run the events: at the first call (the window shows at once
+    // that the job has started), then once kIntervalMs have passed since the last run.
+    bool due() const { return !clock_.isValid() || clock_.elapsed() >= kIntervalMs; }
+
     void poll(QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents) {
-        if (clock_.isValid() && clock_.elapsed() < kIntervalMs)
+        if (!due())
             return;
         QCoreApplication::processEvents(flags);
         clock_.start();

@@ -19,7 +19,9 @@ void JobProgressDialog::setProgress(int percent) {
     // A cancelled window has hidden itself; a value set now would bring it back.
     if (wasCanceled())
         return;
-    if (percent != value())
+    // As on a dialog's bar: a new value repaints (and, once the window is up, runs the event
+    // loop), so it is given only when the event loop is due anyway.
+    if (percent != value() && (percent == 100 || pump_.due()))
         setValue(percent);
     // Until the window is up, a click on the main window must wait: it could start another job
     // in the middle of this one. Once it is up, its modality keeps other windows out.
