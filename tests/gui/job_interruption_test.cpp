@@ -388,6 +388,23 @@ private slots:
         QCOMPARE(folderEntries(tempSounds()), std::set<std::string>{});
     }
 
+    // A stereo warning answered with Cancel also ends the job without a result, but the user
+    // stopped nothing: the completion text stands as after any dialog.
+    void aDeclinedStereoWarningIsNoInterruption() {
+        bench->files().openFiles(
+            {qs(test::writeWave(files->file("stereo.wav"), test::ramp(20000), 2))});
+        reporter->answers = {Answer::Cancel};
+        whenFound(
+            frame.get(), [] { return QApplication::activeModalWidget(); },
+            [](QWidget* dialog) {
+                QTest::mouseClick(buttonOf(dialog, QDialogButtonBox::Ok), Qt::LeftButton);
+            });
+        frame->runCommand(saturateOperation().commandId);
+        QCOMPARE(reporter->texts(), std::vector<std::string>{kStereoWarningText});
+        QCOMPARE(activity(), qs(std::string(saturateOperation().completion)));
+        QCOMPARE(folderEntries(tempSounds()), std::set<std::string>{});
+    }
+
     // A job without a dialog (Crop) is stopped from its progress window, with the same Activity
     // text and nothing left behind.
     void aJobWithoutDialogIsStoppedFromItsProgressWindow() {
