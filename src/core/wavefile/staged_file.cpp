@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <random>
 #include <system_error>
+#include <vector>
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -173,6 +174,31 @@ bool writeFileAtomically(const std::string& path, const void* bytes, std::size_t
     }
     if (!staged.commit()) {
         error = staged.error();
+        return false;
+    }
+    return true;
+}
+
+bool copyFileAtomically(const std::string& from, const std::string& path, std::string& error) {
+    BinaryFile in(from, BinaryFile::Mode::Read);
+    if (!in.isOpen()) {
+        error = in.openError();
+        return false;
+    }
+    StagedFile out;
+    if (!out.create(path)) {
+        error = out.error();
+        return false;
+    }
+    std::vector<unsigned char> buffer(1 << 20);
+    for (std::size_t got; (got = in.read(buffer.data(), buffer.size())) > 0;) {
+        if (!out.file().write(buffer.data(), got)) {
+            error = std::strerror(errno != 0 ? errno : EIO);
+            return false;
+        }
+    }
+    if (!out.commit()) {
+        error = out.error();
         return false;
     }
     return true;

@@ -46,6 +46,10 @@ private:
 bool writeFileAtomically(const std::string& path, const void* bytes, std::size_t size,
                          std::string& error);
 
+// Copies the file at from to path through a staged file, in pieces of 1 MB. False with the
+// system's reason in error; the name is then untouched.
+bool copyFileAtomically(const std::string& from, const std::string& path, std::string& error);
+
 // On SIGINT, SIGTERM and SIGHUP, removes every temporary file still being written, then ends
 // the process as the signal would have. For programs whose only answer to those signals is to
 // end (the command line).

@@ -1,6 +1,8 @@
 // Mapping of the system's fixed locations under one audio root.
 #include "workspace/audio_root.h"
 
+#include "wavefile/staged_file.h"
+
 #include <cstdlib>
 #include <system_error>
 
@@ -121,12 +123,15 @@ InstallResult installMissingResources(const fs::path& shippedData) {
             fs::path target = to / it->path().lexically_relative(from);
             if (fs::exists(fs::symlink_status(target, error)))
                 continue;
-            std::error_code copyError;
-            fs::create_directories(target.parent_path(), copyError);
-            if (!copyError)
-                fs::copy_file(it->path(), target, copyError);
-            if (copyError)
-                result.failures.push_back(toUtf8(target) + ": " + copyError.message());
+            // Staged, so that a full disk cannot leave a cut-off resource that later starts would
+            // take as installed.
+            std::error_code folderError;
+            fs::create_directories(target.parent_path(), folderError);
+            std::string copyError = folderError ? folderError.message() : std::string();
+            if (!folderError)
+                copyFileAtomically(toUtf8(it->path()), toUtf8(target), copyError);
+            if (!copyError.empty())
+                result.failures.push_back(toUtf8(target) + ": " + copyError);
             else
                 ++result.copied;
         }

@@ -5,37 +5,8 @@
 #include "wavefile/staged_file.h"
 
 #include <filesystem>
-#include <vector>
 
 namespace sonarium {
-
-namespace {
-
-bool copyStaged(const std::string& from, const std::string& to, std::error_code& error) {
-    BinaryFile in(from, BinaryFile::Mode::Read);
-    StagedFile out;
-    if (!in.isOpen() || !out.create(to)) {
-        error = std::make_error_code(std::errc::io_error);
-        return false;
-    }
-    std::vector<unsigned char> buffer(1 << 20);
-    for (;;) {
-        const std::size_t got = in.read(buffer.data(), buffer.size());
-        if (got == 0)
-            break;
-        if (!out.file().write(buffer.data(), got)) {
-            error = std::make_error_code(std::errc::no_space_on_device);
-            return false;
-        }
-    }
-    if (!out.commit()) {
-        error = std::make_error_code(std::errc::io_error);
-        return false;
-    }
-    return true;
-}
-
-} // namespace
 
 bool isSameFile(const std::string& a, const std::string& b) {
     std::error_code error;
@@ -55,8 +26,11 @@ RenameResult renameFile(const std::string& from, const std::string& to, std::err
         return RenameResult::Failed;
     // Across file systems a move is a copy followed by a deletion. The copy is staged beside the
     // target, so that a full disk leaves neither a partial target nor a lost source.
-    if (!copyStaged(from, to, error))
+    std::string copyError;
+    if (!copyFileAtomically(from, to, copyError)) {
+        error = std::make_error_code(std::errc::io_error);
         return RenameResult::Failed;
+    }
     std::error_code removeError;
     std::filesystem::remove(source, removeError);
     error.clear();
