@@ -145,7 +145,8 @@ WaveLayout readWaveLayout(const std::string& path) {
 
     layout.status = WaveLayout::Status::BadFormat;
     unsigned char fields[16];
-    if (format.size < sizeof fields || reader.read(fields, sizeof fields, format) != sizeof fields) {
+    if (format.size < sizeof fields ||
+        reader.read(fields, sizeof fields, format) != sizeof fields) {
         layout.problem = "its format chunk is incomplete";
         return layout;
     }

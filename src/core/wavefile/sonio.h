@@ -86,7 +86,7 @@ private:
 
     const WaveContext& context_;
     std::string path_;
-    BinaryFile file_;    // reader
+    BinaryFile file_;   // reader
     StagedFile staged_; // writer
     bool writer_ = false;
     bool truncated_ = false;          // reader: the file ended before its data chunk
