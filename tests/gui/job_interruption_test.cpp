@@ -4,6 +4,7 @@
 #include "app/workbench.h"
 #include "dialogs/named_dialogs.h"
 #include "display/child_frame.h"
+#include "editor_fixture.h"
 #include "frame/command_table.h"
 #include "frame/control_bar.h"
 #include "frame/notices.h"
@@ -86,20 +87,11 @@ public:
 
 } // namespace
 
-class JobInterruptionTest : public QObject {
+class JobInterruptionTest : public test::EditorFixture {
     Q_OBJECT
 
     test::TempDir shared; // the long source, written once
     std::string longSource;
-
-    std::unique_ptr<test::TempAudioRoot> root;
-    std::unique_ptr<test::TempDir> files;
-    std::unique_ptr<CMainFrame> frame;
-    std::unique_ptr<test::RecordingReporter> reporter;
-    std::unique_ptr<Workbench> bench;
-
-    fs::path tempSounds() const { return root->path() / "tempsnds"; }
-    QString activity() const { return frame->controlBar()->activityField()->text(); }
 
     std::string copyOfLongSource(const char* name) {
         const std::string path = files->file(name);
@@ -165,31 +157,11 @@ private slots:
     }
 
     void init() {
-        root = std::make_unique<test::TempAudioRoot>();
-        files = std::make_unique<test::TempDir>();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                           QString::fromStdString(root->path().string()));
-        installMissingResources(test::sourceDataDir());
+        startFresh();
         fs::create_directories(tempSounds());
-        Preferences preferences = Preferences::defaults();
-        preferences.newNumberOnOpen = false;
-        preferences.beep = false;
-        frame = std::make_unique<CMainFrame>(CMainFrame::Options{});
-        reporter = std::make_unique<test::RecordingReporter>();
-        bench = std::make_unique<Workbench>(*frame, *reporter, preferences);
-        frame->resize(1000, 700);
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
     }
 
-    void cleanup() {
-        BinaryFile::limitCreatedFilesForTesting(-1);
-        bench.reset();
-        frame.reset();
-        reporter.reset();
-        files.reset();
-        root.reset();
-    }
+    void cleanup() { stopEditor(); }
 
     void saveAsThatFailsChangesNothing_data() {
         QTest::addColumn<QString>("how");

@@ -3,6 +3,7 @@
 // leaves no file.
 #include "app/workbench.h"
 #include "display/child_frame.h"
+#include "editor_fixture.h"
 #include "operations/operation.h"
 #include "test_support.h"
 #include "wavefile/binary_file.h"
@@ -16,34 +17,15 @@
 using namespace sonarium;
 namespace fs = std::filesystem;
 
-class ResultFilesTest : public QObject {
+class ResultFilesTest : public test::EditorFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::TempAudioRoot> root;
-    std::unique_ptr<test::TempDir> files;
-    std::unique_ptr<CMainFrame> frame;
-    std::unique_ptr<test::RecordingReporter> reporter;
-    std::unique_ptr<Workbench> bench;
     std::string source;
-
-    // A fresh start of the editor on the same audio root.
-    void startEditor() {
-        bench.reset();
-        frame.reset();
-        Preferences preferences = Preferences::defaults();
-        preferences.newNumberOnOpen = false;
-        frame = std::make_unique<CMainFrame>(CMainFrame::Options{});
-        bench = std::make_unique<Workbench>(*frame, *reporter, preferences);
-        frame->resize(1000, 700);
-        frame->show();
-    }
 
     JobOutcome runVolume() {
         return bench->operations().runJob(volumeOperation(), {.source = source},
                                           [this] { return bench->NextTempPath(); });
     }
-
-    fs::path tempSounds() const { return root->path() / "tempsnds"; }
 
     std::vector<std::string> resultNames() const {
         std::vector<std::string> names;
@@ -55,33 +37,20 @@ class ResultFilesTest : public QObject {
 
 private slots:
     void init() {
-        root = std::make_unique<test::TempAudioRoot>();
-        files = std::make_unique<test::TempDir>();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                           QString::fromStdString(root->path().string()));
-        installMissingResources(test::sourceDataDir());
-        reporter = std::make_unique<test::RecordingReporter>();
+        startFresh();
         test::WaveSpec shape;
         shape.samples = test::ramp(200000);
         source = files->file("take.wav");
         test::writeBytes(source, test::buildWave(shape));
-        startEditor();
     }
 
-    void cleanup() {
-        BinaryFile::limitCreatedFilesForTesting(-1);
-        bench.reset();
-        frame.reset();
-        reporter.reset();
-        files.reset();
-        root.reset();
-    }
+    void cleanup() { stopEditor(); }
 
     void aNewRunKeepsTheResultsOfTheLastOne() {
         QCOMPARE(runVolume(), JobOutcome::Completed);
         QCOMPARE(runVolume(), JobOutcome::Completed);
         const test::Bytes first = test::readBytes((tempSounds() / "000.wav").string());
-        startEditor();
+        restartEditor();
         QCOMPARE(runVolume(), JobOutcome::Completed);
         QCOMPARE(resultNames(), (std::vector<std::string>{"000.wav", "001.wav", "002.wav"}));
         QVERIFY(test::readBytes((tempSounds() / "000.wav").string()) == first);

@@ -4,6 +4,7 @@
 #include "app/workbench.h"
 #include "dialogs/operation_dialog.h"
 #include "display/child_frame.h"
+#include "editor_fixture.h"
 #include "frame/control_bar.h"
 #include "frame/notices.h"
 #include "operations/operation.h"
@@ -62,14 +63,9 @@ public slots:
     void open(const QUrl& url) { urls << url; }
 };
 
-class WorkbenchTest : public QObject {
+class WorkbenchTest : public test::EditorFixture {
     Q_OBJECT
 
-    std::unique_ptr<test::TempAudioRoot> root;
-    std::unique_ptr<test::TempDir> files;
-    std::unique_ptr<CMainFrame> frame;
-    std::unique_ptr<test::RecordingReporter> reporter;
-    std::unique_ptr<Workbench> bench;
     UrlRecorder urls;
 
     std::string makeSource(const char* name, int channels) {
@@ -83,7 +79,6 @@ class WorkbenchTest : public QObject {
         test::writeBytes(path, test::buildWave(shape));
         return path;
     }
-    QString activity() const { return frame->controlBar()->activityField()->text(); }
 
 private slots:
     void initTestCase() { QDesktopServices::setUrlHandler(QStringLiteral("file"), &urls, "open"); }
@@ -91,29 +86,11 @@ private slots:
     void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
 
     void init() {
-        root = std::make_unique<test::TempAudioRoot>();
-        files = std::make_unique<test::TempDir>();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                           QString::fromStdString(root->path().string()));
-        installMissingResources(test::sourceDataDir());
-        Preferences preferences = Preferences::defaults();
-        preferences.newNumberOnOpen = false;
-        frame = std::make_unique<CMainFrame>(CMainFrame::Options{});
-        reporter = std::make_unique<test::RecordingReporter>();
-        bench = std::make_unique<Workbench>(*frame, *reporter, preferences);
-        frame->resize(1000, 700);
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+        startFresh();
         urls.urls.clear();
     }
 
-    void cleanup() {
-        bench.reset();
-        frame.reset();
-        reporter.reset();
-        files.reset();
-        root.reset();
-    }
+    void cleanup() { stopEditor(); }
 
     void roadOfOneResult() {
         const std::string source = makeSource("take.wav", 1);
