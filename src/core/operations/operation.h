@@ -121,6 +121,9 @@ struct OperationDecl {
     bool animation = false; // the dialog plays the "at work" clip
     int helpItem = 0;       // item number of the dialog's Help button
     std::vector<FieldSpec> fields;
+    // What the operation does where its fields do not say it all (modes, choices made where the
+    // dialog leaves room); printed by describe and shown on the help page.
+    std::string_view notes;
     // The job: reads context.input, writes through context.destination.
     std::function<JobOutcome(JobContext&, const Parameters&)> run;
 

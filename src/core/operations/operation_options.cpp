@@ -202,6 +202,8 @@ std::string describeOperation(const OperationDecl& operation) {
         line += "  (" + plainLabel(f.group.empty() ? f.label : f.group) + ")";
         text += line + "\n";
     }
+    if (!operation.notes.empty())
+        text += "\n" + std::string(operation.notes) + "\n";
     return text;
 }
 
