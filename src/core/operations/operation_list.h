@@ -11,5 +11,12 @@ SONARIUM_OPERATION(saturate)
 SONARIUM_OPERATION(normalize)
 SONARIUM_OPERATION(silentZone)
 
+// Interactions
+SONARIUM_OPERATION(interactionFormula)
+SONARIUM_OPERATION(maximizeMinimize)
+SONARIUM_OPERATION(multiply)
+SONARIUM_OPERATION(interactionCompression)
+SONARIUM_OPERATION(interlace)
+
 // Selection edits
 SONARIUM_OPERATION(crop)
