@@ -7,6 +7,7 @@
 #include "wavefile/binary_file.h"
 #include "wavefile/wave_format.h"
 
+#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
@@ -302,6 +303,14 @@ TEST_F(Interactions, InterlaceOfOneFileDoublesPiecesAcrossBlocks) {
     const std::string flat = test::writeWave(dir.file("flat.wav"), Values(150001, 300));
     const test::JobRun twice = run(interlaceOperation(), {}, flat, flat);
     EXPECT_EQ(twice.output, Values(300002, 300));
+
+    // A stereo file gets the stereo warning, and the job goes on whichever the answer.
+    reporter.answers = {Answer::Cancel};
+    const std::string stereo = test::writeWave(dir.file("stereo.wav"), {-1, -1, 2, 2, 3, 3}, 2);
+    const test::JobRun warned = run(interlaceOperation(), {}, stereo, stereo);
+    EXPECT_EQ(warned.outcome, JobOutcome::Completed);
+    EXPECT_EQ(warned.output, (Values{-1, -1, 2, -1, -1, 2, 2, 3, 3, 2, 3, 3}));
+    EXPECT_EQ(reporter.texts(), std::vector<std::string>{kStereoWarningText});
 }
 
 TEST_F(Interactions, InterlaceOfTwoFiles) {
@@ -324,6 +333,38 @@ TEST_F(Interactions, InterlaceOfTwoFiles) {
         (v % 2 != 0 ? odd : even).push_back(v);
     EXPECT_EQ(odd, s);
     EXPECT_EQ(even, a);
+
+    // A sine against a silent Aux (blocks of 6666 and 6000 values): the Aux never crosses, so each
+    // of its blocks comes out whole, right after the Source piece that ends where it ends or last
+    // before it.
+    Values sine(20000);
+    for (std::size_t i = 0; i < sine.size(); ++i)
+        sine[i] = static_cast<std::int16_t>(std::lround(
+            10000 * std::sin(2 * 3.14159265358979 * static_cast<double>(i) / 97 + 0.1)));
+    const test::JobRun silent = run(interlaceOperation(), {}, sine, Values(12000, 0));
+    ASSERT_EQ(silent.output.size(), 32000U);
+    Values sourcePart;
+    std::vector<std::pair<std::size_t, std::size_t>> zeroRuns; // (first, length)
+    for (std::size_t i = 0; i < silent.output.size(); ++i) {
+        if (silent.output[i] != 0) {
+            sourcePart.push_back(silent.output[i]);
+        } else if (zeroRuns.empty() || zeroRuns.back().first + zeroRuns.back().second != i) {
+            zeroRuns.emplace_back(i, 1);
+        } else {
+            ++zeroRuns.back().second;
+        }
+    }
+    EXPECT_EQ(sourcePart, sine);
+    ASSERT_EQ(zeroRuns.size(), 2U);
+    for (std::size_t run = 0; run < 2; ++run) {
+        EXPECT_EQ(zeroRuns[run].second, 6000U);
+        // Pass `run` holds Source values 6666 × run onwards: the Aux's block ends at its
+        // value 5999, so the Source values before it end at most there.
+        const std::size_t before = zeroRuns[run].first - 6000 * run; // Source values before
+        EXPECT_LE(before, 6666 * run + 6000);
+        EXPECT_GT(before, 6666 * run + 6000 - 97);
+        EXPECT_TRUE(sine[before - 1] >= 0 && sine[before - 2] < 0);
+    }
 
     // A mono file and a stereo one: the whole Source, then the whole Aux, mono values doubled.
     const Values mono = test::ramp(1000, 5, 3);
