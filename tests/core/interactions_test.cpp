@@ -2,6 +2,7 @@
 // across blocks of odd sizes, the one-file modes, the refusals, and results of every shape.
 #include "operations/interactions/interaction_job.h"
 #include "operations/operation.h"
+#include "operations/operation_options.h"
 #include "run_operation.h"
 #include "test_support.h"
 #include "wavefile/binary_file.h"
@@ -11,20 +12,23 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
+#include <sstream>
 
 namespace sonarium {
 namespace {
 
 using Values = std::vector<std::int16_t>;
 
-Parameters with(const OperationDecl& op, std::initializer_list<std::pair<const char*, double>> n,
-                std::initializer_list<std::pair<const char*, const char*>> t = {}) {
-    Parameters p = op.defaults();
-    for (const auto& [member, value] : n)
-        p.setNumber(member, value);
-    for (const auto& [member, text] : t)
-        p.setText(member, text);
-    return p;
+// The operation's parameters from command-line options ("--formula ora").
+Parameters options(const OperationDecl& op, const std::string& text) {
+    std::vector<std::string> arguments;
+    std::istringstream words(text);
+    for (std::string word; words >> word;)
+        arguments.push_back(word);
+    arguments.insert(arguments.end(), {"s.wav", "a.wav", "-o", "out.wav"});
+    OperationArguments parsed;
+    EXPECT_EQ(parseOperationArguments(op, arguments, parsed), std::nullopt) << text;
+    return parsed.parameters;
 }
 
 class Interactions : public ::testing::Test {
@@ -51,129 +55,50 @@ TEST_F(Interactions, ValueExamples) {
     const OperationDecl& multiply = multiplyOperation();
     const OperationDecl& compression = interactionCompressionOperation();
     struct Case {
-        const char* name;
         const OperationDecl& op;
-        Parameters p;
+        const char* options;
         Values source, aux, expected;
     };
     const Case cases[] = {
-        {"mix",
-         formula,
-         formula.defaults(),
+        {formula,
+         "",
          {3, -3, 32767, -32768, 5},
          {0, 0, 32767, -32768, -6},
          {1, -1, 32767, -32768, 0}},
-        {"ora",
-         formula,
-         with(formula, {}, {{"formula", "ora"}}),
-         {0x0F0F, -1},
-         {0x00F0, 0x1234},
-         {0x0FFF, -1}},
-        {"and",
-         formula,
-         with(formula, {}, {{"formula", "and"}}),
-         {0x0F0F, -1},
-         {0x00F0, 0x1234},
-         {0, 0x1234}},
-        {"div",
-         formula,
-         with(formula, {}, {{"formula", "div"}}),
-         {20000, -32768, -32768, 5, -32768},
-         {3, 1, -1, 0, 0},
-         {0, -1, 1, 0, 0}},
-        {"maximize, symetrize",
-         maxMin,
-         maxMin.defaults(),
-         {-20000, -32768, 5},
-         {10000, 32767, -5},
-         {-20000, -32768, 5}},
-        {"maximize", maxMin, with(maxMin, {{"symetrize", 0}}), {-20000, 5}, {10000, 5}, {10000, 5}},
-        {"minimize, symetrize",
-         maxMin,
-         with(maxMin, {}, {{"operation", "minimize"}}),
-         {-20000, 5, 7},
-         {10000, -5, -8},
-         {10000, 5, 7}},
-        {"minimize",
-         maxMin,
-         with(maxMin, {{"symetrize", 0}}, {{"operation", "minimize"}}),
-         {-20000, 5, 7},
-         {10000, 5, -8},
-         {-20000, 5, -8}},
-        {"multiply, product, power 100",
-         multiply,
-         with(multiply, {}, {{"sign", "source-x-auxiliary"}}),
-         {32767, -32768},
-         {32767, -32768},
-         {16383, 16384}},
-        {"multiply, product, power 1",
-         multiply,
-         with(multiply, {{"P", 1}}, {{"sign", "source-x-auxiliary"}}),
+        {formula, "--formula ora", {0x0F0F, -1}, {0x00F0, 0x1234}, {0x0FFF, -1}},
+        {formula, "--formula and", {0x0F0F, -1}, {0x00F0, 0x1234}, {0, 0x1234}},
+        {formula, "--formula div", {20000, -32768, -32768, 5}, {3, 1, -1, 0}, {0, -1, 1, 0}},
+        {maxMin, "", {-20000, -32768, 5}, {10000, 32767, -5}, {-20000, -32768, 5}},
+        {maxMin, "--no-symetrize", {-20000, 5}, {10000, 5}, {10000, 5}},
+        {maxMin, "--operation minimize", {-20000, 5, 7}, {10000, -5, -8}, {10000, 5, 7}},
+        {maxMin, "--operation minimize --no-symetrize", {-20000, 7}, {10000, -8}, {-20000, -8}},
+        {multiply, "--sign source-x-auxiliary", {32767, -32768}, {32767, -32768}, {16383, 16384}},
+        {multiply,
+         "--sign source-x-auxiliary --power 1",
          {32767, -20000},
          {32767, 32767},
          {32603, -19899}},
-        {"multiply, source sign",
-         multiply,
-         with(multiply, {}, {{"sign", "source"}}),
-         {-32768},
-         {-32768},
-         {-16384}},
-        {"multiply, auxiliary sign",
-         multiply,
-         with(multiply, {}, {{"sign", "auxiliary"}}),
-         {-32768},
-         {-32768},
-         {-16384}},
-        {"multiply, absolute, aux -32768",
-         multiply,
-         multiply.defaults(),
-         {32767, -32768, 1000},
-         {-32768, -32768, -32768},
-         {0, 0, 0}},
-        {"multiply, absolute, aux 32767",
-         multiply,
-         multiply.defaults(),
-         {32767, -32768, 1000, -1000},
-         {32767, 32767, 32767, 32767},
-         {32766, -32767, 999, -999}},
-        {"compression, q = 1", compression, compression.defaults(), {16384}, {-32768}, {23169}},
-        {"compression, silent aux",
-         compression,
-         compression.defaults(),
-         {12345, -7},
-         {0, 0},
-         {12345, -7}},
-        {"compression, silent aux, difference",
-         compression,
-         with(compression, {{"keepDifference", 1}}),
-         {12345, -7},
-         {0, 0},
-         {0, 0}},
+        {multiply, "--sign source", {-32768}, {-32768}, {-16384}},
+        {multiply, "--sign auxiliary", {-32768}, {-32768}, {-16384}},
+        {multiply, "", {32767, -32768, 1000}, {-32768, -32768, -32768}, {0, 0, 0}},
+        {multiply, "", {32767, -32768, 1000}, {32767, 32767, 32767}, {32766, -32767, 999}},
+        {compression, "", {16384}, {-32768}, {23169}},
+        {compression, "", {12345, -7}, {0, 0}, {12345, -7}},
+        {compression, "--keep-difference", {12345, -7}, {0, 0}, {0, 0}},
         // The difference wraps instead of clipping; the gain is G / 100 in double precision.
-        {"compression, difference wraps",
-         compression,
-         with(compression, {{"G", -100}, {"keepDifference", 1}}),
-         {-32768, -32768},
-         {32767, -32768},
-         {-4, -2}},
-        {"compression, gain 250, 2 iterations",
-         compression,
-         with(compression, {{"G", 250}, {"k", 2}}),
-         {1000},
-         {-32768},
-         {6116}},
+        {compression, "--gain -100 --keep-difference", {-32768, -32768}, {32767, -32768}, {-4, -2}},
+        {compression, "--gain 250 --iterations 2", {1000}, {-32768}, {6116}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const test::JobRun r = run(c.op, c.p, c.source, c.aux);
+        SCOPED_TRACE(std::string(c.op.name) + " " + c.options);
+        const test::JobRun r = run(c.op, options(c.op, c.options), c.source, c.aux);
         ASSERT_EQ(r.outcome, JobOutcome::Completed);
         EXPECT_EQ(r.output, c.expected);
         EXPECT_TRUE(reporter.reports.empty());
     }
     // xor of a file with a copy of itself: silence.
     const Values ramp = test::ramp(70001, -32768, 977);
-    const test::JobRun x = run(formula, with(formula, {}, {{"formula", "xor"}}), ramp, ramp);
-    EXPECT_EQ(x.output, Values(70001, 0));
+    EXPECT_EQ(run(formula, options(formula, "--formula xor"), ramp, ramp).output, Values(70001, 0));
 }
 
 // Multiply's pairing of every mode against a model that pairs frame k of the files, over results
@@ -193,15 +118,15 @@ TEST_F(Interactions, MultiplyPairsFramesByTheirPlaceInTheFile) {
         {1, 1, true, 64001, 64001, 2, 128002},    {2, 1, true, 128002, 70000, 2, 128002},
         {2, 2, true, 132000, 128003, 2, 128003},  {1, 2, true, 64001, 128004, 2, 128002},
     };
-    const Parameters p = with(multiplyOperation(), {}, {{"sign", "source-x-auxiliary"}});
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.sourceChannels) + "x" + std::to_string(c.auxChannels) +
                      (c.panoramic ? " panoramic" : ""));
         const Values s = test::ramp(c.sourceValues, -30000, 7919);
         const Values a = test::ramp(c.auxValues, 12345, 3331);
-        Parameters q = p;
-        q.setNumber("panoramic", c.panoramic ? 1 : 0);
-        const test::JobRun r = run(multiplyOperation(), q, s, a, c.sourceChannels, c.auxChannels);
+        const Parameters p =
+            options(multiplyOperation(), c.panoramic ? "--sign source-x-auxiliary --panoramic"
+                                                     : "--sign source-x-auxiliary");
+        const test::JobRun r = run(multiplyOperation(), p, s, a, c.sourceChannels, c.auxChannels);
         ASSERT_EQ(r.outcome, JobOutcome::Completed);
         EXPECT_EQ(r.channels, c.channels);
         ASSERT_EQ(r.output.size(), c.count);
@@ -233,52 +158,26 @@ TEST_F(Interactions, MultiplyPairsFramesByTheirPlaceInTheFile) {
 // Interlace with every piece twice.
 TEST_F(Interactions, OneFileModes) {
     struct Case {
-        const char* name;
         const OperationDecl& op;
-        Parameters p;
+        const char* options;
         Values values;
         int channels;
         Values expected;
     };
     const OperationDecl& multiply = multiplyOperation();
     const Case cases[] = {
-        {"multiply",
-         multiply,
-         with(multiply, {}, {{"sign", "source-x-auxiliary"}}),
-         {32767, -32768},
-         1,
-         {16383, 16384}},
-        {"multiply, panoramic, source sign",
-         multiply,
-         with(multiply, {{"panoramic", 1}}, {{"sign", "source"}}),
-         {20000, -4000},
-         2,
-         {3662, 1267}},
-        {"multiply, panoramic, auxiliary sign",
-         multiply,
-         with(multiply, {{"panoramic", 1}}, {{"sign", "auxiliary"}}),
-         {20000, -4000},
-         2,
-         {3662, 1267}},
-        {"compression",
-         interactionCompressionOperation(),
-         interactionCompressionOperation().defaults(),
-         {16384, -16384},
-         1,
-         {19776, -19776}},
-        {"interlace",
-         interlaceOperation(),
-         interlaceOperation().defaults(),
-         {-1, 2, -3, 4, 5},
-         1,
-         {-1, 2, -1, 2, -3, 4, -3, 4, 5, 5}},
+        {multiply, "--sign source-x-auxiliary", {32767, -32768}, 1, {16383, 16384}},
+        {multiply, "--panoramic --sign source", {20000, -4000}, 2, {3662, 1267}},
+        {multiply, "--panoramic --sign auxiliary", {20000, -4000}, 2, {3662, 1267}},
+        {interactionCompressionOperation(), "", {16384, -16384}, 1, {19776, -19776}},
+        {interlaceOperation(), "", {-1, 2, -3, 4, 5}, 1, {-1, 2, -1, 2, -3, 4, -3, 4, 5, 5}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(std::string(c.op.name) + " " + c.options);
         const std::string file = test::writeWave(dir.file("one.wav"), c.values, c.channels);
         // The same file under another spelling.
         const std::string spelled = (dir.path() / "." / "one.wav").string();
-        const test::JobRun r = run(c.op, c.p, file, spelled);
+        const test::JobRun r = run(c.op, options(c.op, c.options), file, spelled);
         ASSERT_EQ(r.outcome, JobOutcome::Completed);
         EXPECT_EQ(r.output, c.expected);
         EXPECT_EQ(r.channels, c.channels);
@@ -444,64 +343,39 @@ TEST_F(Interactions, RefusalsLeaveNoFile) {
         return path;
     };
     const std::string big = sparse("big.wav"), big2 = sparse("big2.wav");
-    const Parameters panoramic = with(multiplyOperation(), {{"panoramic", 1}});
+    const OperationDecl& formula = interactionFormulaOperation();
+    const OperationDecl& interlace = interlaceOperation();
+    const OperationDecl& multiply = multiplyOperation();
     struct Case {
-        const char* name;
         const OperationDecl& op;
-        std::optional<Parameters> p; // the defaults when left out
+        const char* options;
         std::string source, aux;
         std::string message;
-        JobOutcome outcome = JobOutcome::EndedWithMessage;
-        std::vector<Answer> answers = {};
+        bool declined = false; // the stereo warning answered with Cancel
     };
     const Case cases[] = {
-        {"formula, same file", interactionFormulaOperation(), {}, mono, mono, kInvalidAuxText},
-        {"formula, through a link", interactionFormulaOperation(), {}, mono, link, kInvalidAuxText},
-        {"maximize, no aux", maximizeMinimizeOperation(), {}, mono, "", kInvalidAuxText},
-        {"maximize, ./",
-         maximizeMinimizeOperation(),
-         {},
-         mono,
-         (dir.path() / "." / "mono.wav").string(),
-         kInvalidAuxText},
-        {"multiply panoramic, one mono file", multiplyOperation(), panoramic, mono, link,
-         "Function not available\non a single mono source file."},
-        {"formula, stereo declined",
-         interactionFormulaOperation(),
-         {},
-         mono,
-         stereo,
-         kStereoWarningText,
-         JobOutcome::Cancelled,
-         {Answer::Cancel}},
-        {"interlace, stereo declined",
-         interlaceOperation(),
-         {},
-         stereo,
-         mono,
-         kStereoWarningText,
-         JobOutcome::Cancelled,
-         {Answer::Cancel}},
-        {"multiply, empty aux", multiplyOperation(), {}, mono, empty, "holds no samples"},
-        {"interlace, empty source", interlaceOperation(), {}, empty, mono, "holds no samples"},
-        {"interlace, one empty file", interlaceOperation(), {}, empty, empty, "holds no samples"},
-        {"compression, empty aux",
-         interactionCompressionOperation(),
-         {},
-         mono,
-         empty,
-         "holds no samples"},
-        {"interlace, too long", interlaceOperation(), {}, big, big2, "at most 4 GB"},
-        {"interlace of one file, too long", interlaceOperation(), {}, big, big, "at most 4 GB"},
-        {"multiply panoramic, too long", multiplyOperation(), panoramic, big, big2, "at most 4 GB"},
+        {formula, "", mono, mono, kInvalidAuxText},
+        {formula, "", mono, link, kInvalidAuxText},
+        {maximizeMinimizeOperation(), "", mono, "", kInvalidAuxText},
+        {multiply, "--panoramic", mono, link, "Function not available\non a single mono source"},
+        {formula, "", mono, stereo, kStereoWarningText, true},
+        {interlace, "", stereo, mono, kStereoWarningText, true},
+        {multiply, "", mono, empty, "holds no samples"},
+        {interlace, "", empty, mono, "holds no samples"},
+        {interlace, "", empty, empty, "holds no samples"},
+        {interactionCompressionOperation(), "", mono, empty, "holds no samples"},
+        {interlace, "", big, big2, "at most 4 GB"},
+        {interlace, "", big, big, "at most 4 GB"},
+        {multiply, "--panoramic", big, big2, "at most 4 GB"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(std::string(c.op.name) + " " + c.options + " " + c.source + " " + c.aux);
         reporter.reports.clear();
-        reporter.answers = c.answers;
+        if (c.declined)
+            reporter.answers = {Answer::Cancel};
         std::filesystem::remove(out);
-        const test::JobRun r = run(c.op, c.p.value_or(c.op.defaults()), c.source, c.aux);
-        EXPECT_EQ(r.outcome, c.outcome);
+        const test::JobRun r = run(c.op, options(c.op, c.options), c.source, c.aux);
+        EXPECT_EQ(r.outcome, c.declined ? JobOutcome::Cancelled : JobOutcome::EndedWithMessage);
         EXPECT_FALSE(std::filesystem::exists(out));
         ASSERT_EQ(reporter.reports.size(), 1U);
         EXPECT_NE(reporter.reports[0].text.find(c.message), std::string::npos)

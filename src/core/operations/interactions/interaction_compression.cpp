@@ -109,7 +109,8 @@ const OperationDecl& interactionCompressionOperation() {
             "q x (x - s), which wraps (no clipping) when it leaves the 16-bit range. The files "
             "are paired value by value as they lie, without a warning; the result is as long as "
             "the shorter file, with the Source's channels. Given the same file twice, each value "
-            "is blended by its own level.",
+            "is blended by its own level. The gain's label shows 1 to 32768, but no gain is "
+            "refused.",
         .run = runInteractionCompression,
     };
     return decl;
