@@ -351,7 +351,14 @@ TEST_F(LevelEffects, UnreadableAndEmptySourcesEndWithAMessage) {
             continue;
         SCOPED_TRACE(std::string(op->name));
         reporter.reports.clear();
-        const JobRun empty = run(*op, op->defaults(), {});
+        // Two-file operations are given a usable Aux of their own.
+        const std::string aux = op->input == InputKind::Two
+                                    ? test::writeWave(dir.file("aux.wav"), test::ramp(10))
+                                    : std::string();
+        const std::string emptySource = test::writeWave(dir.file("source.wav"), {});
+        const JobRun empty =
+            test::runOperation(*op, op->defaults(), {.source = emptySource, .aux = aux}, reporter,
+                               {.destination = dir.file("out.wav")});
         EXPECT_EQ(empty.outcome, JobOutcome::EndedWithMessage);
         EXPECT_FALSE(empty.written);
         ASSERT_EQ(reporter.reports.size(), 1U);
@@ -364,7 +371,7 @@ TEST_F(LevelEffects, UnreadableAndEmptySourcesEndWithAMessage) {
         bool asked = false;
         JobContext context{.wave = wave,
                            .progress = progress,
-                           .input = {.source = dir.file("text.wav")},
+                           .input = {.source = dir.file("text.wav"), .aux = aux},
                            .destination =
                                [&] {
                                    asked = true;

@@ -40,8 +40,11 @@ TEST(OperationDeclarations, FieldsAreConsistent) {
             if (f.item != 0) {
                 EXPECT_TRUE(items.insert(f.item).second) << f.item;
             }
-            for (const Choice& c : f.choices)
-                EXPECT_TRUE(items.insert(c.item).second) << c.item;
+            for (const Choice& c : f.choices) {
+                if (c.item != 0) { // list entries are no dialog items
+                    EXPECT_TRUE(items.insert(c.item).second) << c.item;
+                }
+            }
             if (!f.enabled)
                 continue;
             EXPECT_FALSE(f.member.empty()) << f.label;
@@ -177,21 +180,27 @@ TEST(OperationDeclarations, NoOperationWritesOverItsSource) {
     test::TempDir dir;
     const std::string source =
         test::writeWave(dir.file("source.wav"), test::ramp(3000, -20000, 977));
+    const std::string aux = test::writeWave(dir.file("aux.wav"), test::ramp(2000, 30, 41));
     const std::string link = dir.file("link.wav");
     std::filesystem::create_symlink(source, link);
     const test::Bytes before = test::readBytes(source);
+    const test::Bytes auxBefore = test::readBytes(aux);
     for (const OperationDecl* op : allOperations()) {
         if (op->input == InputKind::None || op->output == OutputKind::TextReport)
             continue;
-        for (const std::string& destination : {source, link}) {
+        const bool two = op->input == InputKind::Two;
+        std::vector<std::string> destinations{source, link};
+        if (two)
+            destinations.push_back(aux);
+        for (const std::string& destination : destinations) {
             SCOPED_TRACE(std::string(op->name) + " into " + destination);
             test::RecordingReporter reporter;
-            const JobInput input{.source = source,
-                                 .aux = op->input == InputKind::Two ? source : ""};
+            const JobInput input{.source = source, .aux = two ? aux : ""};
             const test::JobRun run = test::runOperation(*op, op->defaults(), input, reporter,
                                                         {.destination = destination});
             EXPECT_EQ(run.outcome, JobOutcome::EndedWithMessage);
             EXPECT_EQ(test::readBytes(source), before);
+            EXPECT_EQ(test::readBytes(aux), auxBefore);
             ASSERT_EQ(reporter.reports.size(), 1U);
             EXPECT_NE(reporter.reports[0].text.find("cannot be written over"), std::string::npos);
         }

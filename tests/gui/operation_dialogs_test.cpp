@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QtTest>
 #include <filesystem>
 
@@ -163,6 +164,58 @@ private slots:
                 QCOMPARE(reporter.reports[0].text,
                          std::string("Function not available\non a mono source file."));
         }
+    }
+
+    // Multiply's Panoramic box refuses one mono file (the same file twice, however named), and
+    // only that; Maximize/Minimize's buttons exclude each other.
+    void interactionDialogRules() {
+        test::TempDir dir;
+        const std::string mono = test::writeWave(dir.file("mono.wav"), test::ramp(300));
+        const std::string stereo = test::writeWave(dir.file("stereo.wav"), test::ramp(300), 2);
+        const std::string other = test::writeWave(dir.file("other.wav"), test::ramp(200));
+        const std::string spelled = (dir.path() / "." / "mono.wav").string();
+        struct Case {
+            std::string source, aux;
+            bool refused;
+        };
+        const Case cases[] = {
+            {mono, spelled, true}, {mono, "", true}, {stereo, stereo, false}, {mono, other, false}};
+        for (const Case& c : cases) {
+            test::RecordingReporter reporter;
+            WaveContext wave{reporter, "", {}};
+            auto dialog = createOperationDialog(
+                multiplyOperation(), OperationServices{reporter,
+                                                       wave,
+                                                       [] { return std::string(); },
+                                                       {.source = c.source, .aux = c.aux}});
+            QCOMPARE(dialog->objectName(), QStringLiteral("CMultiplyDialog"));
+            auto* panoramic = qobject_cast<QCheckBox*>(dialog->item(1626));
+            QVERIFY(panoramic != nullptr);
+            panoramic->click();
+            QCOMPARE(panoramic->isChecked(), !c.refused);
+            QCOMPARE(reporter.texts(),
+                     c.refused ? std::vector<std::string>{"Function not available\non a single "
+                                                          "mono source file."}
+                               : std::vector<std::string>{});
+            if (c.refused) {
+                QVERIFY(reporter.reports[0].icon == MessageIcon::Warning);
+            }
+        }
+
+        test::RecordingReporter reporter;
+        WaveContext wave{reporter, "", {}};
+        auto dialog = createOperationDialog(
+            maximizeMinimizeOperation(),
+            OperationServices{reporter, wave, [] { return std::string(); }, {}});
+        auto* maximize = qobject_cast<QRadioButton*>(dialog->item(1611));
+        auto* minimize = qobject_cast<QRadioButton*>(dialog->item(1612));
+        QVERIFY(maximize->isChecked() && !minimize->isChecked());
+        QVERIFY(qobject_cast<QCheckBox*>(dialog->item(1613))->isChecked());
+        minimize->click();
+        QVERIFY(!maximize->isChecked());
+        Parameters p;
+        QVERIFY(dialog->readFields(p));
+        QCOMPARE(p.text("operation"), std::string("minimize"));
     }
 };
 

@@ -107,13 +107,13 @@ int readValues(JobContext& context, sonIO& source, std::int16_t* buffer, std::ui
 }
 
 void writeValues(JobContext& context, sonIO& destination, const std::int16_t* values,
-                 std::uint32_t count, MessageIcon icon) {
+                 std::uint32_t count, MessageIcon icon, const char* failureText) {
     if (context.stopped())
         return;
     if (destination.WriteBlock(values, static_cast<int>(count)) == 0) {
         ++context.writeFailures;
         context.stop = JobStop::WriteFailed;
-        context.reporter().report(kWriteErrorText, icon);
+        context.reporter().report(failureText, icon);
     }
 }
 

@@ -114,9 +114,10 @@ std::unique_ptr<sonIO> createJobDestination(JobContext& context, const ResultFor
 int readValues(JobContext& context, sonIO& source, std::int16_t* buffer, std::uint32_t count);
 
 // Writes values unless the job has stopped. The first failed write is reported (with the given
-// icon), counted, and stops the job.
+// icon, in the operation's own words), counted, and stops the job.
 void writeValues(JobContext& context, sonIO& destination, const std::int16_t* values,
-                 std::uint32_t count, MessageIcon icon = MessageIcon::None);
+                 std::uint32_t count, MessageIcon icon = MessageIcon::None,
+                 const char* failureText = kWriteErrorText);
 
 // How a stopped job ended: Cancelled after the user's request, EndedWithMessage otherwise.
 inline JobOutcome stoppedOutcome(const JobContext& context) {

@@ -18,5 +18,12 @@ SONARIUM_OPERATION(zetaPitch)
 SONARIUM_OPERATION(resyncGapper)
 SONARIUM_OPERATION(stepper)
 
+// Interactions
+SONARIUM_OPERATION(interactionFormula)
+SONARIUM_OPERATION(maximizeMinimize)
+SONARIUM_OPERATION(multiply)
+SONARIUM_OPERATION(interactionCompression)
+SONARIUM_OPERATION(interlace)
+
 // Selection edits
 SONARIUM_OPERATION(crop)

@@ -43,6 +43,7 @@ std::string plainLabel(std::string_view label) {
 
 constexpr std::string_view kSelStart = "sel-start";
 constexpr std::string_view kSelLength = "sel-length";
+constexpr std::string_view kNoPrefix = "no-";
 
 // A frame number or count: digits only, at most 4294967294 (the largest is "to the end").
 std::optional<std::uint32_t> parseFrames(const std::string& text) {
@@ -118,12 +119,21 @@ std::optional<std::string> parseOperationArguments(const OperationDecl& operatio
         const std::string name = arg.substr(2, equals == std::string::npos ? equals : equals - 2);
         const FieldSpec* field = optionField(operation, name);
         const bool frames = selection && (name == kSelStart || name == kSelLength);
+        // "--no-FLAG" clears a check box, for those the dialog opens checked.
+        bool clear = false;
+        if (field == nullptr && name.starts_with(kNoPrefix)) {
+            const FieldSpec* flag = optionField(operation, name.substr(kNoPrefix.size()));
+            if (flag != nullptr && flag->type == FieldType::CheckBox) {
+                field = flag;
+                clear = true;
+            }
+        }
         if (field == nullptr && !frames)
             return "unknown option --" + name;
         if (field != nullptr && field->type == FieldType::CheckBox) {
             if (equals != std::string::npos)
                 return "--" + name + " is a flag and takes no value";
-            parsed.parameters.setNumber(field->member, 1);
+            parsed.parameters.setNumber(field->member, clear ? 0 : 1);
             continue;
         }
         std::string value;
@@ -181,6 +191,8 @@ std::string describeOperation(const OperationDecl& operation) {
             continue;
         std::string line = "  --" + f.optionName();
         if (f.type == FieldType::CheckBox) {
+            if (f.defaultValue != 0)
+                line += ", --" + std::string(kNoPrefix) + f.optionName();
             line += std::string("  flag, default ") + (f.defaultValue != 0 ? "on" : "off");
         } else if (f.isTextual()) {
             std::string words;

@@ -4,7 +4,9 @@
 #include "dialogs/named_dialogs.h"
 
 #include "dialogs/effect_dialogs.h"
+#include "operations/interactions/multiply.h"
 
+#include <QCheckBox>
 #include <functional>
 #include <map>
 #include <string_view>
@@ -12,6 +14,23 @@
 namespace sonarium {
 
 namespace {
+
+// "Multiply 1.2": the Panoramic box cannot be checked when the only file is one mono file.
+class CMultiplyDialog : public COperationDialog {
+public:
+    CMultiplyDialog(const OperationDecl& operation, OperationServices services, QWidget* parent)
+        : COperationDialog(operation, std::move(services), parent) {
+        auto* panoramic = qobject_cast<QCheckBox*>(item(kPanoramicItem));
+        connect(panoramic, &QCheckBox::toggled, this, [this, panoramic](bool checked) {
+            if (!checked || panoramicAvailable(services_.input))
+                return;
+            panoramic->setChecked(false);
+            services_.reporter.report(kPanoramicRefusedText, MessageIcon::Warning);
+        });
+    }
+
+    static constexpr int kPanoramicItem = 1626;
+};
 
 using DialogFactory = std::function<std::unique_ptr<COperationDialog>(const OperationDecl&,
                                                                       OperationServices, QWidget*)>;
@@ -28,6 +47,7 @@ const std::map<std::string_view, DialogFactory>& namedDialogs() {
     static const std::map<std::string_view, DialogFactory> dialogs = {
         {"CSmoothDialog", make<CSmoothDialog>},
         {"CResyncGapperDialog", make<CResyncGapperDialog>},
+        {"CMultiplyDialog", make<CMultiplyDialog>},
     };
     return dialogs;
 }

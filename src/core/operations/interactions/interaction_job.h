@@ -1,0 +1,103 @@
+// What the interactions share: telling whether the Aux is the Source's own file, opening both
+// files, the job that pairs their values as they lie, and reading a file's values at the pace a
+// job asks for them.
+#pragma once
+
+#include "jobs/block_job.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace sonarium {
+
+inline constexpr const char* kInvalidAuxText =
+    "Invalid auxiliary file\n\nThis interaction cannot be performed\n without an "
+    "auxiliary\ndifferent from the source file.\n\nSelect, add, open or synthesize \nanother "
+    "soundfile before. ";
+
+// True when the Aux names the Source's own file on disk, however the two paths are spelled
+// (another relative form, a link), or when no Aux is given: the Aux selector then shows the
+// Source.
+bool auxIsSource(const JobInput& input);
+
+// The channel count a wave file's header declares, without a message; 0 when it cannot be read.
+int quietChannelCount(const std::string& path);
+
+// The two readers of a two-file job, both opened on files of 16-bit values holding at least one
+// value.
+struct TwoSources {
+    std::unique_ptr<sonIO> source;
+    std::unique_ptr<sonIO> aux;
+};
+// Opens the Source, then the Aux; nothing when either cannot be used (the user was told why).
+std::optional<TwoSources> openTwoSources(JobContext& context);
+
+// The stereo warning when the two files have different channel counts: true to go on.
+bool acceptChannelMismatch(JobContext& context, const sonIO& source, const sonIO& aux);
+
+// out[i] = combine(source[i], aux[i]) for count values; out may be the source block itself.
+using PairKernel = std::function<void(std::int16_t* out, const std::int16_t* source,
+                                      const std::int16_t* aux, std::uint32_t count)>;
+
+// Value by value as the files lie: min(source values, aux values) values, each block of the
+// split read from both files, combined into the source's block and written with the given
+// failure icon. Closes both readers and finishes the destination.
+JobOutcome runPairedJob(JobContext& context, TwoSources& files, int channels, MessageIcon writeIcon,
+                        const PairKernel& combine);
+
+// Reads a file's values in file order through one fixed buffer, for jobs that take them at their
+// own pace: an index may be asked for again or skipped, but never one before the buffer's first.
+// Indices past the end of the data read as 0, so a partner missing at the end counts as silence.
+class ValueStream {
+public:
+    ValueStream(JobContext& context, sonIO& reader);
+    std::int16_t at(std::uint64_t index) {
+        if (index >= total_)
+            return 0;
+        while (index >= first_ + filled_)
+            refill();
+        return (*buffer_)[static_cast<std::size_t>(index - first_)];
+    }
+
+private:
+    void refill();
+
+    JobContext& context_;
+    sonIO& reader_;
+    std::unique_ptr<SampleBuffer> buffer_;
+    std::uint64_t total_;
+    std::uint64_t first_ = 0;  // file index of buffer[0]
+    std::uint32_t filled_ = 0; // values the buffer holds
+};
+
+// Collects a job's output values in one fixed buffer and writes it whenever it fills up, and on
+// flush().
+class ValueSink {
+public:
+    ValueSink(JobContext& context, sonIO& destination, MessageIcon icon, const char* failureText);
+    void push(std::int16_t value) {
+        (*buffer_)[filled_++] = value;
+        if (filled_ == kBlockValues)
+            flush();
+    }
+    void push(const std::int16_t* values, std::uint32_t count);
+    void flush();
+
+private:
+    JobContext& context_;
+    sonIO& destination_;
+    MessageIcon icon_;
+    const char* failureText_;
+    std::unique_ptr<SampleBuffer> buffer_;
+    std::uint32_t filled_ = 0;
+};
+
+// The split of a file's values into blocks of whole stereo frames: n + 1 blocks, every one but
+// the last holding per values (per even), the last 1 to per. firstN is the division's start (the
+// file's values divided by the block size wanted, plus 1). values must be at least 1.
+BlockSplit evenSplit(std::uint32_t values, std::uint32_t firstN);
+
+} // namespace sonarium

@@ -1,0 +1,263 @@
+// Interlace: the Source and the Aux cut at their upward zero crossings and their pieces laid out
+// alternately; one file alone has each of its pieces heard twice.
+#include "operations/interactions/interaction_job.h"
+#include "operations/operation.h"
+
+#include <algorithm>
+
+namespace sonarium {
+
+namespace {
+
+inline constexpr const char* kInterlaceWriteErrorText = "An error occured\nwhile writing onto disk";
+
+// A value ends a piece when it is not negative and the value before it in its block was: an
+// upward zero crossing. The value before the first of a block counts as 0.
+inline bool upwardCrossing(std::int16_t previous, std::int16_t value) {
+    return value >= 0 && previous < 0;
+}
+
+// Blocks of about `size` values, in whole frames.
+BlockSplit interlaceSplit(std::uint32_t values, std::uint32_t size) {
+    return evenSplit(values, values / size + 1);
+}
+
+// One file's share of a pass of the two-file interlace: its block j, cut into pieces.
+struct PieceCutter {
+    sonIO& reader;
+    BlockSplit split;
+    std::unique_ptr<SampleBuffer> block = std::make_unique<SampleBuffer>();
+    std::uint32_t count = 0; // values of the block of this pass (0 after the file's last)
+    std::uint32_t next = 0;  // first value of the block not yet written
+    std::int16_t previous = 0;
+
+    void load(JobContext& context, std::uint32_t j) {
+        count = j <= split.n ? split.count(j) : 0;
+        next = 0;
+        previous = 0;
+        if (count > 0)
+            readValues(context, reader, block->data(), count);
+    }
+    // Examines value m: when it ends a piece (a crossing, or the block's last value), the piece
+    // goes to the output.
+    void examine(std::uint32_t m, std::int16_t* out, std::uint32_t& filled) {
+        if (m >= count)
+            return;
+        const std::int16_t value = (*block)[m];
+        if (upwardCrossing(previous, value) || m + 1 == count) {
+            const std::uint32_t length = m + 1 - next;
+            std::copy_n(block->data() + next, length, out + filled);
+            filled += length;
+            next = m + 1;
+        }
+        previous = value;
+    }
+};
+
+// Equal channel counts: pass j lays out the pieces of block j of each file, the Source's first
+// where both end a piece at the same place. Every value of both files is written once.
+void interlaceBlocks(JobContext& context, sonIO& source, sonIO& aux, sonIO& destination) {
+    PieceCutter cutters[2] = {{source, interlaceSplit(valueCount(source), 8000)},
+                              {aux, interlaceSplit(valueCount(aux), 8000)}};
+    const std::uint32_t passes = std::max(cutters[0].split.n, cutters[1].split.n) + 1;
+    auto out = std::make_unique<SampleBuffer>();
+    for (std::uint32_t j = 0; j < passes && continueJob(context); ++j) {
+        for (PieceCutter& cutter : cutters)
+            cutter.load(context, j);
+        if (context.stopped())
+            return;
+        std::uint32_t filled = 0;
+        const std::uint32_t longest = std::max(cutters[0].count, cutters[1].count);
+        for (std::uint32_t m = 0; m < longest; ++m)
+            for (PieceCutter& cutter : cutters)
+                cutter.examine(m, out->data(), filled);
+        context.progress.setProgress(static_cast<int>(100ULL * (j + 1) / passes));
+        writeValues(context, destination, out->data(), filled, MessageIcon::Warning,
+                    kInterlaceWriteErrorText);
+    }
+}
+
+// One mono and one stereo file: the whole Source, then the whole Aux, each mono value written
+// as a frame of two.
+void appendBoth(JobContext& context, sonIO& source, sonIO& aux, sonIO& destination) {
+    struct Part {
+        sonIO& reader;
+        BlockSplit split;
+    };
+    const Part parts[2] = {{source, interlaceSplit(valueCount(source), 8000)},
+                           {aux, interlaceSplit(valueCount(aux), 32000)}};
+    const std::uint64_t blocks = std::uint64_t{parts[0].split.blocks()} + parts[1].split.blocks();
+    std::uint64_t done = 0;
+    auto in = std::make_unique<SampleBuffer>();
+    auto out = std::make_unique<SampleBuffer>();
+    for (const Part& part : parts) {
+        const bool mono = part.reader.channels == 1;
+        for (std::uint32_t j = 0; j <= part.split.n && continueJob(context); ++j) {
+            const std::uint32_t count = part.split.count(j);
+            readValues(context, part.reader, in->data(), count);
+            if (context.stopped())
+                return;
+            const std::int16_t* values = in->data();
+            std::uint32_t written = count;
+            if (mono) {
+                // At most 32000 values: doubled they fill the buffer at most.
+                for (std::uint32_t i = 0; i < count; ++i)
+                    (*out)[2 * i] = (*out)[2 * i + 1] = (*in)[i];
+                values = out->data();
+                written = 2 * count;
+            }
+            context.progress.setProgress(static_cast<int>(100 * ++done / blocks));
+            writeValues(context, destination, values, written, MessageIcon::Warning,
+                        kInterlaceWriteErrorText);
+        }
+    }
+}
+
+// One file: every piece written twice in a row. A piece runs on across blocks until a crossing
+// ends it (it may span the whole file); such a piece is read again from the file, twice, rather
+// than held.
+void doublePieces(JobContext& context, sonIO& source, sonIO& destination) {
+    const std::uint32_t total = valueCount(source);
+    const BlockSplit split = interlaceSplit(total, 16000);
+    auto block = std::make_unique<SampleBuffer>();
+    ValueSink sink(context, destination, MessageIcon::Warning, kInterlaceWriteErrorText);
+    std::unique_ptr<sonIO> again; // opened when a piece first spans blocks
+    std::unique_ptr<SampleBuffer> againBlock;
+    std::uint64_t blockStart = 0;
+    std::uint64_t pieceStart = 0;
+    // Writes values [pieceStart, end) twice, then starts the next piece at end.
+    auto emitTwice = [&](std::uint64_t end) {
+        if (pieceStart >= blockStart) {
+            const std::int16_t* first = block->data() + (pieceStart - blockStart);
+            const auto length = static_cast<std::uint32_t>(end - pieceStart);
+            sink.push(first, length);
+            sink.push(first, length);
+        } else {
+            if (!again) {
+                again = reopenJobSource(context, context.input.source, total);
+                if (!again) {
+                    // Told why (unreadable now, or changed); the result would be incomplete.
+                    context.stop = JobStop::SourceChanged;
+                    return;
+                }
+                againBlock = std::make_unique<SampleBuffer>();
+            }
+            for (int copy = 0; copy < 2 && !context.stopped(); ++copy) {
+                again->SeekData(static_cast<std::uint32_t>(2 * pieceStart));
+                for (std::uint64_t at = pieceStart; at < end && !context.stopped();) {
+                    const auto n =
+                        static_cast<std::uint32_t>(std::min<std::uint64_t>(kBlockValues, end - at));
+                    readValues(context, *again, againBlock->data(), n);
+                    sink.push(againBlock->data(), n);
+                    at += n;
+                }
+            }
+        }
+        pieceStart = end;
+    };
+    for (std::uint32_t j = 0; j <= split.n && continueJob(context); ++j) {
+        const std::uint32_t count = split.count(j);
+        readValues(context, source, block->data(), count);
+        if (context.stopped())
+            break;
+        std::int16_t previous = 0;
+        for (std::uint32_t m = 0; m < count; ++m) {
+            const std::int16_t value = (*block)[m];
+            if (upwardCrossing(previous, value))
+                emitTwice(blockStart + m + 1);
+            previous = value;
+        }
+        context.progress.setProgress(split.progress(j));
+        if (j == split.n && pieceStart < total)
+            emitTwice(total); // the piece still open at the end of the file
+        sink.flush();
+        blockStart += count;
+    }
+    if (again)
+        again->CloseRead();
+}
+
+JobOutcome runInterlace(JobContext& context, const Parameters&) {
+    if (auxIsSource(context.input)) {
+        auto source = openJobSource(context, context.input.source);
+        if (!source)
+            return JobOutcome::EndedWithMessage;
+        acceptStereo(context, *source); // a warning only: the job goes on either way
+        auto destination = createJobDestination(context, {.channels = source->channels},
+                                                2 * std::int64_t{valueCount(*source)});
+        if (!destination) {
+            source->CloseRead();
+            return JobOutcome::EndedWithMessage;
+        }
+        doublePieces(context, *source, *destination);
+        return finishJob(context, *source, *destination);
+    }
+    auto files = openTwoSources(context);
+    if (!files)
+        return JobOutcome::EndedWithMessage;
+    sonIO& source = *files->source;
+    sonIO& aux = *files->aux;
+    if (!acceptStereo(context, source.channels == 2 ? source : aux)) {
+        aux.CloseRead();
+        source.CloseRead();
+        return JobOutcome::Cancelled;
+    }
+    const bool equal = source.channels == aux.channels;
+    const std::int64_t sourceValues = valueCount(source);
+    const std::int64_t auxValues = valueCount(aux);
+    const std::int64_t count = equal ? sourceValues + auxValues
+                                     : (source.channels == 1 ? 2 : 1) * sourceValues +
+                                           (aux.channels == 1 ? 2 : 1) * auxValues;
+    auto destination =
+        createJobDestination(context, {.channels = equal ? source.channels : 2}, count);
+    if (!destination) {
+        aux.CloseRead();
+        source.CloseRead();
+        return JobOutcome::EndedWithMessage;
+    }
+    if (equal)
+        interlaceBlocks(context, source, aux, *destination);
+    else
+        appendBoth(context, source, aux, *destination);
+    aux.CloseRead();
+    return finishJob(context, source, *destination);
+}
+
+} // namespace
+
+const OperationDecl& interlaceOperation() {
+    static const OperationDecl decl{
+        .name = "interlace",
+        .caption = "Interlace 1.0",
+        .dialogClass = "CInterlaceDialog",
+        .helpCode = "INTINT_1.0",
+        .completion = "Interlace int - done",
+        .commandId = 33038,
+        .input = InputKind::Two,
+        .helpItem = 1640,
+        .fields =
+            {
+                {.item = 1641,
+                 .label = "&Method : ",
+                 .type = FieldType::DropDownList,
+                 .enabled = false,
+                 .choices = {{0, "zero crossings", "zero-crossings"}},
+                 .defaultChoice = "zero-crossings"},
+            },
+        .notes =
+            "Both files are cut into pieces that end at an upward zero crossing (a value of 0 or "
+            "more after a negative one) or at the end of a block of about 8000 values, the value "
+            "before a block's first counting as 0. Block by block, the pieces of the Source and of "
+            "the Aux are laid out alternately, in the order in which they end, the Source's first "
+            "when both end at the same place: every value of both files is written once. When one "
+            "file is mono and the other stereo, the result is the whole Source followed by the "
+            "whole Aux, the mono one's values doubled into stereo frames. Given the same file "
+            "twice, each of its pieces (blocks of about 16000 values, a piece open at a block's "
+            "end running on into the next block) is written twice in a row. A stereo file gets "
+            "the stereo warning, which, for one file, only warns.",
+        .run = runInterlace,
+    };
+    return decl;
+}
+
+} // namespace sonarium
