@@ -11,5 +11,13 @@ SONARIUM_OPERATION(saturate)
 SONARIUM_OPERATION(normalize)
 SONARIUM_OPERATION(silentZone)
 
+// Waveshaping effects
+SONARIUM_OPERATION(sinusCompression)
+SONARIUM_OPERATION(bast)
+SONARIUM_OPERATION(brownOut)
+SONARIUM_OPERATION(shadokEffect)
+SONARIUM_OPERATION(frequentialProjection)
+SONARIUM_OPERATION(simpleFormula)
+
 // Selection edits
 SONARIUM_OPERATION(crop)

@@ -18,6 +18,8 @@ const char* typeName(FieldType type) {
         return "int16";
     case FieldType::Int32:
         return "int32";
+    case FieldType::Int64:
+        return "int64";
     case FieldType::Text:
         return "text";
     case FieldType::CheckBox:
@@ -60,6 +62,16 @@ const FieldSpec* optionField(const OperationDecl& operation, std::string_view op
         if (f.enabled && !f.member.empty() && f.optionName() == option)
             return &f;
     return nullptr;
+}
+
+constexpr std::string_view kNegation = "no-";
+
+// "--no-NAME" turns off the check box NAME, for those that are on by default.
+const FieldSpec* negatedCheckBox(const OperationDecl& operation, std::string_view option) {
+    if (!option.starts_with(kNegation))
+        return nullptr;
+    const FieldSpec* field = optionField(operation, option.substr(kNegation.size()));
+    return field != nullptr && field->type == FieldType::CheckBox ? field : nullptr;
 }
 
 // A value for a field that takes one; the problem text when it is refused.
@@ -117,13 +129,15 @@ std::optional<std::string> parseOperationArguments(const OperationDecl& operatio
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(2, equals == std::string::npos ? equals : equals - 2);
         const FieldSpec* field = optionField(operation, name);
+        const FieldSpec* negated = field == nullptr ? negatedCheckBox(operation, name) : nullptr;
         const bool frames = selection && (name == kSelStart || name == kSelLength);
-        if (field == nullptr && !frames)
+        if (field == nullptr && negated == nullptr && !frames)
             return "unknown option --" + name;
-        if (field != nullptr && field->type == FieldType::CheckBox) {
+        if (negated != nullptr || (field != nullptr && field->type == FieldType::CheckBox)) {
             if (equals != std::string::npos)
                 return "--" + name + " is a flag and takes no value";
-            parsed.parameters.setNumber(field->member, 1);
+            parsed.parameters.setNumber(negated != nullptr ? negated->member : field->member,
+                                        negated != nullptr ? 0 : 1);
             continue;
         }
         std::string value;
@@ -182,6 +196,8 @@ std::string describeOperation(const OperationDecl& operation) {
         std::string line = "  --" + f.optionName();
         if (f.type == FieldType::CheckBox) {
             line += std::string("  flag, default ") + (f.defaultValue != 0 ? "on" : "off");
+            if (f.defaultValue != 0)
+                line += ", --" + std::string(kNegation) + f.optionName() + " turns it off";
         } else if (f.isTextual()) {
             std::string words;
             for (const Choice& c : f.choices)
