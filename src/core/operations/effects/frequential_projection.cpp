@@ -132,8 +132,9 @@ const OperationDecl& frequentialProjectionOperation() {
             },
         .notes = "A value s becomes sign(s) * a * sin(t * g / 22050) (truncated), 0 staying 0: "
                  "with E = |s|, the frequency is g = (ceiling - floor) * E / 32768 + floor / "
-                 "channels, and the amplitude a = floor amplitude + q * E, or q * (32768 - E) "
-                 "with Reverted Amplitude, q = (32767 - floor amplitude) / 32767. The time index "
+                 "channels; the amplitude is a = floor amplitude + q * E, or with Reverted "
+                 "Amplitude floor amplitude + q * (32768 - E), where q = (32767 - floor "
+                 "amplitude) / 32767. Results are not clipped. The time index "
                  "t of value k of block j (blocks as the job splits the file, per values each "
                  "but the last) is (j - 1) * per + k in unsigned 32 bits: block 0 wraps to "
                  "2^32 - per + k.",
