@@ -3,6 +3,8 @@
 // operation gets the generic COperationDialog, whose class name is still its declaration's.
 #include "dialogs/named_dialogs.h"
 
+#include "dialogs/effect_dialogs.h"
+
 #include <functional>
 #include <map>
 #include <string_view>
@@ -23,7 +25,10 @@ std::unique_ptr<COperationDialog> make(const OperationDecl& operation, Operation
 }
 
 const std::map<std::string_view, DialogFactory>& namedDialogs() {
-    static const std::map<std::string_view, DialogFactory> dialogs = {};
+    static const std::map<std::string_view, DialogFactory> dialogs = {
+        {"CSmoothDialog", make<CSmoothDialog>},
+        {"CResyncGapperDialog", make<CResyncGapperDialog>},
+    };
     return dialogs;
 }
 

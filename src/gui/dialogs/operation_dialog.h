@@ -30,6 +30,7 @@ struct OperationServices {
     std::function<std::string()> nextTempPath;
     JobInput input; // the Source (and Aux) paths, the selection
     std::string helpLanguage = "English";
+    int sourceChannels = 0; // of the Source file, as the working list has it (0: none)
 };
 
 class COperationDialog : public QDialog {
