@@ -368,11 +368,6 @@ TEST_F(WaveshapingEffects, SimpleFormulaTimeIndexAndWrapping) {
     const JobRun r = run(simpleFormulaOperation(), {{}, {{"formula", "G"}}}, Values(128002, 7350));
     ASSERT_EQ(r.output.size(), 128002U);
     EXPECT_EQ(r.output[128001], 27572); // 32767 × sin(7350 × 3 / 22050)
-    // In the full blocks the time index is the position in the file.
-    for (std::size_t at : {std::size_t{5}, std::size_t{42667}, std::size_t{42667 * 2 + 5}})
-        EXPECT_EQ(r.output[at], static_cast<std::int16_t>(std::trunc(
-                                    std::sin(7350 * static_cast<double>(at) / 22050) * 32767)))
-            << at;
 }
 
 TEST_F(WaveshapingEffects, SimpleFormulaRandomIsSeeded) {

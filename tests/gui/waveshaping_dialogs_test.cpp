@@ -1,12 +1,9 @@
-// The waveshaping dialogs: Simple Formula's typed formula texts, Brown Out's refused shift, and
-// the controls that open checked or disabled.
+// Simple Formula's dialog: formula texts typed into its list, run or refused.
 #include "dialogs/named_dialogs.h"
 #include "run_operation.h"
 #include "test_support.h"
 
-#include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QtTest>
 #include <filesystem>
 
@@ -72,28 +69,6 @@ private slots:
         QCOMPARE(reporter.texts(),
                  std::vector<std::string>{"Please enter no more than 30 characters."});
         QVERIFY(!std::filesystem::exists(out));
-    }
-
-    void brownOutRefusesAShiftOfOneWithAutoscale() {
-        auto dialog = dialogFor(brownOutOperation());
-        qobject_cast<QLineEdit*>(dialog->item(1051))->setText("1.00000001");
-        qobject_cast<QCheckBox*>(dialog->item(1052))->setChecked(true);
-        dialog->accept();
-        QCOMPARE(reporter.texts(),
-                 std::vector<std::string>{"Sorry..\n\nThis Shifting Value\nGives No Result"});
-        QCOMPARE(reporter.reports[0].icon, MessageIcon::Error);
-        QVERIFY(!std::filesystem::exists(out));
-        QCOMPARE(dialog->result(), int(QDialog::Accepted));
-    }
-
-    void controlsOpenAsDeclared() {
-        auto projection = dialogFor(frequentialProjectionOperation());
-        QVERIFY(qobject_cast<QCheckBox*>(projection->item(1139))->isChecked());
-        auto shadok = dialogFor(shadokEffectOperation());
-        QVERIFY(!shadok->item(1005)->isEnabled());
-        QVERIFY(qobject_cast<QAbstractButton*>(shadok->item(1285))->isChecked());
-        auto bast = dialogFor(bastOperation());
-        QVERIFY(!bast->item(1003)->isEnabled());
     }
 };
 
