@@ -15,8 +15,8 @@
 namespace sonarium {
 
 // How each kind of dialog control is declared:
-// - edits of numbers: Double, Float (read as single precision), Int16 and Int32, with default,
-//   minimum, maximum and unit; a value outside the range gets the range message;
+// - edits of numbers: Double, Float (read as single precision), Int16, Int32 and Int64, with
+//   default, minimum, maximum and unit; a value outside the range gets the range message;
 // - a text edit: Text, with its default in defaultChoice and at most maxLength characters;
 // - a check box: CheckBox, on when defaultValue is 1;
 // - radio buttons: one RadioGroup field whose choices are the buttons (item, label, word) and
@@ -25,7 +25,9 @@ namespace sonarium {
 // - a drop-down list: DropDownList, its entries as choices (label shown, word passed to the job);
 // - an editable drop-down list: EditableList, its entries as choices whose word is the entry's
 //   text itself, as a typed text is passed on the same way (at most maxLength characters);
-// - a control shown but never read: enabled = false and no member (it keeps its default look).
+// - a control shown but never read: enabled = false and no member (it keeps its default look);
+// - a command-line option with no control: commandLineOnly = true (the dialog's job gets the
+//   default).
 // The job receives numbers and check boxes with Parameters::number/flag, and radio groups, lists
 // and texts with Parameters::text.
 enum class FieldType {
@@ -33,6 +35,7 @@ enum class FieldType {
     Float,        // edit, single precision
     Int16,        // edit, 16-bit integer
     Int32,        // edit, 32-bit integer
+    Int64,        // edit, integer wider than 32 bits (a whole unsigned 32-bit range, say)
     Text,         // edit holding text
     CheckBox,     // on/off
     RadioGroup,   // one choice among radio buttons (choices give each button's item and label)
@@ -63,9 +66,12 @@ struct FieldSpec {
     std::vector<Choice> choices;    // radio groups and lists
     std::string_view defaultChoice; // the word of the default choice, or the default text
     int maxLength = 0;              // texts and editable lists: most characters (0: any)
+    bool commandLineOnly = false;   // an option of the command line only: no dialog control
 
     bool isNumeric() const;
-    bool isInteger() const { return type == FieldType::Int16 || type == FieldType::Int32; }
+    bool isInteger() const {
+        return type == FieldType::Int16 || type == FieldType::Int32 || type == FieldType::Int64;
+    }
     bool hasChoices() const { return !choices.empty(); }
     // Radio groups, lists and text edits hand the job a text rather than a number.
     bool isTextual() const { return hasChoices() || type == FieldType::Text; }

@@ -18,6 +18,14 @@ SONARIUM_OPERATION(zetaPitch)
 SONARIUM_OPERATION(resyncGapper)
 SONARIUM_OPERATION(stepper)
 
+// Waveshaping effects
+SONARIUM_OPERATION(sinusCompression)
+SONARIUM_OPERATION(bast)
+SONARIUM_OPERATION(brownOut)
+SONARIUM_OPERATION(shadokEffect)
+SONARIUM_OPERATION(frequentialProjection)
+SONARIUM_OPERATION(simpleFormula)
+
 // Interactions
 SONARIUM_OPERATION(interactionFormula)
 SONARIUM_OPERATION(maximizeMinimize)

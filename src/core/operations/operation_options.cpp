@@ -18,6 +18,8 @@ const char* typeName(FieldType type) {
         return "int16";
     case FieldType::Int32:
         return "int32";
+    case FieldType::Int64:
+        return "int64";
     case FieldType::Text:
         return "text";
     case FieldType::CheckBox:
@@ -43,7 +45,6 @@ std::string plainLabel(std::string_view label) {
 
 constexpr std::string_view kSelStart = "sel-start";
 constexpr std::string_view kSelLength = "sel-length";
-constexpr std::string_view kNoPrefix = "no-";
 
 // A frame number or count: digits only, at most 4294967294 (the largest is "to the end").
 std::optional<std::uint32_t> parseFrames(const std::string& text) {
@@ -61,6 +62,16 @@ const FieldSpec* optionField(const OperationDecl& operation, std::string_view op
         if (f.enabled && !f.member.empty() && f.optionName() == option)
             return &f;
     return nullptr;
+}
+
+constexpr std::string_view kNegation = "no-";
+
+// "--no-NAME" turns off the check box NAME, for those that are on by default.
+const FieldSpec* negatedCheckBox(const OperationDecl& operation, std::string_view option) {
+    if (!option.starts_with(kNegation))
+        return nullptr;
+    const FieldSpec* field = optionField(operation, option.substr(kNegation.size()));
+    return field != nullptr && field->type == FieldType::CheckBox ? field : nullptr;
 }
 
 // A value for a field that takes one; the problem text when it is refused.
@@ -118,22 +129,15 @@ std::optional<std::string> parseOperationArguments(const OperationDecl& operatio
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(2, equals == std::string::npos ? equals : equals - 2);
         const FieldSpec* field = optionField(operation, name);
+        const FieldSpec* negated = field == nullptr ? negatedCheckBox(operation, name) : nullptr;
         const bool frames = selection && (name == kSelStart || name == kSelLength);
-        // "--no-FLAG" clears a check box, for those the dialog opens checked.
-        bool clear = false;
-        if (field == nullptr && name.starts_with(kNoPrefix)) {
-            const FieldSpec* flag = optionField(operation, name.substr(kNoPrefix.size()));
-            if (flag != nullptr && flag->type == FieldType::CheckBox) {
-                field = flag;
-                clear = true;
-            }
-        }
-        if (field == nullptr && !frames)
+        if (field == nullptr && negated == nullptr && !frames)
             return "unknown option --" + name;
-        if (field != nullptr && field->type == FieldType::CheckBox) {
+        if (negated != nullptr || (field != nullptr && field->type == FieldType::CheckBox)) {
             if (equals != std::string::npos)
                 return "--" + name + " is a flag and takes no value";
-            parsed.parameters.setNumber(field->member, clear ? 0 : 1);
+            parsed.parameters.setNumber(negated != nullptr ? negated->member : field->member,
+                                        negated != nullptr ? 0 : 1);
             continue;
         }
         std::string value;
@@ -191,9 +195,9 @@ std::string describeOperation(const OperationDecl& operation) {
             continue;
         std::string line = "  --" + f.optionName();
         if (f.type == FieldType::CheckBox) {
-            if (f.defaultValue != 0)
-                line += ", --" + std::string(kNoPrefix) + f.optionName();
             line += std::string("  flag, default ") + (f.defaultValue != 0 ? "on" : "off");
+            if (f.defaultValue != 0)
+                line += ", --" + std::string(kNegation) + f.optionName() + " turns it off";
         } else if (f.isTextual()) {
             std::string words;
             for (const Choice& c : f.choices)

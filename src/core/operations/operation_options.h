@@ -19,8 +19,8 @@ struct OperationArguments {
 
 // Reads "[--option V | --option=V | --flag]... FILE... -o OUT". Numeric fields are checked with
 // the dialog's own range messages, texts with its length message, radio groups and drop-down
-// lists take one of their words, check boxes are flags (--no-FLAG clears one), disabled fields
-// are no options. An
+// lists take one of their words, check boxes are flags (--no-NAME turns one off), disabled
+// fields are no options. An
 // operation on a selection also takes --sel-start F and --sel-length F, in frames (left out: from
 // the first frame to the end). The problem text when the arguments cannot be used (a usage
 // error), nothing when they can.

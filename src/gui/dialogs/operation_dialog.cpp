@@ -48,6 +48,8 @@ void COperationDialog::buildFields() {
     auto* form = new QFormLayout();
     layout->addLayout(form);
     for (const FieldSpec& field : operation_.fields) {
+        if (field.commandLineOnly)
+            continue;
         const QString name = itemName(field.item);
         if (field.type == FieldType::RadioGroup) {
             auto* box = new QGroupBox(qs(field.group), this);
@@ -145,8 +147,8 @@ bool COperationDialog::acceptText(const FieldSpec& field, const std::string& tex
 bool COperationDialog::readFields(Parameters& parameters) {
     parameters = operation_.defaults();
     for (const FieldSpec& field : operation_.fields) {
-        if (!field.enabled || field.member.empty())
-            continue;
+        if (!field.enabled || field.member.empty() || field.commandLineOnly)
+            continue; // a command-line option only keeps its default here
         if (auto group = groups_.find(&field); group != groups_.end()) {
             if (QAbstractButton* checked = group->second->checkedButton())
                 parameters.setText(field.member,
