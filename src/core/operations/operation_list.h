@@ -13,3 +13,9 @@ SONARIUM_OPERATION(silentZone)
 
 // Selection edits
 SONARIUM_OPERATION(crop)
+
+// Syntheses
+SONARIUM_OPERATION(affineSynthesis)
+SONARIUM_OPERATION(gaussianSynthesis)
+SONARIUM_OPERATION(shadokSynthesis)
+SONARIUM_OPERATION(simpleSynthesis)
