@@ -40,8 +40,11 @@ TEST(OperationDeclarations, FieldsAreConsistent) {
             if (f.item != 0) {
                 EXPECT_TRUE(items.insert(f.item).second) << f.item;
             }
-            for (const Choice& c : f.choices)
-                EXPECT_TRUE(items.insert(c.item).second) << c.item;
+            for (const Choice& c : f.choices) {
+                if (c.item != 0) { // list entries have no item of their own
+                    EXPECT_TRUE(items.insert(c.item).second) << c.item;
+                }
+            }
             if (!f.enabled)
                 continue;
             EXPECT_FALSE(f.member.empty()) << f.label;

@@ -124,7 +124,7 @@ const OperationDecl& affineSynthesisOperation() {
             "0.0001 s are taken, which gives 4 values). Value n is v = O + (E - O) x n / N, O and "
             "E the values at origin and at end, truncated toward zero: the last value stops one "
             "step short of E. Curved, it is 32767 x sin(v x pi / 65536), an S-shaped curve "
-            "reaching +-32767.\n"
+            "within -32767..32767.\n"
             "Every variation method draws this same ramp: the method is read and changes "
             "nothing. The LFO controls are shown disabled and take no part.",
         .run = runAffineSynthesis,
