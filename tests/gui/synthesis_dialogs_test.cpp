@@ -1,14 +1,21 @@
-// The synthesis dialogs: Simple Synthesis's LFO-shape rules on every edit and click, and each
-// dialog's file equal to the command line's job with the same fields.
+// The synthesis dialogs: run from the menu with an empty working list, Simple Synthesis's
+// LFO-shape rules on every edit and click, and each dialog's file equal to the command line's
+// job with the same fields.
 #include "dialogs/named_dialogs.h"
+#include "editor_fixture.h"
+#include "frame/main_frame.h"
 #include "operations/operation_options.h"
 #include "run_operation.h"
 #include "test_support.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QtTest>
 #include <filesystem>
 #include <variant>
@@ -40,13 +47,52 @@ struct Dialog {
 
 } // namespace
 
-class SynthesisDialogsTest : public QObject {
+class SynthesisDialogsTest : public test::EditorFixture {
     Q_OBJECT
 
-    test::TempAudioRoot root;
     test::TempDir dir;
 
 private slots:
+    void init() { startFresh(); }
+    void cleanup() { stopEditor(); }
+
+    // No file is needed: each command opens its dialog, and OK makes the next result, which
+    // opens in its own window and becomes the Source.
+    void runFromTheMenuWithoutASource() {
+        const OperationDecl* syntheses[] = {
+            &affineSynthesisOperation(), &gaussianSynthesisOperation(), &shadokSynthesisOperation(),
+            &simpleSynthesisOperation()};
+        int number = 0;
+        for (const OperationDecl* op : syntheses) {
+            const QString caption = QString::fromUtf8(op->caption.data());
+            QVERIFY(frame->action(op->commandId)->isEnabled());
+            QString seen;
+            auto* timer = new QTimer(frame.get());
+            timer->setInterval(10);
+            connect(timer, &QTimer::timeout, [timer, &seen] {
+                auto* dialog = qobject_cast<COperationDialog*>(QApplication::activeModalWidget());
+                if (dialog == nullptr)
+                    return;
+                timer->stop();
+                timer->deleteLater();
+                seen = dialog->windowTitle();
+                dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+            });
+            timer->start();
+            frame->runCommand(op->commandId);
+            QCOMPARE(seen, caption);
+            QCOMPARE(activity(), QString::fromUtf8(op->completion.data()));
+            const std::string result =
+                (tempSounds() /
+                 QStringLiteral("%1.wav").arg(number++, 3, 10, QLatin1Char('0')).toStdString())
+                    .string();
+            QVERIFY2(std::filesystem::exists(result), result.c_str());
+            QCOMPARE(bench->list().source.currentText(), WorkingList::displayName(result));
+        }
+        QCOMPARE(frame->mdiArea()->subWindowList().size(), 4);
+        QVERIFY(reporter->reports.empty());
+    }
+
     void simpleSynthesisLfoShapeFollowsTheLfo() {
         Dialog d(simpleSynthesisOperation(), dir.file("simple.wav"));
         auto* bugFlight = qobject_cast<QCheckBox*>(d.dialog->item(1047));
@@ -153,10 +199,10 @@ private slots:
             arguments.insert(arguments.end(), {"-o", "x.wav"});
             OperationArguments parsed;
             QVERIFY(!parseOperationArguments(c.op, arguments, parsed));
-            test::RecordingReporter reporter;
+            test::RecordingReporter jobReporter;
             const std::string fromJob = dir.file("job.wav");
             const test::JobRun run =
-                test::runOperation(c.op, parsed.parameters, {}, reporter,
+                test::runOperation(c.op, parsed.parameters, {}, jobReporter,
                                    {.destination = fromJob, .result = ResultFile::Open});
             QCOMPARE(run.outcome, JobOutcome::Completed);
             QVERIFY2(test::readBytes(fromDialog) == test::readBytes(fromJob), name);
