@@ -150,11 +150,6 @@ private slots:
              {},
              {"--duration", "1.3", "--frequency", "440.7", "--lfo-frequency", "3.3", "--lfo-depth",
               "12.5", "--shape", "square", "--lfo-shape", "triangle"}},
-            {simpleSynthesisOperation(),
-             {{1002, "0.5"}, {1005, "50"}},
-             {1155}, // no LFO frequency: the click does not hold
-             {},
-             {"--duration", "0.5", "--lfo-depth", "50"}},
             {affineSynthesisOperation(),
              {{1002, "0.0001"}, {1003, "-32768"}, {1004, "32767"}},
              {1006},
@@ -172,11 +167,6 @@ private slots:
              {},
              {"--duration", "1.5", "--seed", "7", "--max-deviation", "100", "--floor-frequency",
               "2000", "--ceiling-frequency", "1500", "--shape", "triangle"}},
-            {shadokSynthesisOperation(),
-             {{1002, "0.3"}},
-             {1007},
-             {},
-             {"--duration", "0.3", "--total-random"}},
         };
         for (const Case& c : cases) {
             const QByteArray name(c.op.name.data(), qsizetype(c.op.name.size()));

@@ -184,7 +184,7 @@ const OperationDecl& shadokSynthesisOperation() {
             "Writes a mono 44100 Hz file of trunc(duration x 44100) values: whole periods laid end "
             "to end, each opening at phase 0 and lasting trunc(44100 / f) values, at least one "
             "(so frequencies above 44100 Hz give one value per period). Floor and ceiling may be "
-            "given either way round; the band is lo..hi and the first frequency its middle.\n"
+            "given either way round; the band is lo..hi and the frequency starts from its middle.\n"
             "Before each period the 32-bit linear congruential generator, seeded with the seed "
             "value, draws r (0..32767). Total random: f = lo + r x (hi - lo) / 32768. Otherwise "
             "f moves by d = (r / 16384 - 1) x D x (hi - lo), D = min(deviation / 100, lo / hi), "
