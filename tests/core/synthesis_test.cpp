@@ -339,5 +339,30 @@ TEST_F(Syntheses, AFailedWriteEndsTheJob) {
     }
 }
 
+// A stop asked for during the first block ends the job there and leaves no file.
+TEST_F(Syntheses, AStopLeavesNoFile) {
+    struct StopAfterFirstBlock final : Progress {
+        int blocks = 0;
+        void setProgress(int) override { ++blocks; }
+        bool cancelRequested() override { return blocks > 0; }
+    };
+    for (const OperationDecl* op : {&simpleSynthesisOperation(), &affineSynthesisOperation(),
+                                    &gaussianSynthesisOperation(), &shadokSynthesisOperation()}) {
+        SCOPED_TRACE(std::string(op->name));
+        StopAfterFirstBlock progress;
+        WaveContext wave{reporter, "", {}};
+        const std::string out = dir.file("stopped.wav");
+        JobContext context{.wave = wave,
+                           .progress = progress,
+                           .destination = [&out] { return out; },
+                           .result = ResultFile::Finish};
+        EXPECT_EQ(op->run(context, lasting(*op, 200001)), JobOutcome::Cancelled);
+        EXPECT_EQ(progress.blocks, 1);
+        EXPECT_FALSE(std::filesystem::exists(out));
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    }
+    EXPECT_TRUE(reporter.reports.empty());
+}
+
 } // namespace
 } // namespace sonarium
