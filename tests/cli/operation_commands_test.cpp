@@ -100,6 +100,25 @@ TEST_F(OperationCommands, RunsAndRefuses) {
         {"silent-zone --detect loud" + io, 2, "unknown value", {}},
         {"volume --speed 2" + io, 2, "unknown option", {}},
         {"volume '" + source + "'", 2, "-o", {}},
+        // Stereo files through the one-stream effects: the warning is printed and answered OK.
+        {"smooth --level 2" + io,
+         0,
+         "This effect cannot handle stereo files.",
+         {0, 10000, 0, -6667, 32, 32}},
+        {"smooth --level 2 --lfo-shape square" + io, 0, "", {0, 10000, 0, -6667, 32, 32}},
+        {"smooth --level 1" + io, 2, "Please enter an integer between 2 and 4096.", {}},
+        {"substract --level 1" + io,
+         0,
+         "This effect cannot handle stereo files.",
+         {10000, -10000, -9998, 9998, 48, 1}},
+        {"zeta-pitch --ratio 100" + io, 0, "", {20000, -20000, 3, -3, 100, 20000}},
+        {"zeta-pitch --ratio 0.01" + io, 2, "Please enter a number between 0.1 and 1000.", {}},
+        {"resync-gapper --initial 1 --final 2 --reverted" + io,
+         0,
+         "",
+         {-20000, 20000, -20000, 20000, -3, 3, -3, 3, 0, 100}},
+        {"stepper --step 2 --method average" + io, 0, "", {10000, -10000, 1, -1, 50, 0}},
+        {"stepper --method middle" + io, 2, "unknown value", {}},
         {"silent-zone --sensitivity 32767 --min-length 0" + io,
          1,
          "This operation outputs an empty file",
@@ -122,6 +141,25 @@ TEST_F(OperationCommands, RunsAndRefuses) {
         } else {
             EXPECT_FALSE(std::filesystem::exists(out));
         }
+    }
+}
+
+// Refusals that depend on the source: no file, exit 1, the reason on stderr.
+TEST_F(OperationCommands, RefusedBySource) {
+    const std::string out = dir.file("out.wav");
+    const std::string two = test::writeWave(dir.file("two.wav"), {5, 6});
+    const std::string mono = test::writeWave(dir.file("mono.wav"), test::ramp(100));
+    const std::pair<std::string, std::string> cases[] = {
+        {"zeta-pitch '" + two + "'", "Zeta Pitch needs at least 3"},
+        {"resync-gapper --shuffle '" + mono + "'",
+         "Function not available\non a mono source file."},
+    };
+    for (const auto& [arguments, message] : cases) {
+        SCOPED_TRACE(arguments);
+        const Result r = cli(arguments + " -o '" + out + "'", dir);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(out));
     }
 }
 

@@ -125,19 +125,31 @@ int expectedChannels(const OperationDecl& op, int sourceChannels) {
     return sourceChannels;
 }
 
+// Every operation, on sources of lengths around the block boundaries, mono and stereo.
 TEST(OperationDeclarations, EveryOperationLeavesItsSourcesAndWritesHonestFiles) {
     test::TempDir dir;
-    for (int channels : {1, 2}) {
+    for (const auto& [channels, values] : std::vector<std::pair<int, std::size_t>>{{1, 1},
+                                                                                   {1, 3},
+                                                                                   {1, 64000},
+                                                                                   {1, 64001},
+                                                                                   {1, 128002},
+                                                                                   {1, 150001},
+                                                                                   {2, 2},
+                                                                                   {2, 4},
+                                                                                   {2, 64000},
+                                                                                   {2, 64002},
+                                                                                   {2, 128002},
+                                                                                   {2, 150002}}) {
         const std::string source =
-            test::writeWave(dir.file("source.wav"), test::ramp(150001, -20000, 977), channels);
+            test::writeWave(dir.file("source.wav"), test::ramp(values, -20000, 977), channels);
         const std::string aux =
             test::writeWave(dir.file("aux.wav"), test::ramp(90001, 3000, 331), channels);
         const test::Bytes sourceBefore = test::readBytes(source);
         const test::Bytes auxBefore = test::readBytes(aux);
         for (const OperationDecl* op : allOperations()) {
             for (const JobInput& input : inputsFor(*op, source, aux)) {
-                SCOPED_TRACE(std::string(op->name) + " on " + std::to_string(channels) +
-                             " channel(s), selection from " +
+                SCOPED_TRACE(std::string(op->name) + " on " + std::to_string(values) + " values, " +
+                             std::to_string(channels) + " channel(s), selection from " +
                              std::to_string(input.selection.first));
                 test::RecordingReporter reporter;
                 const std::string out = dir.file(std::string(op->name) + ".wav");

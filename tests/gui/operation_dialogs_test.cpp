@@ -7,6 +7,9 @@
 #include "test_support.h"
 #include "workspace/audio_root.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QtTest>
 #include <filesystem>
@@ -102,6 +105,63 @@ private slots:
                 QCOMPARE(opened, std::vector<std::string>{out});
             }
             QVERIFY(test::readBytes(source) == before);
+        }
+    }
+
+    // Smooth's shapes follow its fields: none while the LFO is off, Sine as soon as it runs, a
+    // click undone while it is off; the feedback shapes follow the feedback fields alike.
+    void smoothShapesFollowTheLfo() {
+        test::RecordingReporter reporter;
+        WaveContext wave{reporter, "", nullptr};
+        auto dialog = createOperationDialog(smoothOperation(),
+                                            OperationServices{reporter, wave, [] { return ""; }});
+        auto edit = [&](int item) { return qobject_cast<QLineEdit*>(dialog->item(item)); };
+        auto checked = [&](int item) {
+            return qobject_cast<QAbstractButton*>(dialog->item(item))->isChecked();
+        };
+        auto shapes = [&](int first) {
+            return QString("%1%2%3")
+                .arg(int(checked(first)))
+                .arg(int(checked(first + 1)))
+                .arg(int(checked(first + 2)));
+        };
+        QCOMPARE(shapes(1110), QStringLiteral("000"));
+        qobject_cast<QAbstractButton*>(dialog->item(1111))->click(); // LFO off: undone
+        QCOMPARE(shapes(1110), QStringLiteral("000"));
+        edit(1002)->setText("4");
+        QCOMPARE(shapes(1110), QStringLiteral("100"));
+        qobject_cast<QAbstractButton*>(dialog->item(1112))->click();
+        QCOMPARE(shapes(1110), QStringLiteral("001"));
+        edit(1003)->setText("50"); // still on: the choice stays
+        QCOMPARE(shapes(1110), QStringLiteral("001"));
+        edit(1003)->setText("0");
+        QCOMPARE(shapes(1110), QStringLiteral("000"));
+        edit(1003)->setText("12x"); // not a number yet: off, and no message while typing
+        QCOMPARE(shapes(1110), QStringLiteral("000"));
+        QVERIFY(reporter.reports.empty());
+        // Feedback shapes: gain 0 by default keeps them clear; all three fields on checks Sine.
+        QCOMPARE(shapes(1113), QStringLiteral("000"));
+        edit(1004)->setText("-30");
+        QCOMPARE(shapes(1113), QStringLiteral("100"));
+        edit(1117)->setText("0");
+        QCOMPARE(shapes(1113), QStringLiteral("000"));
+    }
+
+    // Resync Gapper's Stereo shuffling is refused at the click on a mono Source.
+    void resyncGapperShuffleNeedsStereo() {
+        for (int channels : {1, 2}) {
+            test::RecordingReporter reporter;
+            WaveContext wave{reporter, "", nullptr};
+            OperationServices services{reporter, wave, [] { return ""; }};
+            services.sourceChannels = channels;
+            auto dialog = createOperationDialog(resyncGapperOperation(), services);
+            auto* shuffle = qobject_cast<QCheckBox*>(dialog->item(1216));
+            shuffle->click();
+            QCOMPARE(shuffle->isChecked(), channels == 2);
+            QCOMPARE(reporter.reports.size(), std::size_t(channels == 1 ? 1 : 0));
+            if (channels == 1)
+                QCOMPARE(reporter.reports[0].text,
+                         std::string("Function not available\non a mono source file."));
         }
     }
 };

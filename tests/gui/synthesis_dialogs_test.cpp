@@ -116,7 +116,7 @@ private slots:
             {Edit{1004, "7.5"}, {1154}}, // back on: Sine again
             {1155, {1155}},              //
             {Edit{1005, ""}, {}},        // an emptied field is zero
-            {Edit{1005, "500"}, {1154}}, // out of range but non-zero: on, and no message yet
+            {Edit{1005, "500"}, {}},     // out of range counts as zero too, and says nothing yet
         };
         for (const Step& step : steps) {
             if (const auto* edit = std::get_if<Edit>(&step.action))

@@ -11,6 +11,13 @@ SONARIUM_OPERATION(saturate)
 SONARIUM_OPERATION(normalize)
 SONARIUM_OPERATION(silentZone)
 
+// Smoothing, subtraction, pitch and stepping effects
+SONARIUM_OPERATION(smooth)
+SONARIUM_OPERATION(substract)
+SONARIUM_OPERATION(zetaPitch)
+SONARIUM_OPERATION(resyncGapper)
+SONARIUM_OPERATION(stepper)
+
 // Selection edits
 SONARIUM_OPERATION(crop)
 

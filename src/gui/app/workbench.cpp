@@ -158,6 +158,12 @@ CChildFrame* Workbench::activeWaveWindow() const {
     return qobject_cast<CChildFrame*>(frame_.mdiArea()->activeSubWindow());
 }
 
+int Workbench::sourceChannels() const {
+    if (!sourcePath())
+        return 0;
+    return list_.sourceIsStereo ? 2 : 1;
+}
+
 std::optional<std::string> Workbench::sourcePath() const {
     return list_.slotPath(list_.GetSourceIndex());
 }

@@ -62,6 +62,7 @@ public:
 
     // OperationRunnerHost
     std::optional<std::string> sourcePath() const override;
+    int sourceChannels() const override;
     std::optional<std::string> auxPath() const override;
     std::optional<WindowSelection> activeSelection() const override;
     // Completion sound, automatic playback and bringing the window forward after an operation.

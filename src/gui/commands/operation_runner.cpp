@@ -42,9 +42,9 @@ void OperationRunner::run(const OperationDecl& operation, bool keepsPlaying) {
     bool ok = false;
     bool interrupted = false;
     if (operation.hasDialog()) {
-        OperationServices services{host_.reporter(), host_.waveContext(),
-                                   [this] { return host_.NextTempPath(); }, *input,
-                                   host_.helpLanguage()};
+        OperationServices services{
+            host_.reporter(), host_.waveContext(),  [this] { return host_.NextTempPath(); },
+            *input,           host_.helpLanguage(), host_.sourceChannels()};
         auto dialog = createOperationDialog(operation, std::move(services), host_.dialogParent());
         ok = dialog->exec() == QDialog::Accepted;
         interrupted = dialog->interrupted();

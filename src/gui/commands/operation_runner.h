@@ -32,6 +32,8 @@ public:
     // The Source and Aux files of the working list.
     virtual std::optional<std::string> sourcePath() const = 0;
     virtual std::optional<std::string> auxPath() const = 0;
+    // The channel count the working list holds for the Source file (0 when none is chosen).
+    virtual int sourceChannels() const = 0;
     virtual std::optional<WindowSelection> activeSelection() const = 0;
     virtual void StopPlaying() = 0;
     virtual void ShowActivity(const QString& text) = 0;

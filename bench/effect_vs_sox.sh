@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Times "sonarium-cli volume" against "sox -D ... vol" and cp on the same large stereo file (best
-# of 3 runs each, with dd as a reference), and prints the ratios and the peak resident memory of
-# each program.
+# Times a sonarium-cli effect against sox doing the like and cp on the same large stereo file
+# (best of 3 runs each, with dd as a reference), and prints the ratios and the peak resident
+# memory of each program. Volume against "sox -D ... vol" unless told otherwise.
 #
-# usage: bench/volume_vs_sox.sh [BUILD_DIR] [WORK_DIR]
+# usage: bench/effect_vs_sox.sh [BUILD_DIR] [WORK_DIR]
 #   BUILD_DIR  defaults to build (the CLI is BUILD_DIR/src/cli/sonarium-cli)
 #   WORK_DIR   where the 530 MB source (kept for later runs) and the outputs go; a fresh
 #              directory under $TMPDIR when left out
 #   RUNS=N     in the environment: runs per program (default 3)
-# Targets: at least 2x faster than sox, at most 1.3x the time of cp, at most 64 MB peak RSS.
+#   EFFECT="zeta-pitch --ratio 200"  in the environment: the operation and its options
+#   SOX_EFFECT="tempo 0.5"  the sox effect to time beside it; empty: sox is left out
+# Targets for Volume: at least 2x faster than sox, at most 1.3x the time of cp, at most 64 MB
+# peak RSS. For other effects the sox figure is information (a different algorithm).
 # Needs sox and /usr/bin/time (Debian packages sox and time).
 #
 # The three programs take turns, round after round, and dirty pages are flushed before every
@@ -19,6 +22,8 @@ set -euo pipefail
 build=${1:-build}
 work=${2:-$(mktemp -d "${TMPDIR:-/tmp}/sonarium-bench.XXXXXX")}
 runs=${RUNS:-3}
+read -r -a effect <<<"${EFFECT:-volume --ratio 150}"
+sox_effect=${SOX_EFFECT-vol 1.5}
 cli=$build/src/cli/sonarium-cli
 [ -x "$cli" ] || { echo "no $cli: build first" >&2; exit 2; }
 command -v sox >/dev/null || { echo "needs sox" >&2; exit 2; }
@@ -38,16 +43,19 @@ declare -A best rss
 # dd with the job's block size is the floor of any program that reads, processes and writes in
 # user space (cp copies inside the kernel); it is printed for reference.
 names=(sonarium sox cp dd)
+[ -n "$sox_effect" ] || names=(sonarium cp dd)
 # The command line of one program, in the array cmd.
 command_of() {
     case $1 in
-    sonarium) cmd=("$cli" volume --ratio 150 "$big" -o "$out") ;;
-    sox) cmd=(sox -D "$big" "$out" vol 1.5) ;;
+    sonarium) cmd=("$cli" "${effect[@]}" "$big" -o "$out") ;;
+    # shellcheck disable=SC2086 # the effect's words are sox's arguments
+    sox) cmd=(sox -D "$big" "$out" $sox_effect) ;;
     cp) cmd=(cp "$big" "$out") ;;
     dd) cmd=(dd if="$big" of="$out" bs=128000 status=none) ;;
     esac
 }
-"$cli" volume --ratio 150 "$big" -o "$out" || { echo "sonarium-cli volume failed" >&2; exit 1; }
+"$cli" "${effect[@]}" "$big" -o "$out" </dev/null >/dev/null 2>&1 ||
+    { echo "sonarium-cli ${effect[*]} failed" >&2; exit 1; }
 cat "$big" >/dev/null # warm the page cache
 
 for round in $(seq "$runs"); do
@@ -67,11 +75,15 @@ for round in $(seq "$runs"); do
 done
 rm -f "$out"
 
+echo "sonarium-cli ${effect[*]}${sox_effect:+ against sox $sox_effect}"
+# Volume's targets; other effects' figures are information.
+target() { [ "${effect[0]}" = volume ] && echo "   (target $1)"; true; }
 echo "file: $big ($((size / 1024 / 1024)) MB), best of $runs"
 for name in "${names[@]}"; do
     printf '%-9s %6.2f s   peak RSS %5d kB\n' "$name" "${best[$name]}" "${rss[$name]}"
 done
-awk "BEGIN{printf \"sox / sonarium = %.2f   (target >= 2)\n\", ${best[sox]} / ${best[sonarium]}}"
-awk "BEGIN{printf \"sonarium / cp  = %.2f   (target <= 1.3)\n\", ${best[sonarium]} / ${best[cp]}}"
+[ -n "$sox_effect" ] &&
+    awk "BEGIN{printf \"sox / sonarium = %.2f$(target '>= 2')\n\", ${best[sox]} / ${best[sonarium]}}"
+awk "BEGIN{printf \"sonarium / cp  = %.2f$(target '<= 1.3')\n\", ${best[sonarium]} / ${best[cp]}}"
 awk "BEGIN{printf \"sonarium / dd  = %.2f   (for reference)\n\", ${best[sonarium]} / ${best[dd]}}"
 echo "sonarium peak RSS = $((rss[sonarium] / 1024)) MB   (target <= 64)"

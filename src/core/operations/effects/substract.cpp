@@ -1,0 +1,133 @@
+// Substract: subtracts a copy of the signal delayed by D + 1 values from itself (halved so the
+// result stays in 16 bits), optionally feeding the output back into the delay line. Both
+// channels of a stereo file are one stream (the stereo warning says so).
+#include "jobs/sample_math.h"
+#include "operations/operation.h"
+
+#include <cmath>
+#include <vector>
+
+namespace sonarium {
+
+namespace {
+
+// Feedback gains at or below 1/128 (and negative ones) leave the delay line alone.
+constexpr float kFeedbackThreshold = 0.0078125F;
+
+class SubstractFilter {
+public:
+    // The gains are fractions in single precision, as the dialog stores them; all sample
+    // arithmetic widens them to double.
+    SubstractFilter(int delay, float subGain, float fbGain)
+        : delay_(delay), g_(subGain / 100.0F), fb_(fbGain / 100.0F),
+          line_(static_cast<std::size_t>(delay) + 1) {}
+
+    std::int16_t next(std::int16_t s) {
+        const double g = g_;
+        const double fb = fb_;
+        if (fb_ > kFeedbackThreshold) {
+            const int q = p_ > 0 ? p_ - 1 : delay_;
+            line_[static_cast<std::size_t>(q)] =
+                toSample(std::trunc(((1.0 - fb) * s + fb * previous_) / 2.0));
+        }
+        const std::int16_t y =
+            wrapped_ ? toSample(std::trunc((s - g * line_[static_cast<std::size_t>(p_)]) / 2.0))
+                     : static_cast<std::int16_t>(s / 2);
+        line_[static_cast<std::size_t>(p_)] = s;
+        if (++p_ > delay_) {
+            p_ = 0;
+            wrapped_ = true;
+        }
+        previous_ = y;
+        return y;
+    }
+
+private:
+    int delay_;
+    float g_;
+    float fb_;
+    std::vector<std::int16_t> line_; // D + 1 values
+    int p_ = 0;
+    bool wrapped_ = false;
+    std::int16_t previous_ = 0;
+};
+
+JobOutcome runSubstract(JobContext& context, const Parameters& p) {
+    SubstractFilter filter(static_cast<int>(p.number("D")), static_cast<float>(p.number("subGain")),
+                           static_cast<float>(p.number("fbGain")));
+    return runBlockJob(context, StereoWarning::Ask,
+                       [&filter](std::int16_t* block, std::uint32_t count) {
+                           for (std::uint32_t i = 0; i < count; ++i)
+                               block[i] = filter.next(block[i]);
+                       });
+}
+
+} // namespace
+
+const OperationDecl& substractOperation() {
+    static const OperationDecl decl{
+        .name = "substract",
+        .caption = "Substract 1.0",
+        .dialogClass = "CSubstractDialog",
+        .helpCode = "EFFSUB_1.0",
+        .completion = "Substract eff - done",
+        .commandId = 32783,
+        .animation = true,
+        .helpItem = 1045,
+        .fields =
+            {
+                {.item = 1046,
+                 .label = "&Level (1, 65535) :",
+                 .member = "D",
+                 .type = FieldType::Int32,
+                 .defaultValue = 1,
+                 .minimum = 1,
+                 .maximum = 65535,
+                 .unit = "Smp",
+                 .option = "level"},
+                {.item = 1002,
+                 .label = "Sub &Gain (-100,100):",
+                 .member = "subGain",
+                 .type = FieldType::Float,
+                 .defaultValue = 100,
+                 .minimum = -100,
+                 .maximum = 100,
+                 .unit = "%",
+                 .option = "sub-gain"},
+                {.item = 1095,
+                 .label = "&Feedback Gain (-100, 100) :",
+                 .member = "fbGain",
+                 .type = FieldType::Float,
+                 .minimum = -100,
+                 .maximum = 100,
+                 .unit = "%",
+                 .option = "fb-gain"},
+                {.item = 1003,
+                 .label = "&LFO Frequency (0, 88200) :",
+                 .type = FieldType::Double,
+                 .maximum = 88200,
+                 .unit = "Hz",
+                 .enabled = false},
+                {.item = 1004,
+                 .label = "LFO D&epth (0, 100) :",
+                 .type = FieldType::Double,
+                 .maximum = 100,
+                 .unit = "%",
+                 .enabled = false},
+                {.type = FieldType::RadioGroup,
+                 .enabled = false,
+                 .group = "LFO Shape",
+                 .choices = {{1151, "&Sine", "sine"},
+                             {1152, "S&quare", "square"},
+                             {1153, "&Triangle", "triangle"}}},
+            },
+        .notes = "Each value becomes (s - g x the value D + 1 places earlier) / 2, g being the sub "
+                 "gain / 100; the first D + 1 values are halved. A feedback gain above 1/128 "
+                 "(0.78125 %) mixes the output back into the delay line; smaller and negative "
+                 "feedback gains do nothing. Both channels of a stereo file are one stream.",
+        .run = runSubstract,
+    };
+    return decl;
+}
+
+} // namespace sonarium
