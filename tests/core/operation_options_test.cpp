@@ -192,7 +192,8 @@ TEST(OperationOptions, InputsAndOutput) {
         {InputKind::None,
          OutputKind::WaveFile,
          {"in.wav", "-o", "out.wav"},
-         "expected 0 input file(s), got 1",
+         "this operation makes its file from its options alone and reads no input file (got "
+         "'in.wav')",
          {}},
         {InputKind::One,
          OutputKind::WaveFile,

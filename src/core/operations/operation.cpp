@@ -89,8 +89,16 @@ std::string formatBound(double value) {
 
 std::optional<std::string> rangeMessage(const FieldSpec& field, double value) {
     const bool integral = field.isInteger();
-    const bool inside = value >= field.minimum && value <= field.maximum &&
-                        (!integral || std::floor(value) == value);
+    double minimum = field.minimum;
+    double maximum = field.maximum;
+    if (field.type == FieldType::Float) {
+        // A single-precision field holds its bounds in single precision too: 0.0001 typed into
+        // a field whose minimum is 0.0001 is accepted, although both round below the double.
+        minimum = static_cast<double>(static_cast<float>(minimum));
+        maximum = static_cast<double>(static_cast<float>(maximum));
+    }
+    const bool inside =
+        value >= minimum && value <= maximum && (!integral || std::floor(value) == value);
     if (inside)
         return std::nullopt;
     return std::string(integral ? "Please enter an integer between "

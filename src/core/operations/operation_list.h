@@ -35,3 +35,9 @@ SONARIUM_OPERATION(interlace)
 
 // Selection edits
 SONARIUM_OPERATION(crop)
+
+// Syntheses
+SONARIUM_OPERATION(affineSynthesis)
+SONARIUM_OPERATION(gaussianSynthesis)
+SONARIUM_OPERATION(shadokSynthesis)
+SONARIUM_OPERATION(simpleSynthesis)

@@ -160,6 +160,10 @@ std::optional<std::string> parseOperationArguments(const OperationDecl& operatio
             return problem;
     }
     const std::size_t wanted = static_cast<std::size_t>(operation.sourceCount());
+    if (wanted == 0 && !files.empty())
+        return "this operation makes its file from its options alone and reads no input file "
+               "(got '" +
+               files[0] + "')";
     if (files.size() != wanted)
         return "expected " + std::to_string(wanted) + " input file(s), got " +
                std::to_string(files.size());

@@ -12,9 +12,6 @@ public:
     CSmoothDialog(const OperationDecl& operation, OperationServices services, QWidget* parent);
 
 private:
-    // The value a numeric field's text stands for as it is being typed: 0 while it is not (yet)
-    // a number in range. Typing gets no range message; OK still checks every field.
-    double typedValue(std::string_view member, int item) const;
     void lfoChanged();
     void feedbackChanged();
     void shapeClicked(int item);

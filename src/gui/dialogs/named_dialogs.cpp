@@ -4,6 +4,7 @@
 #include "dialogs/named_dialogs.h"
 
 #include "dialogs/effect_dialogs.h"
+#include "dialogs/synthesis_dialogs.h"
 #include "operations/interactions/multiply.h"
 
 #include <QCheckBox>
@@ -48,6 +49,7 @@ const std::map<std::string_view, DialogFactory>& namedDialogs() {
         {"CSmoothDialog", make<CSmoothDialog>},
         {"CResyncGapperDialog", make<CResyncGapperDialog>},
         {"CMultiplyDialog", make<CMultiplyDialog>},
+        {"CSimpleSynthesisDialog", make<CSimpleSynthesisDialog>},
     };
     return dialogs;
 }

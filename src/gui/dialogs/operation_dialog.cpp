@@ -134,6 +134,40 @@ QWidget* COperationDialog::item(int number) const {
     return findChild<QWidget*>(itemName(number));
 }
 
+double COperationDialog::typedValue(std::string_view member) const {
+    const FieldSpec* field = operation_.field(member);
+    const auto editor = editors_.find(field);
+    auto* edit = editor == editors_.end() ? nullptr : qobject_cast<QLineEdit*>(editor->second);
+    double value = 0;
+    if (edit == nullptr || parseFieldValue(*field, edit->text().toStdString(), value))
+        return 0;
+    return value;
+}
+
+bool COperationDialog::isChecked(int number) const {
+    auto* button = qobject_cast<QAbstractButton*>(item(number));
+    return button != nullptr && button->isChecked();
+}
+
+void COperationDialog::setChecked(int number) {
+    if (auto* button = qobject_cast<QAbstractButton*>(item(number)))
+        button->setChecked(true);
+}
+
+void COperationDialog::clearButtons(std::initializer_list<int> numbers) {
+    for (int number : numbers) {
+        auto* button = qobject_cast<QAbstractButton*>(item(number));
+        if (button == nullptr || !button->isChecked())
+            continue;
+        QButtonGroup* group = button->group();
+        if (group != nullptr)
+            group->setExclusive(false);
+        button->setChecked(false);
+        if (group != nullptr)
+            group->setExclusive(true);
+    }
+}
+
 bool COperationDialog::acceptText(const FieldSpec& field, const std::string& text,
                                   Parameters& parameters) {
     if (auto message = lengthMessage(field, text)) {

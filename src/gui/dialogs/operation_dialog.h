@@ -11,6 +11,7 @@
 #include <QList>
 #include <QPointer>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 
@@ -63,6 +64,14 @@ public slots:
 protected:
     // Behaviour a generic dialog cannot have is added by the named subclasses.
     virtual void prepareJob(Parameters&) {}
+
+    // The value a numeric field's text stands for as it is being typed: 0 while it is not (yet)
+    // a number in range. Typing gets no range message; OK still checks every field.
+    double typedValue(std::string_view member) const;
+    bool isChecked(int item) const;
+    void setChecked(int item);
+    // Unchecks these buttons; a radio button's exclusive group would keep it checked otherwise.
+    void clearButtons(std::initializer_list<int> items);
 
     const OperationDecl& operation_;
     OperationServices services_;
