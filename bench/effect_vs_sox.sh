@@ -13,42 +13,24 @@
 # Targets for Volume: at least 2x faster than sox, at most 1.3x the time of cp, at most 64 MB
 # peak RSS. For other effects the sox figure is information (a different algorithm).
 # Needs sox and /usr/bin/time (Debian packages sox and time).
-#
-# The three programs take turns, round after round, and dirty pages are flushed before every
-# run, so that load from other processes and write-back of an earlier output weigh on all three
-# alike.
 set -euo pipefail
-
-build=${1:-build}
-work=${2:-$(mktemp -d "${TMPDIR:-/tmp}/sonarium-bench.XXXXXX")}
-runs=${RUNS:-3}
+. "$(dirname "$0")/bench_lib.sh"
+bench_init "${1:-}" "${2:-}"
 read -r -a effect <<<"${EFFECT:-volume --ratio 150}"
 sox_effect=${SOX_EFFECT-vol 1.5}
-cli=$build/src/cli/sonarium-cli
-[ -x "$cli" ] || { echo "no $cli: build first" >&2; exit 2; }
-command -v sox >/dev/null || { echo "needs sox" >&2; exit 2; }
-[ -x /usr/bin/time ] || { echo "needs /usr/bin/time (Debian package: time)" >&2; exit 2; }
-mkdir -p "$work"
 
 big=$work/big.wav
 out=$work/out.wav
-if [ ! -f "$big" ]; then
-    echo "making a 3000 s stereo file (about 530 MB) in $work"
-    sox -n -r 44100 -c 2 -b 16 "$big" synth 3000 sine 440 sine 660 gain -3
-fi
-size=$(stat -c %s "$big")
-[ "$size" -ge $((500 * 1000 * 1000)) ] || echo "warning: $big is under 500 MB" >&2
+bench_source "$big" sine 440 sine 660 gain -3
 
-declare -A best rss
 # dd with the job's block size is the floor of any program that reads, processes and writes in
 # user space (cp copies inside the kernel); it is printed for reference.
 names=(sonarium sox cp dd)
 [ -n "$sox_effect" ] || names=(sonarium cp dd)
-# The command line of one program, in the array cmd.
 command_of() {
     case $1 in
     sonarium) cmd=("$cli" "${effect[@]}" "$big" -o "$out") ;;
-    # shellcheck disable=SC2086 # the effect's words are sox's arguments
+    # shellcheck disable=SC2206 # the effect's words are sox's arguments
     sox) cmd=(sox -D "$big" "$out" $sox_effect) ;;
     cp) cmd=(cp "$big" "$out") ;;
     dd) cmd=(dd if="$big" of="$out" bs=128000 status=none) ;;
@@ -57,33 +39,13 @@ command_of() {
 "$cli" "${effect[@]}" "$big" -o "$out" </dev/null >/dev/null 2>&1 ||
     { echo "sonarium-cli ${effect[*]} failed" >&2; exit 1; }
 cat "$big" >/dev/null # warm the page cache
+bench_rounds "$out"
 
-for round in $(seq "$runs"); do
-    for name in "${names[@]}"; do
-        rm -f "$out"
-        sync
-        command_of "$name"
-        /usr/bin/time -f "%e %M" -o "$work/time.txt" "${cmd[@]}" >/dev/null 2>&1 ||
-            { echo "$name failed" >&2; exit 1; }
-        read -r seconds kb <"$work/time.txt"
-        if [ -z "${best[$name]:-}" ] || awk "BEGIN{exit !($seconds < ${best[$name]})}"; then
-            best[$name]=$seconds
-        fi
-        [ "$kb" -gt "${rss[$name]:-0}" ] && rss[$name]=$kb
-        echo "round $round: $name ${seconds} s, ${kb} kB"
-    done
-done
-rm -f "$out"
-
+volume=$([ "${effect[0]}" = volume ] && echo yes || true)
 echo "sonarium-cli ${effect[*]}${sox_effect:+ against sox $sox_effect}"
-# Volume's targets; other effects' figures are information.
-target() { [ "${effect[0]}" = volume ] && echo "   (target $1)"; true; }
-echo "file: $big ($((size / 1024 / 1024)) MB), best of $runs"
-for name in "${names[@]}"; do
-    printf '%-9s %6.2f s   peak RSS %5d kB\n' "$name" "${best[$name]}" "${rss[$name]}"
-done
-[ -n "$sox_effect" ] &&
-    awk "BEGIN{printf \"sox / sonarium = %.2f$(target '>= 2')\n\", ${best[sox]} / ${best[sonarium]}}"
-awk "BEGIN{printf \"sonarium / cp  = %.2f$(target '<= 1.3')\n\", ${best[sonarium]} / ${best[cp]}}"
-awk "BEGIN{printf \"sonarium / dd  = %.2f   (for reference)\n\", ${best[sonarium]} / ${best[dd]}}"
+echo "file: $big ($(($(stat -c %s "$big") / 1024 / 1024)) MB), best of $runs"
+bench_table
+[ -z "$sox_effect" ] || bench_ratio "sox / sonarium" sox sonarium "${volume:+target >= 2}"
+bench_ratio "sonarium / cp " sonarium cp "${volume:+target <= 1.3}"
+bench_ratio "sonarium / dd " sonarium dd "for reference"
 echo "sonarium peak RSS = $((rss[sonarium] / 1024)) MB   (target <= 64)"

@@ -12,19 +12,11 @@
 #
 # The two programs take turns, round after round, and dirty pages are flushed before every run.
 set -euo pipefail
-
-build=${1:-build}
-work=${2:-$(mktemp -d "${TMPDIR:-/tmp}/sonarium-bench.XXXXXX")}
-runs=${RUNS:-3}
-cli=$build/src/cli/sonarium-cli
-[ -x "$cli" ] || { echo "no $cli: build first" >&2; exit 2; }
-command -v sox >/dev/null || { echo "needs sox" >&2; exit 2; }
-[ -x /usr/bin/time ] || { echo "needs /usr/bin/time (Debian package: time)" >&2; exit 2; }
-mkdir -p "$work"
+. "$(dirname "$0")/bench_lib.sh"
+bench_init "${1:-}" "${2:-}"
 out=$work/out.wav
 export SONARIUM_ROOT=$work/root
 
-declare -A best rss
 names=(sonarium sox)
 command_of() {
     case $1 in
@@ -32,28 +24,9 @@ command_of() {
     sox) cmd=(sox -n -r 44100 -c 1 -b 16 "$out" synth 1000 sine 440) ;;
     esac
 }
+bench_rounds "$out"
 
-for round in $(seq "$runs"); do
-    for name in "${names[@]}"; do
-        rm -f "$out"
-        sync
-        command_of "$name"
-        /usr/bin/time -f "%e %M" -o "$work/time.txt" "${cmd[@]}" >/dev/null 2>&1 ||
-            { echo "$name failed" >&2; exit 1; }
-        read -r seconds kb <"$work/time.txt"
-        if [ -z "${best[$name]:-}" ] || awk "BEGIN{exit !($seconds < ${best[$name]})}"; then
-            best[$name]=$seconds
-        fi
-        [ "$kb" -gt "${rss[$name]:-0}" ] && rss[$name]=$kb
-        echo "round $round: $name ${seconds} s, ${kb} kB"
-    done
-done
-size=$(stat -c %s "$out")
-rm -f "$out"
-
-echo "1000 s of 440 Hz, mono ($((size / 1000 / 1000)) MB), best of $runs"
-for name in "${names[@]}"; do
-    printf '%-9s %6.2f s   peak RSS %5d kB\n' "$name" "${best[$name]}" "${rss[$name]}"
-done
-awk "BEGIN{printf \"sox / sonarium = %.2f   (target >= 1)\n\", ${best[sox]} / ${best[sonarium]}}"
+echo "1000 s of 440 Hz, mono (88 MB), best of $runs"
+bench_table
+bench_ratio "sox / sonarium" sox sonarium "target >= 1"
 echo "sonarium peak RSS = $((rss[sonarium] / 1024)) MB   (target <= 64)"
