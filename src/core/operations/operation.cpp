@@ -181,4 +181,16 @@ const OperationDecl* findOperationByCommand(int commandId) {
     return nullptr;
 }
 
+FieldSpec lfoShapeField(int first, std::string_view member, std::string_view option) {
+    return {.label = member.empty() ? std::string_view() : std::string_view("LFO Shape"),
+            .member = member,
+            .type = FieldType::RadioGroup,
+            .enabled = !member.empty(),
+            .option = option,
+            .group = "LFO Shape",
+            .choices = {{first, "&Sine", "sine"},
+                        {first + 1, "S&quare", "square"},
+                        {first + 2, "&Triangle", "triangle"}}};
+}
+
 } // namespace sonarium

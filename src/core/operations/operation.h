@@ -141,6 +141,10 @@ struct OperationDecl {
     int sourceCount() const;
 };
 
+// The "LFO Shape" box of "&Sine", "S&quare" and "&Triangle" buttons (items first .. first + 2)
+// many dialogs show: disabled and never read unless the shape is given a member (and option).
+FieldSpec lfoShapeField(int first, std::string_view member = {}, std::string_view option = {});
+
 // "Please enter a number between %1 and %2." (or the integer form) when the value is outside
 // the field's range, or when an integer field is given a fraction; nothing when it is accepted.
 std::optional<std::string> rangeMessage(const FieldSpec& field, double value);

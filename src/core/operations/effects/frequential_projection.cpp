@@ -123,12 +123,7 @@ const OperationDecl& frequentialProjectionOperation() {
                  .maximum = 100,
                  .unit = "%",
                  .enabled = false},
-                {.type = FieldType::RadioGroup,
-                 .enabled = false,
-                 .group = "LFO Shape",
-                 .choices = {{1148, "&Sine", "sine"},
-                             {1149, "S&quare", "square"},
-                             {1150, "&Triangle", "triangle"}}},
+                lfoShapeField(1148),
             },
         .notes = "A value s becomes sign(s) * a * sin(t * g / 22050) (truncated), 0 staying 0: "
                  "with E = |s|, the frequency is g = (ceiling - floor) * E / 32768 + floor / "

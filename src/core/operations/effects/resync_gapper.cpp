@@ -155,12 +155,7 @@ const OperationDecl& resyncGapperOperation() {
                  .maximum = 100,
                  .unit = "%",
                  .enabled = false},
-                {.type = FieldType::RadioGroup,
-                 .enabled = false,
-                 .group = "LFO Shape",
-                 .choices = {{1110, "&Sine", "sine"},
-                             {1111, "S&quare", "square"},
-                             {1112, "&Triangle", "triangle"}}},
+                lfoShapeField(1110),
             },
         .notes = "Blocks of the initial size (in frames) become blocks of the final size: cut "
                  "short, or stretched by repeating the block's last frame; Reverted Blocks "

@@ -187,12 +187,7 @@ const OperationDecl& stepperOperation() {
                  .maximum = 100,
                  .unit = "%",
                  .enabled = false},
-                {.type = FieldType::RadioGroup,
-                 .enabled = false,
-                 .group = "LFO Shape",
-                 .choices = {{1110, "&Sine", "sine"},
-                             {1111, "S&quare", "square"},
-                             {1112, "&Triangle", "triangle"}}},
+                lfoShapeField(1110),
             },
         .notes = "The file is cut into steps of about the step size (an even number of values, "
                  "so a stereo step holds whole frames; the step reaching the end of the file is "

@@ -114,12 +114,7 @@ const OperationDecl& substractOperation() {
                  .maximum = 100,
                  .unit = "%",
                  .enabled = false},
-                {.type = FieldType::RadioGroup,
-                 .enabled = false,
-                 .group = "LFO Shape",
-                 .choices = {{1151, "&Sine", "sine"},
-                             {1152, "S&quare", "square"},
-                             {1153, "&Triangle", "triangle"}}},
+                lfoShapeField(1151),
             },
         .notes = "Each value becomes (s - g x the value D + 1 places earlier) / 2, g being the sub "
                  "gain / 100; the first D + 1 values are halved. A feedback gain above 1/128 "

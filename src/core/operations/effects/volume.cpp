@@ -65,12 +65,7 @@ const OperationDecl& volumeOperation() {
                  .maximum = 100,
                  .unit = "%",
                  .enabled = false},
-                {.type = FieldType::RadioGroup,
-                 .enabled = false,
-                 .group = "LFO Shape",
-                 .choices = {{1151, "&Sine", "sine"},
-                             {1152, "S&quare", "square"},
-                             {1153, "&Triangle", "triangle"}}},
+                lfoShapeField(1151),
             },
         .run = runVolume,
     };

@@ -112,12 +112,7 @@ const OperationDecl& affineSynthesisOperation() {
                  .maximum = 100,
                  .unit = "%",
                  .enabled = false},
-                {.type = FieldType::RadioGroup,
-                 .enabled = false,
-                 .group = "LFO Shape",
-                 .choices = {{1151, "&Sine", "sine"},
-                             {1152, "S&quare", "square"},
-                             {1153, "&Triangle", "triangle"}}},
+                lfoShapeField(1151),
             },
         .notes =
             "Writes a mono 44100 Hz file of N = trunc(duration x 44100) values (durations down to "
