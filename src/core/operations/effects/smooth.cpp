@@ -40,7 +40,7 @@ struct SmoothSettings {
     }
 };
 
-// The letter's running average: the ring holds L + 1 values; once filled, the output is the sum
+// The plain running average: the ring holds L + 1 values; once filled, the output is the sum
 // of slots 0 .. L - 1 (slot L left out) divided by L + 1. The sum of those slots is kept as it
 // changes instead of being formed again for every value.
 class PlainAverage {
