@@ -4,8 +4,10 @@
 #include "operations/operation.h"
 #include "operations/operation_options.h"
 #include "stderr_reporter.h"
+#include "terminal_progress.h"
 #include "workspace/audio_root.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -50,7 +52,12 @@ int runDescribeCommand(int argc, char** argv) {
 
 int runOperationCommand(int argc, char** argv) {
     const OperationDecl& op = *findOperation(argv[0]);
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    // --quiet (among the options, before "--") silences the progress line.
+    const auto optionsEnd = std::find(arguments.begin(), arguments.end(), "--");
+    const auto quiet = std::remove(arguments.begin(), optionsEnd, std::string("--quiet"));
+    const bool showProgress = quiet == optionsEnd && TerminalProgress::stderrIsTerminal();
+    arguments.erase(quiet, optionsEnd);
     OperationArguments parsed;
     if (auto problem = parseOperationArguments(op, arguments, parsed))
         return usage(op, *problem);
@@ -58,13 +65,15 @@ int runOperationCommand(int argc, char** argv) {
     // Messages go to stderr in the system's own words.
     StderrReporter reporter("sonarium-cli: ");
     WaveContext wave{reporter, resourceFile("suffix.rc2").string(), {}};
-    NullProgress progress;
+    TerminalProgress progress(showProgress);
+    reporter.beforeMessage = [&progress] { progress.clear(); };
     JobContext context{.wave = wave,
                        .progress = progress,
                        .input = parsed.input,
                        .destination = [&parsed] { return parsed.output; },
                        .result = ResultFile::Finish};
     const JobOutcome outcome = op.run(context, parsed.parameters);
+    progress.clear();
     if (op.output == OutputKind::TextReport && outcome == JobOutcome::Completed)
         std::fputs(context.report.c_str(), stdout);
     return outcome == JobOutcome::Completed && context.writeFailures == 0 ? 0 : 1;

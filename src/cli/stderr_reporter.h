@@ -5,6 +5,7 @@
 #include "base/reporter.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace sonarium {
@@ -13,8 +14,13 @@ class StderrReporter final : public Reporter {
 public:
     explicit StderrReporter(std::string prefix = {}) : prefix_(std::move(prefix)) {}
 
+    // Called before each message (the progress line wipes itself there).
+    std::function<void()> beforeMessage;
+
 protected:
     Answer present(const std::string& text, MessageIcon, MessageButtons buttons) override {
+        if (beforeMessage)
+            beforeMessage();
         std::fprintf(stderr, "%s%s\n", prefix_.c_str(), text.c_str());
         return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel
                    ? Answer::Yes
