@@ -1,9 +1,12 @@
 // The audio root, its fixed locations, and the installation of the shipped files under it.
+#include "operations/operation.h"
+#include "run_operation.h"
 #include "test_support.h"
 #include "workspace/audio_root.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace sonarium {
 namespace {
@@ -67,6 +70,30 @@ TEST(AudioRoot, InstallCopiesOnlyWhatIsMissing) {
     EXPECT_EQ(second.copied, 1);
     EXPECT_EQ(test::readBytes(prefs), test::Bytes(523, 1));
     EXPECT_TRUE(fs::exists(resourceFile("beep.rc2")));
+}
+
+// The folders under the root are the user's alone, and results are written by the user alone,
+// whatever the umask lets through.
+TEST(AudioRoot, PrivateFoldersAndResultsUnderAnyUmask) {
+    for (mode_t mask : {mode_t{0}, mode_t{022}, mode_t{077}}) {
+        SCOPED_TRACE(mask);
+        const mode_t before = ::umask(mask);
+        test::TempAudioRoot root;
+        const InstallResult installed = installMissingResources(test::sourceDataDir());
+        EXPECT_TRUE(installed.failures.empty());
+        for (Location location : {Location::TempSounds, Location::Program})
+            EXPECT_EQ(fs::status(locationPath(location)).permissions(), fs::perms::owner_all);
+        test::RecordingReporter reporter;
+        const std::string source =
+            test::writeWave((root.path() / "in.wav").string(), test::ramp(1000));
+        const std::string out = (locationPath(Location::TempSounds) / "000.wav").string();
+        test::runOperation(volumeOperation(), volumeOperation().defaults(), {.source = source},
+                           reporter, {.destination = out});
+        const fs::perms perms = fs::status(out).permissions();
+        EXPECT_EQ(perms & (fs::perms::group_write | fs::perms::others_write), fs::perms::none);
+        EXPECT_NE(perms & fs::perms::owner_write, fs::perms::none);
+        ::umask(before);
+    }
 }
 
 TEST(AudioRoot, MissingShippedDataIsReported) {

@@ -117,9 +117,17 @@ bool BinaryFile::open(const std::string& path, Mode mode) {
         if (file_ == nullptr)
             openError_ = std::strerror(errno);
     }
-    if (file_ != nullptr)
-        std::setvbuf(file_, nullptr, _IONBF, 0);
-    return file_ != nullptr;
+    if (file_ == nullptr)
+        return false;
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+#ifndef _WIN32
+    // What we create is written by its owner alone, whatever the umask allows.
+    struct stat info {};
+    if (mode != Mode::Read && ::fstat(fileno(file_), &info) == 0 &&
+        (info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        static_cast<void>(::fchmod(fileno(file_), info.st_mode & 07755));
+#endif
+    return true;
 }
 
 std::size_t BinaryFile::read(void* buffer, std::size_t n) {

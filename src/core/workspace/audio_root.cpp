@@ -100,13 +100,32 @@ fs::path findShippedData(const fs::path& exeDir) {
 #endif
 }
 
+namespace {
+
+// Creates a folder of the user's own (read, write and enter for the user alone, whatever the
+// umask) unless it is there; the folders above it are made as usual.
+void createPrivateFolder(const fs::path& folder, std::error_code& error) {
+    error.clear();
+    if (fs::is_directory(folder, error))
+        return;
+    fs::create_directories(folder.parent_path(), error);
+    if (error)
+        return;
+    if (!fs::create_directory(folder, error) || error)
+        return;
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, error);
+}
+
+} // namespace
+
 InstallResult installMissingResources(const fs::path& shippedData) {
     InstallResult result;
     std::error_code error;
-    fs::create_directories(locationPath(Location::TempSounds), error);
-    if (error)
-        result.failures.push_back(toUtf8(locationPath(Location::TempSounds)) + ": " +
-                                  error.message());
+    for (Location location : {Location::TempSounds, Location::Program}) {
+        createPrivateFolder(locationPath(location), error);
+        if (error)
+            result.failures.push_back(toUtf8(locationPath(location)) + ": " + error.message());
+    }
     const std::pair<const char*, Location> folders[] = {{"res", Location::Resources},
                                                         {"help", Location::Help}};
     for (const auto& [folder, location] : folders) {
