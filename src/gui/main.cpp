@@ -1,6 +1,6 @@
 // Entry point of the editor: installs missing resources under the audio root, reads the
-// preferences, shows the splash and the main window, and asks for the output folder when the
-// preferences say so.
+// preferences, shows the splash and the main window, asks for the output folder when the
+// preferences say so, and opens the files named on the command line.
 #include "app/message_box_reporter.h"
 #include "app/workbench.h"
 #include "frame/main_frame.h"
@@ -82,5 +82,8 @@ int main(int argc, char* argv[]) {
     frame.showMaximized();
     if (preferences.alwaysAskOutputPath)
         workbench.SelectOutputPath();
+    // Files named on the command line (a file manager's "Open with") open as Open opens them.
+    if (const QStringList files = QApplication::arguments().mid(1); !files.isEmpty())
+        workbench.files().openFiles(files);
     return QApplication::exec();
 }
