@@ -69,13 +69,6 @@ QAbstractButton* buttonOf(QWidget* window, QDialogButtonBox::StandardButton whic
     return nullptr;
 }
 
-std::set<std::string> folderEntries(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
 class PaintCounter : public QObject {
 public:
     int paints = 0;
@@ -206,7 +199,7 @@ private slots:
                 });
         }
         const QStringList before = state();
-        const std::set<std::string> folderBefore = folderEntries(files->path());
+        const std::set<std::string> folderBefore = test::folderEntries(files->path());
         bench->files().chooseSaveName = [&](const QString&, const QString&) {
             return qs(target.string());
         };
@@ -215,7 +208,7 @@ private slots:
 
         QCOMPARE(state(), before);
         QVERIFY(!fs::exists(target));
-        QCOMPARE(folderEntries(files->path()), folderBefore); // no temporary file either
+        QCOMPARE(test::folderEntries(files->path()), folderBefore); // no temporary file either
         if (how == "cancelled") {
             QCOMPARE(activity(), QString::fromLatin1(kJobInterruptedActivity));
             QVERIFY(reporter->reports.empty());
@@ -285,7 +278,7 @@ private slots:
         QVERIFY(!dialog->isVisible());
         QVERIFY(bar->value() < 100);
         QVERIFY(run->opened.empty());
-        QCOMPARE(folderEntries(tempSounds()), std::set<std::string>{});
+        QCOMPARE(test::folderEntries(tempSounds()), std::set<std::string>{});
     }
 
     // While the job runs only Cancel answers; a second OK starts nothing. Afterwards the fields
@@ -319,7 +312,7 @@ private slots:
         QVERIFY(!dialog->interrupted());
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
         QCOMPARE(run->namesDrawn, 1);
-        QCOMPARE(folderEntries(tempSounds()), std::set<std::string>{"0.wav"});
+        QCOMPARE(test::folderEntries(tempSounds()), std::set<std::string>{"0.wav"});
         QCOMPARE(run->opened, std::vector<std::string>{(tempSounds() / "0.wav").string()});
         QVERIFY(ratio->isEnabled());
         QVERIFY(ok->isEnabled());
@@ -357,7 +350,7 @@ private slots:
         frame->runCommand(volumeOperation().commandId);
         QCOMPARE(activity(), QString::fromLatin1(kJobInterruptedActivity));
         QCOMPARE(state(), before);
-        QCOMPARE(folderEntries(tempSounds()), std::set<std::string>{});
+        QCOMPARE(test::folderEntries(tempSounds()), std::set<std::string>{});
     }
 
     // A stereo warning answered with Cancel also ends the job without a result, but the user
@@ -374,7 +367,7 @@ private slots:
         frame->runCommand(saturateOperation().commandId);
         QCOMPARE(reporter->texts(), std::vector<std::string>{kStereoWarningText});
         QCOMPARE(activity(), qs(std::string(saturateOperation().completion)));
-        QCOMPARE(folderEntries(tempSounds()), std::set<std::string>{});
+        QCOMPARE(test::folderEntries(tempSounds()), std::set<std::string>{});
     }
 
     // A job without a dialog (Crop) is stopped from its progress window, with the same Activity
@@ -394,7 +387,7 @@ private slots:
         QVERIFY(found);
         QCOMPARE(activity(), QString::fromLatin1(kJobInterruptedActivity));
         QCOMPARE(state(), before);
-        QCOMPARE(folderEntries(tempSounds()), std::set<std::string>{});
+        QCOMPARE(test::folderEntries(tempSounds()), std::set<std::string>{});
         QVERIFY(frame->findChild<JobProgressDialog*>() == nullptr);
     }
 

@@ -156,4 +156,11 @@ fs::path sourceDataDir() {
     return fs::path(SONARIUM_SOURCE_DATA_DIR);
 }
 
+std::set<std::string> folderEntries(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
 } // namespace sonarium::test

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,8 @@ Bytes buildWave(const WaveSpec& shape);
 
 void writeBytes(const std::string& path, const Bytes& bytes);
 Bytes readBytes(const std::string& path);
+// The names in a folder (files and folders alike), sorted.
+std::set<std::string> folderEntries(const std::filesystem::path& folder);
 
 // n values of a ramp that wraps through the whole 16-bit range, distinct from their neighbours.
 std::vector<std::int16_t> ramp(std::size_t n, int start = 1, int step = 7);

@@ -1,0 +1,61 @@
+// Results that a wave file cannot describe (more than 4 GiB of data) are refused before anything
+// is written, at once, from sources that only declare their size (sparse files: no gigabytes are
+// written by the test).
+#include "cli_runner.h"
+#include "test_support.h"
+#include "wavefile/wave_format.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace sonarium {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A stereo 16-bit file whose data chunk declares dataBytes, all of them zeros the file system
+// does not store.
+std::string sparseWave(const std::string& path, std::uint32_t dataBytes) {
+    test::WaveSpec shape;
+    shape.channels = 2;
+    test::Bytes header = test::buildWave(shape);
+    header.resize(44);
+    writeLe32(&header[4], static_cast<std::uint32_t>(
+                              std::min<std::uint64_t>(0xFFFFFFFFULL, 36ULL + dataBytes)));
+    writeLe32(&header[40], dataBytes);
+    test::writeBytes(path, header);
+    fs::resize_file(path, 44ULL + dataBytes);
+    return path;
+}
+
+TEST(HugeResults, RefusedBeforeAnythingIsWritten) {
+    test::TempDir dir;
+    test::TempAudioRoot root;
+    const std::string half = sparseWave(dir.file("half.wav"), 2'000'000'000U);
+    const std::string full = sparseWave(dir.file("full.wav"), 0xFFFFFFFFU - 47U);
+    const std::string full2 = sparseWave(dir.file("full2.wav"), 0xFFFFFFFFU - 47U);
+    const std::string out = dir.file("out.wav");
+    const std::vector<std::vector<std::string>> cases = {
+        {"zeta-pitch", "--ratio", "300", half},
+        {"resync-gapper", "--initial", "1", "--final", "3", half},
+        {"volume", full},
+        {"stepper", full},
+        {"crop", full},
+        {"multiply", full, full2},
+        {"interaction-compression", full, full2},
+    };
+    for (std::vector<std::string> arguments : cases) {
+        SCOPED_TRACE(arguments[0]);
+        arguments.insert(arguments.end(), {"-o", out});
+        const test::CliRun run = test::runCli(arguments, 20);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_LT(run.seconds, 5.0);
+        EXPECT_NE(run.err.find("a wave file holds at most 4 GB of data"), std::string::npos)
+            << run.err;
+        EXPECT_FALSE(fs::exists(out));
+        EXPECT_EQ(test::folderEntries(dir.path()).size(), 3U); // no temporary file either
+    }
+}
+
+} // namespace
+} // namespace sonarium
