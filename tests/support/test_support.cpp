@@ -163,4 +163,75 @@ std::set<std::string> folderEntries(const std::filesystem::path& folder) {
     return names;
 }
 
+std::vector<MalformedWave> malformedWaves() {
+    std::vector<MalformedWave> files;
+    WaveSpec plain;
+    plain.samples = ramp(200, -5000, 97);
+    const Bytes valid = buildWave(plain);
+    for (std::size_t length = 0; length < 44; ++length)
+        files.push_back({"header cut at " + std::to_string(length),
+                         Bytes(valid.begin(), valid.begin() + static_cast<long>(length))});
+    auto variant = [&](const std::string& name, auto change) {
+        WaveSpec shape = plain;
+        change(shape);
+        files.push_back({name, buildWave(shape)});
+    };
+    variant("RIFF size past the end", [](WaveSpec& s) { s.riffSize = 0x7FFFFFF0U; });
+    variant("data size past the end", [](WaveSpec& s) { s.dataSize = 1000000; });
+    variant("4 GiB of data declared", [](WaveSpec& s) { s.dataSize = 0xFFFFFFFFU; });
+    variant("odd data size", [](WaveSpec& s) { s.dataSize = 3; });
+    variant("one byte of data", [](WaveSpec& s) { s.dataSize = 1; });
+    variant("no data", [](WaveSpec& s) { s.samples.clear(); });
+    variant("8-bit", [](WaveSpec& s) { s.bits = 8; });
+    variant("3 channels", [](WaveSpec& s) { s.channels = 3; });
+    variant("float samples", [](WaveSpec& s) {
+        s.formatTag = 3;
+        s.bits = 32;
+    });
+    variant("odd chunk before data",
+            [](WaveSpec& s) { appendChunk(s.extraChunksBeforeData, "LIST", Bytes(5, 'x')); });
+    // Format chunks whose fields or size cannot be right.
+    auto withFormat = [&](const std::string& name, Bytes payload, std::uint32_t declared) {
+        Bytes bytes;
+        appendText(bytes, "RIFF");
+        appendLe32(bytes, 0);
+        appendText(bytes, "WAVE");
+        appendText(bytes, "fmt ");
+        appendLe32(bytes, declared);
+        bytes.insert(bytes.end(), payload.begin(), payload.end());
+        appendChunk(bytes, "data", samplesToBytes(plain.samples));
+        const auto riff = static_cast<std::uint32_t>(bytes.size() - 8);
+        for (int k = 0; k < 4; ++k)
+            bytes[4 + static_cast<std::size_t>(k)] = static_cast<unsigned char>(riff >> (8 * k));
+        files.push_back({name, bytes});
+    };
+    Bytes noChannels = formatChunkPayload(1, 44100, 16);
+    noChannels[2] = noChannels[3] = 0;
+    withFormat("0 channels", noChannels, 16);
+    Bytes noAlign = formatChunkPayload(1, 44100, 16);
+    noAlign[12] = noAlign[13] = 0;
+    withFormat("0 block align", noAlign, 16);
+    withFormat("huge format chunk", formatChunkPayload(1, 44100, 16), 0xFFFFFFF0U);
+    withFormat("format chunk too short", Bytes(6, 1), 6);
+    Bytes zeroRate = formatChunkPayload(2, 0, 16);
+    withFormat("0 sample rate", zeroRate, 16);
+    // Missing chunks.
+    Bytes noData;
+    appendText(noData, "RIFF");
+    appendLe32(noData, 4 + 8 + 16);
+    appendText(noData, "WAVE");
+    appendChunk(noData, "fmt ", formatChunkPayload(1, 44100, 16));
+    files.push_back({"no data chunk", noData});
+    Bytes noFormat;
+    appendText(noFormat, "RIFF");
+    appendLe32(noFormat, 4 + 8 + 400);
+    appendText(noFormat, "WAVE");
+    appendChunk(noFormat, "data", samplesToBytes(plain.samples));
+    files.push_back({"no format chunk", noFormat});
+    Bytes notWave = valid;
+    notWave[8] = 'X';
+    files.push_back({"not WAVE", notWave});
+    return files;
+}
+
 } // namespace sonarium::test

@@ -84,6 +84,16 @@ struct WaveSpec {
 };
 Bytes buildWave(const WaveSpec& shape);
 
+// A malformed or unusual wave file, named for what is wrong with it.
+struct MalformedWave {
+    std::string name;
+    Bytes bytes;
+};
+// The files every reader must survive: headers cut at every length, sizes past the end of the
+// file, no channels, no block alignment, a huge format chunk, odd data sizes, no data chunk, no
+// format chunk, 8-bit and 3-channel sound, 4 GiB declared over a few bytes.
+std::vector<MalformedWave> malformedWaves();
+
 void writeBytes(const std::string& path, const Bytes& bytes);
 Bytes readBytes(const std::string& path);
 // The names in a folder (files and folders alike), sorted.
