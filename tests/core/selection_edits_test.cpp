@@ -346,8 +346,8 @@ TEST_F(SelectionEdits, SelectAndSelectionPositionReport) {
         {"0.5", "0.75", "22050 11025\n"},
         {"0.00001", "", "0 44100\n"},
         {"0.75", "0.2", "33075 0\n"}, // an empty selection at the start
-        {"0.00001", "0.00002", ""},  // both in frame 0
-        {"2", "3", ""},              // both held at the end
+        {"0.00001", "0.00002", ""},   // both in frame 0
+        {"2", "3", ""},               // both held at the end
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.start) + ".." + c.end);

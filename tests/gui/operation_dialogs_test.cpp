@@ -99,10 +99,9 @@ private slots:
             }
             // The dialog's OK runs the job its declaration runs with these defaults.
             test::RecordingReporter quiet;
-            const bool completes =
-                test::runOperation(*op, op->defaults(), input, quiet,
-                                   {.destination = dir.file("expected.wav")})
-                    .outcome == JobOutcome::Completed;
+            const bool completes = test::runOperation(*op, op->defaults(), input, quiet,
+                                                      {.destination = dir.file("expected.wav")})
+                                       .outcome == JobOutcome::Completed;
             dialog->accept();
             QCOMPARE(dialog->outcome() == JobOutcome::Completed, completes);
             QCOMPARE(dialog->result(), int(QDialog::Accepted));
