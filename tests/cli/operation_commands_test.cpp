@@ -49,7 +49,7 @@ TEST_F(OperationCommands, ListAndDescribe) {
         const Result describe = cli("describe " + std::string(op->name), dir);
         EXPECT_EQ(describe.status, 0);
         for (const FieldSpec& f : op->fields) {
-            if (!f.enabled)
+            if (!f.enabled || f.dialogOnly)
                 continue;
             const std::string option = "--" + f.optionName();
             const auto at = describe.out.find(option);

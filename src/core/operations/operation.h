@@ -27,7 +27,9 @@ namespace sonarium {
 //   text itself, as a typed text is passed on the same way (at most maxLength characters);
 // - a control shown but never read: enabled = false and no member (it keeps its default look);
 // - a command-line option with no control: commandLineOnly = true (the dialog's job gets the
-//   default).
+//   default);
+// - a control with no command-line option: dialogOnly = true (the command line states the same
+//   thing through another option, which the dialog sets from its controls).
 // The job receives numbers and check boxes with Parameters::number/flag, and radio groups, lists
 // and texts with Parameters::text.
 enum class FieldType {
@@ -67,6 +69,7 @@ struct FieldSpec {
     std::string_view defaultChoice; // the word of the default choice, or the default text
     int maxLength = 0;              // texts and editable lists: most characters (0: any)
     bool commandLineOnly = false;   // an option of the command line only: no dialog control
+    bool dialogOnly = false;        // a dialog control only: no command-line option
 
     bool isNumeric() const;
     bool isInteger() const {

@@ -59,7 +59,7 @@ std::optional<std::uint32_t> parseFrames(const std::string& text) {
 
 const FieldSpec* optionField(const OperationDecl& operation, std::string_view option) {
     for (const FieldSpec& f : operation.fields)
-        if (f.enabled && !f.member.empty() && f.optionName() == option)
+        if (f.enabled && !f.member.empty() && !f.dialogOnly && f.optionName() == option)
             return &f;
     return nullptr;
 }
@@ -195,7 +195,7 @@ std::string describeOperation(const OperationDecl& operation) {
                 " FRAMES  frames in the selection, default to the end of the file\n";
     }
     for (const FieldSpec& f : operation.fields) {
-        if (!f.enabled || f.member.empty())
+        if (!f.enabled || f.member.empty() || f.dialogOnly)
             continue;
         std::string line = "  --" + f.optionName();
         if (f.type == FieldType::CheckBox) {

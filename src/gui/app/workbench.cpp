@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <algorithm>
 
 namespace sonarium {
 
@@ -180,6 +181,19 @@ std::optional<WindowSelection> Workbench::activeSelection() const {
                            window->view()->selectedFrames()};
 }
 
+void Workbench::setActiveSelection(const FrameSpan& frames) {
+    CChildFrame* window = activeWaveWindow();
+    if (window == nullptr)
+        return;
+    const std::uint64_t frameBytes =
+        2 * static_cast<std::uint64_t>(std::max(window->document().channels, 1));
+    const auto offset = [frameBytes](std::uint64_t frame) {
+        return static_cast<std::uint32_t>(std::min<std::uint64_t>(frame * frameBytes, UINT32_MAX));
+    };
+    window->view()->setSelection(offset(frames.first),
+                                 offset(std::uint64_t{frames.first} + frames.count));
+}
+
 std::string Workbench::historyText() const {
     return sonarium::historyText(list_);
 }
@@ -226,10 +240,11 @@ void Workbench::AfterOperation(bool ok) {
 void Workbench::installHandlers() {
     for (const OperationDecl* operation : allOperations()) {
         const CommandSpec* command = findCommand(operation->commandId);
-        const bool keepsPlaying = command != nullptr && command->keepsPlaying;
-        frame_.setHandler(operation->commandId, [this, operation, keepsPlaying] {
-            operations_.run(*operation, keepsPlaying);
-        });
+        const OperationRunner::Command how{
+            .keepsPlaying = command != nullptr && command->keepsPlaying,
+            .afterOperation = command == nullptr || command->afterOperation};
+        frame_.setHandler(operation->commandId,
+                          [this, operation, how] { operations_.run(*operation, how); });
     }
     frame_.setHandler(cmd::kPlay, [this] { playback_->Play(); });
     frame_.setHandler(cmd::kPlayLooped, [this] { playback_->PlayLooped(); });

@@ -65,6 +65,7 @@ public:
     int sourceChannels() const override;
     std::optional<std::string> auxPath() const override;
     std::optional<WindowSelection> activeSelection() const override;
+    void setActiveSelection(const FrameSpan& frames) override;
     // Completion sound, automatic playback and bringing the window forward after an operation.
     void AfterOperation(bool ok) override;
 

@@ -27,14 +27,18 @@ std::optional<JobInput> OperationRunner::gatherInput(const OperationDecl& operat
         const auto selection = host_.activeSelection();
         if (!selection)
             return std::nullopt; // no waveform window: nothing to take the selection from
+        // The selection commands with a dialog work on the Source file: a window showing another
+        // file has no selection of it. Crop takes the window's own file.
+        if (operation.hasDialog() && selection->path != *source)
+            return std::nullopt;
         input.source = selection->path;
         input.selection = selection->frames;
     }
     return input;
 }
 
-void OperationRunner::run(const OperationDecl& operation, bool keepsPlaying) {
-    if (!keepsPlaying)
+void OperationRunner::run(const OperationDecl& operation, Command command) {
+    if (!command.keepsPlaying)
         host_.StopPlaying();
     const auto input = gatherInput(operation);
     if (!input)
@@ -45,6 +49,11 @@ void OperationRunner::run(const OperationDecl& operation, bool keepsPlaying) {
         OperationServices services{
             host_.reporter(), host_.waveContext(),  [this] { return host_.NextTempPath(); },
             *input,           host_.helpLanguage(), host_.sourceChannels()};
+        services.setSelection = [this, source = input->source](const FrameSpan& frames) {
+            const auto window = host_.activeSelection();
+            if (window && window->path == source)
+                host_.setActiveSelection(frames);
+        };
         auto dialog = createOperationDialog(operation, std::move(services), host_.dialogParent());
         ok = dialog->exec() == QDialog::Accepted;
         interrupted = dialog->interrupted();
@@ -59,7 +68,8 @@ void OperationRunner::run(const OperationDecl& operation, bool keepsPlaying) {
         host_.ShowActivity(QString::fromLatin1(kJobInterruptedActivity));
     else if (!operation.completion.empty())
         host_.ShowActivity(qs(operation.completion));
-    host_.AfterOperation(ok);
+    if (command.afterOperation)
+        host_.AfterOperation(ok);
 }
 
 JobOutcome OperationRunner::runJob(const OperationDecl& operation, const JobInput& input,

@@ -35,6 +35,8 @@ public:
     // The channel count the working list holds for the Source file (0 when none is chosen).
     virtual int sourceChannels() const = 0;
     virtual std::optional<WindowSelection> activeSelection() const = 0;
+    // Sets the active waveform window's selection, in frames of its document, and redraws it.
+    virtual void setActiveSelection(const FrameSpan& frames) = 0;
     virtual void StopPlaying() = 0;
     virtual void ShowActivity(const QString& text) = 0;
     virtual void AfterOperation(bool ok) = 0;
@@ -45,12 +47,19 @@ class OperationRunner {
 public:
     explicit OperationRunner(OperationRunnerHost& host) : host_(host) {}
 
-    // The command of an operation. It stops playback unless keepsPlaying; an operation that reads
-    // files shows "Operation Interrupted" when there is no Source file, and one on a selection
-    // does nothing without an active waveform window. Then its dialog (or, without one, its job
+    struct Command {
+        bool keepsPlaying = false;  // playback goes on while it works
+        bool afterOperation = true; // the after-operation step follows
+    };
+
+    // The command of an operation. It stops playback unless it keeps playing; an operation that
+    // reads files shows "Operation Interrupted" when there is no Source file, and one on a
+    // selection does nothing without an active waveform window, nor, when it has a dialog, when
+    // that window shows another file than the Source. Then its dialog (or, without one, its job
     // with the defaults), its completion text ("Operation Interrupted" when the user stopped the
-    // job) and the after-operation step.
-    void run(const OperationDecl& operation, bool keepsPlaying = false);
+    // job) and, unless the command says otherwise, the after-operation step.
+    void run(const OperationDecl& operation, Command command);
+    void run(const OperationDecl& operation) { run(operation, Command{}); }
 
     // The job alone with the operation's defaults. A job that lasts shows a modal progress
     // window whose Cancel stops it; interrupted (when given) tells whether that happened.

@@ -3,6 +3,7 @@
 // operation gets the generic COperationDialog, whose class name is still its declaration's.
 #include "dialogs/named_dialogs.h"
 
+#include "dialogs/edit_dialogs.h"
 #include "dialogs/effect_dialogs.h"
 #include "dialogs/synthesis_dialogs.h"
 #include "operations/interactions/multiply.h"
@@ -50,6 +51,17 @@ const std::map<std::string_view, DialogFactory>& namedDialogs() {
         {"CResyncGapperDialog", make<CResyncGapperDialog>},
         {"CMultiplyDialog", make<CMultiplyDialog>},
         {"CSimpleSynthesisDialog", make<CSimpleSynthesisDialog>},
+        {"CExtractDialog", make<CPositionDialog>},
+        {"CRemoveDialog", make<CPositionDialog>},
+        {"CMuteDialog", make<CPositionDialog>},
+        {"CSelectDialog", make<CSelectDialog>},
+        {"CFadeDialog", make<CFadeDialog>},
+        {"CRemoveSelectionDialog", make<CProgressOnlyDialog>},
+        {"CMuteSelectionDialog", make<CProgressOnlyDialog>},
+        {"CReverseDialog", make<CProgressOnlyDialog>},
+        {"CInvertDialog", make<CProgressOnlyDialog>},
+        {"CFadeSelectionDialog", make<CProgressOnlyDialog>},
+        {"CSelectionPositionDialog", make<CSelectionPositionDialog>},
     };
     return dialogs;
 }

@@ -122,11 +122,14 @@ void COperationDialog::buildFields() {
     layout->addWidget(progress_);
 
     buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    QPushButton* help = buttons_->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
-    help->setObjectName(itemName(operation_.helpItem));
+    if (operation_.helpItem != 0) {
+        QPushButton* help =
+            buttons_->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
+        help->setObjectName(itemName(operation_.helpItem));
+        connect(help, &QPushButton::clicked, this, &COperationDialog::openHelp);
+    }
     connect(buttons_, &QDialogButtonBox::accepted, this, &COperationDialog::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &COperationDialog::reject);
-    connect(help, &QPushButton::clicked, this, &COperationDialog::openHelp);
     layout->addWidget(buttons_);
 }
 
@@ -221,6 +224,11 @@ bool COperationDialog::readFields(Parameters& parameters) {
     return true;
 }
 
+QWidget* COperationDialog::fieldEditor(std::string_view member) const {
+    const auto editor = editors_.find(operation_.field(member));
+    return editor == editors_.end() ? nullptr : editor->second;
+}
+
 void COperationDialog::accept() {
     if (job_ != nullptr)
         return; // OK again while the job runs: the job is already under way
@@ -228,6 +236,16 @@ void COperationDialog::accept() {
     if (!readFields(parameters))
         return; // the dialog stays open on the offending field
     prepareJob(parameters);
+    runJob(parameters);
+    // A job the user stopped closes the dialog as cancelled. A stereo warning the user declined
+    // also ends as Cancelled, but the dialog then closes with OK as always.
+    if (interrupted_)
+        QDialog::reject();
+    else if (jobFinished())
+        QDialog::accept();
+}
+
+void COperationDialog::runJob(const Parameters& parameters) {
     BarProgress progress(progress_);
     JobContext context{.wave = services_.wave,
                        .progress = progress,
@@ -244,13 +262,8 @@ void COperationDialog::accept() {
         job_ = nullptr;
     });
     outcome_ = operation_.run(context, parameters);
-    // A job the user stopped closes the dialog as cancelled. A stereo warning the user declined
-    // also ends as Cancelled, but the dialog then closes with OK as always.
+    report_ = context.report;
     interrupted_ = outcome_ == JobOutcome::Cancelled && progress.cancelRequested();
-    if (interrupted_)
-        QDialog::reject();
-    else
-        QDialog::accept();
 }
 
 void COperationDialog::reject() {

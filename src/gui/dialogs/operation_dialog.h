@@ -32,6 +32,8 @@ struct OperationServices {
     JobInput input; // the Source (and Aux) paths, the selection
     std::string helpLanguage = "English";
     int sourceChannels = 0; // of the Source file, as the working list has it (0: none)
+    // Sets the selection of the active waveform window, when it shows the source (Select).
+    std::function<void(const FrameSpan&)> setSelection;
 };
 
 class COperationDialog : public QDialog {
@@ -48,6 +50,8 @@ public:
     bool jobRunning() const { return job_ != nullptr; }
     // True when the user stopped the job and it ended without a result.
     bool interrupted() const { return interrupted_; }
+    // The text the last job reported (the operations that print instead of writing a file).
+    const std::string& report() const { return report_; }
     // The widget of a dialog item ("item<N>"), or nullptr.
     QWidget* item(int number) const;
 
@@ -64,6 +68,15 @@ public slots:
 protected:
     // Behaviour a generic dialog cannot have is added by the named subclasses.
     virtual void prepareJob(Parameters&) {}
+    // After OK's job (not stopped by the user): true closes the dialog with OK, false keeps it
+    // open.
+    virtual bool jobFinished() { return true; }
+    // Runs the job with these parameters, the progress bar moving and only Cancel answering;
+    // sets outcome(), report() and interrupted().
+    void runJob(const Parameters& parameters);
+    QDialogButtonBox* buttonBox() const { return buttons_; }
+    // The edit of a field, or nullptr.
+    QWidget* fieldEditor(std::string_view member) const;
 
     // The value a numeric field's text stands for as it is being typed: 0 while it is not (yet)
     // a number in range. Typing gets no range message; OK still checks every field.
@@ -92,6 +105,7 @@ private:
     BarProgress* job_ = nullptr;      // the running job's progress
     QList<QPointer<QWidget>> locked_; // what lockWhileRunning disabled
     bool interrupted_ = false;
+    std::string report_;
 };
 
 } // namespace sonarium

@@ -100,10 +100,13 @@ JobOutcome CSonariumView::ExtractSelectionTo(const std::string& path) {
 }
 
 FrameSpan CSonariumView::selectedFrames() const {
-    if (selEnd <= selStart)
-        return {.first = 0, .count = 0}; // an empty selection is the whole file
     const std::uint32_t frameBytes =
         2 * static_cast<std::uint32_t>(std::max(document_.channels, 1));
+    if (selEnd <= selStart)
+        return {.first = selStart / frameBytes, .count = 0};
+    // A selection up to the end takes the data's last bytes, even a part of a frame.
+    if (selEnd >= document_.dataSize)
+        return {.first = selStart / frameBytes, .count = FrameSpan::kToEnd};
     return {.first = selStart / frameBytes, .count = (selEnd - selStart) / frameBytes};
 }
 

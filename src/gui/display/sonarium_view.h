@@ -37,7 +37,7 @@ public:
     // Crop: the selection into the next temporary file, or into a given file.
     JobOutcome ExtractSelectionToTemp();
     JobOutcome ExtractSelectionTo(const std::string& path);
-    // The selection in frames of the document's 16-bit values (the whole file when empty).
+    // The selection in frames of the document (up to the end when it runs to the last byte).
     FrameSpan selectedFrames() const;
 
     // Texts of the five status-bar panes.

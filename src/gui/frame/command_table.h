@@ -65,6 +65,9 @@ struct CommandSpec {
     std::string_view icon;      // icon theme name of its toolbar button; empty: a drawn label
     bool separatorBefore = false;
     bool keepsPlaying = false; // an operation that leaves playback running while it works
+    // An operation run as a plain command (Crop, Select, Selection Position): no after-operation
+    // step.
+    bool afterOperation = true;
 };
 
 // Everything that decides whether a command is enabled.

@@ -1,18 +1,23 @@
-// Copies a stretch of a wave file's data into a new file at the source's own rate: the job
-// behind Crop, and later Extract and the clipboard's copy of a selection.
+// ExtractRange: a stretch of a wave file's data into a new file of the source's own format; the
+// job behind Extract and Crop, and later the clipboard's copy of a selection.
 #pragma once
 
 #include "jobs/block_job.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace sonarium {
 
-// Bytes [selStart, selEnd) of the data of the input's source (an empty or reversed range means
-// the whole file) go into a new file of the source's channel count and rate.
-JobOutcome extractRange(JobContext& context, std::uint32_t selStart, std::uint32_t selEnd);
+inline constexpr const char* kSelectionEmptyText = "Selection is empty";
 
-// The same for the input's selection, given in frames of the source.
+// Bytes [start, end) of source's data, both ends rounded down to a multiple of 4 (so both in
+// one 4-byte unit give a file with no data), in blocks of the job skeleton's split. An end not
+// after the start is refused with "Selection is empty".
+JobOutcome ExtractRange(JobContext& context, std::unique_ptr<sonIO> source, std::uint32_t start,
+                        std::uint32_t end);
+
+// ExtractRange over the input's selection (frames, cut at the end of the data).
 JobOutcome extractSelection(JobContext& context);
 
 } // namespace sonarium

@@ -1,0 +1,148 @@
+// Moving data in pieces for the selection edits.
+#include "operations/editing/edit_job.h"
+
+#include <algorithm>
+
+namespace sonarium {
+
+std::unique_ptr<sonIO> openEditSource(JobContext& context, EditSamples samples, bool checkEmpty) {
+    const std::string& path = context.input.source;
+    if (samples == EditSamples::Values || checkEmpty) {
+        return openJobSource(context, path,
+                             samples == EditSamples::Values ? SampleAccess::Values16
+                                                            : SampleAccess::AnyFormat);
+    }
+    auto source = std::make_unique<sonIO>(context.wave, path);
+    if (!source->IsOpen())
+        return nullptr; // the reader has said why
+    return source;
+}
+
+std::int16_t silenceValue(const sonIO& source) {
+    return source.bitsPerSample == 8 ? static_cast<std::int16_t>(0x8080) : std::int16_t{0};
+}
+
+void ApplyGainRamp(std::int16_t* values, std::uint32_t count, double g0, double g1) {
+    const double n = count;
+    if (g0 < g1) {
+        for (std::uint32_t i = 0; i < count; ++i)
+            values[i] = static_cast<std::int16_t>(values[i] * (g0 + (g1 - g0) * (i / n)));
+    } else {
+        for (std::uint32_t i = 0; i < count; ++i)
+            values[i] = static_cast<std::int16_t>(values[i] * (g0 - (g0 - g1) * (i / n)));
+    }
+}
+
+namespace {
+
+// Only 8- and 16-bit mono and stereo files have the frames the selections count in.
+bool editableFormat(JobContext& context, const sonIO& source) {
+    if ((source.bitsPerSample == 8 || source.bitsPerSample == 16) &&
+        (source.channels == 1 || source.channels == 2))
+        return true;
+    context.reporter().report("File " + source.Path() + "\nholds " +
+                                  std::to_string(source.bitsPerSample) + "-bit sound on " +
+                                  std::to_string(source.channels) +
+                                  " channels:\nonly 8- and 16-bit mono and stereo files can be "
+                                  "edited.",
+                              MessageIcon::Error);
+    return false;
+}
+
+} // namespace
+
+EditJob::EditJob(JobContext& context, std::unique_ptr<sonIO> source, std::uint32_t outputBytes)
+    : context_(context), source_(std::move(source)), format_(EditFormat::of(*source_)),
+      outputBytes_(outputBytes) {
+    if (!editableFormat(context_, *source_))
+        return;
+    // A value is 2 bytes at 16 bits and 1 at 8: the header declares outputBytes either way (an
+    // odd count of 16-bit bytes loses its half value).
+    const std::int64_t values = source_->bitsPerSample == 8 ? outputBytes : outputBytes / 2;
+    destination_ = createJobDestination(context_,
+                                        {.channels = source_->channels,
+                                         .rate = std::max(source_->sampleRate, 1),
+                                         .bits = source_->bitsPerSample},
+                                        values);
+}
+
+void EditJob::writePiece(std::uint32_t count) {
+    writeValues(context_, *destination_, buffer_->data(), count);
+    handled_ += 2ULL * count;
+    if (outputBytes_ == 0)
+        return;
+    showProgress(static_cast<int>(std::min<std::uint64_t>(handled_ * 100 / outputBytes_, 100)));
+}
+
+void EditJob::showProgress(int percent) {
+    if (percent != shown_) {
+        shown_ = percent;
+        context_.progress.setProgress(percent);
+    }
+}
+
+void EditJob::CopySpan(std::uint32_t bytes) {
+    transformSpan(bytes, [](std::int16_t*, std::uint32_t) {});
+}
+
+void EditJob::writeSilence(std::uint32_t bytes) {
+    const std::int16_t silence = silenceValue(*source_);
+    std::fill_n(buffer_->data(), kPieceValues, silence);
+    forEachPiece(bytes, [&](std::uint32_t count) { writePiece(count); });
+}
+
+void EditJob::fadeSpan(std::uint32_t bytes, bool in) {
+    const double length = bytes;
+    double gain = in ? 0.0 : 1.0;
+    const std::uint32_t full = bytes / kPieceBytes;
+    std::uint32_t k = 0;
+    transformSpan(bytes, [&](std::int16_t* values, std::uint32_t count) {
+        ++k;
+        double next;
+        if (k <= full) {
+            const double done = k * static_cast<double>(kPieceBytes) / length;
+            next = in ? done : 1 - done;
+        } else {
+            next = in ? 1.0 : 0.0;
+        }
+        ApplyGainRamp(values, count, gain, next);
+        gain = next;
+    });
+}
+
+void EditJob::reverseSpan(std::uint32_t start, std::uint32_t length) {
+    const std::uint32_t end = start + length;
+    const std::uint32_t full = length / kPieceBytes;
+    auto reversePiece = [&](std::uint32_t offset, std::uint32_t count) {
+        source_->SeekData(offset);
+        readValues(context_, *source_, buffer_->data(), count);
+        std::reverse(buffer_->data(), buffer_->data() + count);
+        writePiece(count);
+    };
+    for (std::uint32_t k = 0; k < full && continueJob(context_); ++k)
+        reversePiece(end - (k + 1) * kPieceBytes, kPieceValues);
+    const std::uint32_t rest = (length / 2) % kPieceValues;
+    if (rest != 0 && continueJob(context_))
+        reversePiece(start, rest);
+    source_->SeekData(end);
+}
+
+void EditJob::copyBlocks(std::uint32_t count) {
+    if (count == 0)
+        return;
+    const BlockSplit split = BlockSplit::of(count);
+    for (std::uint32_t j = 0; j <= split.n && continueJob(context_); ++j) {
+        const std::uint32_t values = split.count(j);
+        readValues(context_, *source_, buffer_->data(), values);
+        writeValues(context_, *destination_, buffer_->data(), values);
+        showProgress(split.progress(j));
+    }
+}
+
+JobOutcome EditJob::finish() {
+    if (!context_.stopped())
+        showProgress(100);
+    return finishJob(context_, *source_, *destination_);
+}
+
+} // namespace sonarium

@@ -1,0 +1,126 @@
+// The frame of the selection edits: a source and a destination in the source's own format, data
+// moved in pieces of at most 32000 values through one 64000-value buffer, and the progress of
+// the output handled so far.
+#pragma once
+
+#include "jobs/block_job.h"
+#include "operations/editing/edit_positions.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace sonarium {
+
+inline constexpr std::uint32_t kPieceValues = 32000;
+inline constexpr std::uint32_t kPieceBytes = 2 * kPieceValues;
+
+inline constexpr const char* kNothingToOutputText =
+    "Nothing to output,\nplease select a part of the file";
+
+// What an edit does with the source's samples.
+enum class EditSamples {
+    Bytes,  // moves them as they are: any 8- or 16-bit mono or stereo file
+    Values, // computes on 16-bit values: 16-bit files only
+};
+
+// Opens the input's source for an edit; nothing (the user told why) when it cannot be read, holds
+// a format the edit cannot take, or (checkEmpty) holds no values.
+std::unique_ptr<sonIO> openEditSource(JobContext& context, EditSamples samples,
+                                      bool checkEmpty = true);
+
+// The value a muted stretch holds: 0, or the middle code of unsigned 8-bit samples.
+std::int16_t silenceValue(const sonIO& source);
+
+// value i × g with g going from g0 (value 0) towards g1 (reached by the value after the last),
+// in double precision, truncated toward zero. Gains stay within 0..1, so nothing is clipped.
+void ApplyGainRamp(std::int16_t* values, std::uint32_t count, double g0, double g1);
+
+class EditJob {
+public:
+    // Creates the destination for outputBytes bytes in the source's channel count, rate and bit
+    // depth. valid() is false when it could not be created (already reported).
+    EditJob(JobContext& context, std::unique_ptr<sonIO> source, std::uint32_t outputBytes);
+
+    bool valid() const { return destination_ != nullptr; }
+    sonIO& source() { return *source_; }
+    const EditFormat& format() const { return format_; }
+
+    // Copies n / 2 values from the source's position: n / 64000 pieces of 32000 values, then one
+    // of (n / 2) mod 32000.
+    void CopySpan(std::uint32_t bytes);
+    // Writes silence over n bytes in the same pieces, reading nothing.
+    void writeSilence(std::uint32_t bytes);
+    // Reads the next pieces over n bytes, changes each with transform(values, count), writes it.
+    template <typename Transform> void transformSpan(std::uint32_t bytes, Transform&& transform) {
+        forEachPiece(bytes, [&](std::uint32_t count) {
+            readValues(context_, *source_, buffer_->data(), count);
+            transform(buffer_->data(), count);
+            writePiece(count);
+        });
+    }
+    // A fade over n bytes from the source's position: the gain rises from 0 to 1 (in) or falls
+    // from 1 to 0 (out), each piece ramping to k × 64000 / n of the way after its k-th full piece.
+    void fadeSpan(std::uint32_t bytes, bool in);
+    // The source's [start, start + length) with its values in reverse order, read from its end in
+    // 32000-value pieces, one seek each; the source is left at the end of the stretch.
+    void reverseSpan(std::uint32_t start, std::uint32_t length);
+    // Copies count values from the source's position in the blocks of the job skeleton's split
+    // (at most 64000 values each), the progress following the blocks.
+    void copyBlocks(std::uint32_t count);
+    void seek(std::uint32_t offset) { source_->SeekData(offset); }
+
+    // Sets the progress to 100 and finishes the destination (nothing is left when stopped).
+    JobOutcome finish();
+
+private:
+    template <typename Piece> void forEachPiece(std::uint32_t bytes, Piece&& piece) {
+        const std::uint32_t full = bytes / kPieceBytes;
+        for (std::uint32_t k = 0; k <= full && continueJob(context_); ++k) {
+            const std::uint32_t count = k < full ? kPieceValues : (bytes / 2) % kPieceValues;
+            if (count != 0)
+                piece(count);
+        }
+    }
+    void writePiece(std::uint32_t count);
+    void showProgress(int percent);
+
+    JobContext& context_;
+    std::unique_ptr<sonIO> source_;
+    std::unique_ptr<sonIO> destination_;
+    EditFormat format_;
+    std::unique_ptr<SampleBuffer> buffer_ = std::make_unique<SampleBuffer>();
+    std::uint64_t outputBytes_ = 0;
+    std::uint64_t handled_ = 0; // bytes of the output handled so far
+    int shown_ = -1;
+};
+
+// The edits that keep the file's length: the data before the stretch is copied, the stretch
+// goes through stretch(job, span), and the data after it is copied; the result has the
+// source's size and format.
+template <typename Stretch>
+JobOutcome editStretch(JobContext& context, std::unique_ptr<sonIO> source, ByteSpan span,
+                       Stretch&& stretch) {
+    const std::uint32_t size = source->dataSize;
+    EditJob job(context, std::move(source), size);
+    if (!job.valid())
+        return JobOutcome::EndedWithMessage;
+    if (span.start != 0)
+        job.CopySpan(span.start);
+    stretch(job, span);
+    job.seek(span.end());
+    if (span.start != size)
+        job.CopySpan(size - span.end());
+    return job.finish();
+}
+
+// The same over the input's selection, from a source opened for these samples.
+template <typename Stretch>
+JobOutcome editSelection(JobContext& context, EditSamples samples, Stretch&& stretch) {
+    auto source = openEditSource(context, samples);
+    if (!source)
+        return JobOutcome::EndedWithMessage;
+    const ByteSpan span = selectionBytes(context.input.selection, EditFormat::of(*source));
+    return editStretch(context, std::move(source), span, std::forward<Stretch>(stretch));
+}
+
+} // namespace sonarium

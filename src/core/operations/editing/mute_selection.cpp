@@ -1,0 +1,25 @@
+// Mute Selection: silence over the selection, the file keeping its length.
+#include "operations/editing/edit_job.h"
+#include "operations/operation.h"
+
+namespace sonarium {
+
+const OperationDecl& muteSelectionOperation() {
+    static const OperationDecl decl{
+        .name = "mute-selection",
+        .caption = "Mute Selection 1.0",
+        .dialogClass = "CMuteSelectionDialog",
+        .completion = "Mute Selection - done",
+        .commandId = 33066,
+        .input = InputKind::OneWithSelection,
+        .notes = "8-bit files are muted with their silent middle value.",
+        .run =
+            [](JobContext& context, const Parameters&) {
+                return editSelection(context, EditSamples::Bytes,
+                                     [](EditJob& job, ByteSpan s) { job.writeSilence(s.length); });
+            },
+    };
+    return decl;
+}
+
+} // namespace sonarium

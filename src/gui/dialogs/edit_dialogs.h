@@ -1,0 +1,68 @@
+// The dialogs of the selection edits: the position dialogs that open with the file's duration,
+// Select, Fade's two boxes, the progress-only dialogs that start their job when first painted,
+// and Selection Position.
+#pragma once
+
+#include "dialogs/operation_dialog.h"
+
+#include <QString>
+
+namespace sonarium {
+
+// Extract, Remove and Mute: the end field opens with the Source file's duration ("%.3f"). Left
+// as it opened, it stands for the end of the data exactly.
+class CPositionDialog : public COperationDialog {
+public:
+    CPositionDialog(const OperationDecl& operation, OperationServices services, QWidget* parent);
+
+protected:
+    void prepareJob(Parameters& parameters) override;
+
+private:
+    QString duration_;
+};
+
+// Select: sets the active window's selection; on "No data selected" it stays open.
+class CSelectDialog : public CPositionDialog {
+public:
+    using CPositionDialog::CPositionDialog;
+
+protected:
+    bool jobFinished() override;
+};
+
+// Fade: "Fade &In" and "Fade &Out" can never both be cleared; they give the job its type.
+class CFadeDialog : public COperationDialog {
+public:
+    CFadeDialog(const OperationDecl& operation, OperationServices services, QWidget* parent);
+
+protected:
+    void prepareJob(Parameters& parameters) override;
+};
+
+// Remove Selection, Mute Selection, Reverse, Invert and Fade In/Out: a progress bar and an icon,
+// no buttons; the job starts when the dialog is first painted and the dialog closes when it
+// ends (Esc stops it).
+class CProgressOnlyDialog : public COperationDialog {
+public:
+    CProgressOnlyDialog(const OperationDecl& operation, OperationServices services,
+                        QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool started_ = false;
+};
+
+// Selection Position: the selection's start and end in seconds, read-only, with OK and Help.
+class CSelectionPositionDialog : public COperationDialog {
+public:
+    CSelectionPositionDialog(const OperationDecl& operation, OperationServices services,
+                             QWidget* parent);
+
+public slots:
+    void accept() override;
+};
+
+} // namespace sonarium
