@@ -195,13 +195,8 @@ TEST_F(ExchangeCommands, RefusalsEndAtOnce) {
         {{"import-raw", dir.path().string(), "-o", out}, 1, "Is a directory"},
         {{"import-raw", huge, "-o", out}, 1, "at most 4 GB"},
         {{"import-8bit", fifo, "-o", out}, 1, "not a regular file"},
-        {{"import-8bit", wave16, "-o", out}, 1, "This file is not 8 bit"},
         {{"export-8bit", wave16, "-o", dir.file("link.wav")}, 1, "This file already exists"},
-        {{"export-8bit", wave16, "-o", dir.path().string() + "/./a.wav"},
-         1,
-         "This file already exists"},
         {{"export-8bit", wave16}, 2, "usage"},
-        {{"import-raw", "--level", wave16, "-o", out}, 2, "unknown option"},
     };
     const auto before = snapshot({dir.path()});
     for (const Case& c : cases) {
