@@ -1,4 +1,5 @@
 // sonarium-cli: runs the editor's operations on files without a display.
+#include "exchange_commands.h"
 #include "operation_commands.h"
 #include "peaks_command.h"
 #include "wavefile/staged_file.h"
@@ -19,6 +20,14 @@ constexpr const char* kUsage = "usage: sonarium-cli COMMAND [ARGS]\n"
                                "                   terminal unless --quiet is given)\n"
                                "  peaks FILE [--png OUT.png]\n"
                                "                   the 450 display columns of a wave file\n"
+                               "  import-8bit SOURCE -o OUT\n"
+                               "                   an 8-bit wave file as a 16-bit one\n"
+                               "  export-8bit SOURCE -o OUT\n"
+                               "                   a 16-bit wave file as an 8-bit one\n"
+                               "  import-raw SOURCE -o OUT\n"
+                               "                   any file's bytes as 16-bit mono values\n"
+                               "  export-mp3 [--bitrate 128|160|192|224|256|320|none] SOURCE...\n"
+                               "                   NAME.mp3 beside each SOURCE, through lame\n"
                                "  --               ends the options: the file names follow\n";
 
 // A command gets the arguments after its own name.
@@ -36,6 +45,10 @@ constexpr Command kCommands[] = {
     {"list", runList},
     {"describe", sonarium::runDescribeCommand},
     {"peaks", sonarium::runPeaksCommand},
+    {"import-8bit", sonarium::runImportEightBitCommand},
+    {"export-8bit", sonarium::runExportEightBitCommand},
+    {"import-raw", sonarium::runImportRawCommand},
+    {"export-mp3", sonarium::runExportMp3Command},
 };
 
 } // namespace

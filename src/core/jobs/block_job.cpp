@@ -27,6 +27,10 @@ std::string changedSourceMessage(const std::string& path) {
     return "File " + path + "\nchanged while it was being processed";
 }
 
+std::string noSamplesMessage(const std::string& path) {
+    return "File " + path + "\nholds no samples: there is nothing to process";
+}
+
 std::unique_ptr<sonIO> openJobSource(JobContext& context, const std::string& path,
                                      SampleAccess access) {
     auto source = std::make_unique<sonIO>(context.wave, path);
@@ -39,9 +43,7 @@ std::unique_ptr<sonIO> openJobSource(JobContext& context, const std::string& pat
         }
     }
     if (valueCount(*source) == 0) {
-        context.reporter().report("File " + path +
-                                      "\nholds no samples: there is nothing to process",
-                                  MessageIcon::Warning);
+        context.reporter().report(noSamplesMessage(path), MessageIcon::Warning);
         return nullptr;
     }
     return source;
@@ -106,15 +108,30 @@ int readValues(JobContext& context, sonIO& source, std::int16_t* buffer, std::ui
     return complete;
 }
 
+namespace {
+
+void writeFailed(JobContext& context, MessageIcon icon, const char* failureText) {
+    ++context.writeFailures;
+    context.stop = JobStop::WriteFailed;
+    context.reporter().report(failureText, icon);
+}
+
+} // namespace
+
 void writeValues(JobContext& context, sonIO& destination, const std::int16_t* values,
                  std::uint32_t count, MessageIcon icon, const char* failureText) {
     if (context.stopped())
         return;
-    if (destination.WriteBlock(values, static_cast<int>(count)) == 0) {
-        ++context.writeFailures;
-        context.stop = JobStop::WriteFailed;
-        context.reporter().report(failureText, icon);
-    }
+    if (destination.WriteBlock(values, static_cast<int>(count)) == 0)
+        writeFailed(context, icon, failureText);
+}
+
+void writeBytes(JobContext& context, sonIO& destination, const void* bytes, std::size_t count,
+                MessageIcon icon, const char* failureText) {
+    if (context.stopped())
+        return;
+    if (destination.WriteBytes(bytes, count) == 0)
+        writeFailed(context, icon, failureText);
 }
 
 bool continueJob(JobContext& context) {

@@ -91,6 +91,8 @@ std::unique_ptr<sonIO> reopenJobSource(JobContext& context, const std::string& p
 
 // "File PATH\nchanged while it was being processed".
 std::string changedSourceMessage(const std::string& path);
+// "File PATH\nholds no samples: there is nothing to process".
+std::string noSamplesMessage(const std::string& path);
 
 // The stereo warning of the effects that treat both channels as one stream: true to go on.
 bool acceptStereo(JobContext& context, const sonIO& source);
@@ -118,6 +120,9 @@ int readValues(JobContext& context, sonIO& source, std::int16_t* buffer, std::ui
 void writeValues(JobContext& context, sonIO& destination, const std::int16_t* values,
                  std::uint32_t count, MessageIcon icon = MessageIcon::None,
                  const char* failureText = kWriteErrorText);
+// The same for count bytes written as they are (8-bit samples).
+void writeBytes(JobContext& context, sonIO& destination, const void* bytes, std::size_t count,
+                MessageIcon icon = MessageIcon::None, const char* failureText = kWriteErrorText);
 
 // How a stopped job ended: Cancelled after the user's request, EndedWithMessage otherwise.
 inline JobOutcome stoppedOutcome(const JobContext& context) {

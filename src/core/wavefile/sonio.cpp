@@ -153,10 +153,15 @@ int sonIO::WriteBlock(const std::int16_t* buffer, int count) {
     if (!writer_ || !staged_.isOpen() || count < 0 || writeFailed_)
         return 0;
     samplesWritten += count;
-    const std::size_t bytes = 2 * static_cast<std::size_t>(count);
-    const std::size_t written = staged_.file().writeSome(buffer, bytes);
+    return WriteBytes(buffer, 2 * static_cast<std::size_t>(count));
+}
+
+int sonIO::WriteBytes(const void* bytes, std::size_t count) {
+    if (!writer_ || !staged_.isOpen() || writeFailed_)
+        return 0;
+    const std::size_t written = staged_.file().writeSome(bytes, count);
     bytesWritten_ += written;
-    writeFailed_ = written != bytes;
+    writeFailed_ = written != count;
     return writeFailed_ ? 0 : 1;
 }
 

@@ -57,6 +57,8 @@ public:
 
     // Appends count values; 1 when every byte was written, 0 when the write failed.
     int WriteBlock(const std::int16_t* buffer, int count);
+    // Appends count bytes as they are (8-bit samples, say); 1 or 0 as WriteBlock.
+    int WriteBytes(const void* bytes, std::size_t count);
     // Appends the trailer, closes the file and gives it its name; 0 (with the write error
     // message, and no file left) when the file could not be completed.
     int FinishWrite();

@@ -149,10 +149,14 @@ InstallResult installMissingResources(const fs::path& shippedData) {
             std::string copyError = folderError ? folderError.message() : std::string();
             if (!folderError)
                 copyFileAtomically(toUtf8(it->path()), toUtf8(target), copyError);
-            if (!copyError.empty())
+            if (!copyError.empty()) {
                 result.failures.push_back(toUtf8(target) + ": " + copyError);
-            else
-                ++result.copied;
+                continue;
+            }
+            // The shipped scripts (the MP3 encoder's) keep their execute bits.
+            std::error_code modeError;
+            fs::permissions(target, it->status(modeError).permissions(), modeError);
+            ++result.copied;
         }
         if (error)
             result.failures.push_back(toUtf8(from) + ": " + error.message());

@@ -259,6 +259,11 @@ void Workbench::installHandlers() {
     frame_.setHandler(cmd::kSaveAs, [this] { files_.saveAsCommand(); });
     frame_.setHandler(cmd::kRename, [this] { files_.renameCommand(); });
     frame_.setHandler(cmd::kSelectOutputPath, [this] { files_.SelectOutputPath(); });
+    frame_.setHandler(cmd::kImportRaw, [this] { exchange_.importRaw(); });
+    frame_.setHandler(cmd::kImportEightBit, [this] { exchange_.importEightBit(); });
+    frame_.setHandler(cmd::kExportEightBit, [this] { exchange_.exportEightBit(); });
+    frame_.setHandler(cmd::kExportSourceToMp3, [this] { exchange_.exportSourceToMp3(); });
+    frame_.setHandler(cmd::kExportAllToMp3, [this] { exchange_.exportAllToMp3(); });
 
     frame_.setHandler(cmd::kHistory, [this] { help_.showHistory(); });
     for (int id :

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/message_box_reporter.h"
+#include "commands/exchange_commands.h"
 #include "commands/file_commands.h"
 #include "commands/help_commands.h"
 #include "commands/operation_runner.h"
@@ -39,6 +40,7 @@ public:
     const Preferences& preferences() const override { return preferences_; }
     PlaybackController& playback() { return *playback_; }
     FileCommands& files() { return files_; }
+    ExchangeCommands& exchange() { return exchange_; }
     OperationRunner& operations() { return operations_; }
 
     // Shared by the hosts.
@@ -98,6 +100,7 @@ private:
     WaveContext wave_;
     std::unique_ptr<PlaybackController> playback_;
     FileCommands files_{*this};
+    ExchangeCommands exchange_{*this};
     OperationRunner operations_{*this};
     HelpCommands help_{*this};
     bool waveWindowExists_ = false;

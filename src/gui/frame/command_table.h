@@ -117,6 +117,11 @@ constexpr int kOpenTemporaryFolder = 33059;
 constexpr int kAbout = 57664;
 constexpr int kAddButton = 1082;
 constexpr int kRecentFile = 57616;
+constexpr int kImportEightBit = 33053;
+constexpr int kImportRaw = 33044;
+constexpr int kExportEightBit = 33054;
+constexpr int kExportSourceToMp3 = 33041;
+constexpr int kExportAllToMp3 = 33042;
 // Toolbar buttons that have no menu entry and no handler.
 constexpr int kProcessSourceFiles = 34001;
 constexpr int kProcessAllFiles = 34002;

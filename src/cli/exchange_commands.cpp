@@ -1,0 +1,267 @@
+// The exchange commands run the editor's own jobs and batch; export-mp3 starts sh from an
+// argument list and waits for it.
+#include "exchange_commands.h"
+
+#include "operations/exchange/eight_bit_export.h"
+#include "operations/exchange/eight_bit_import.h"
+#include "operations/exchange/mp3_batch.h"
+#include "operations/exchange/raw_import.h"
+#include "stderr_reporter.h"
+#include "workspace/audio_root.h"
+#include "workspace/preferences.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <spawn.h>
+#include <string>
+#include <string_view>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace sonarium {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct FileArguments {
+    std::string source;
+    std::string output;
+};
+
+// SOURCE -o OUT in any order; "--" ends the options.
+std::optional<FileArguments> parseFileArguments(const char* command, int argc, char** argv) {
+    FileArguments parsed;
+    std::vector<std::string> files;
+    bool options = true;
+    for (int i = 0; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (options && arg == "--") {
+            options = false;
+        } else if (options && (arg == "-o" || arg == "--output")) {
+            if (i + 1 >= argc)
+                break;
+            parsed.output = argv[++i];
+        } else if (options && arg.starts_with("-") && arg.size() > 1) {
+            std::fprintf(stderr, "sonarium-cli %s: unknown option %s\n", command, argv[i]);
+            return std::nullopt;
+        } else {
+            files.emplace_back(arg);
+        }
+    }
+    if (files.size() != 1 || parsed.output.empty()) {
+        std::fprintf(stderr, "usage: sonarium-cli %s SOURCE -o OUT\n", command);
+        return std::nullopt;
+    }
+    parsed.source = files[0];
+    return parsed;
+}
+
+int runFileJob(const char* command, int argc, char** argv, JobOutcome (*job)(JobContext&)) {
+    const auto parsed = parseFileArguments(command, argc, argv);
+    if (!parsed)
+        return 2;
+    StderrReporter reporter("sonarium-cli: ");
+    WaveContext wave{reporter, resourceFile("suffix.rc2").string(), {}};
+    NullProgress progress;
+    JobContext context{.wave = wave,
+                       .progress = progress,
+                       .input = {.source = parsed->source},
+                       .destination = [&parsed] { return parsed->output; },
+                       .result = ResultFile::Finish};
+    const JobOutcome outcome = job(context);
+    return outcome == JobOutcome::Completed && context.writeFailures == 0 ? 0 : 1;
+}
+
+// True when an executable file of that name is in a folder of PATH.
+bool onPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::string_view folders = path != nullptr ? path : "";
+    while (true) {
+        const std::size_t colon = folders.find(':');
+        std::string folder(folders.substr(0, colon));
+        if (folder.empty())
+            folder = ".";
+        const std::string candidate = folder + "/" + program;
+        struct stat info {};
+        if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            ::access(candidate.c_str(), X_OK) == 0)
+            return true;
+        if (colon == std::string_view::npos)
+            return false;
+        folders.remove_prefix(colon + 1);
+    }
+}
+
+// What identifies a file's version: a result replaced by the encoder differs in one of these.
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    timespec modified{};
+
+    static FileStamp of(const std::string& path) {
+        FileStamp stamp;
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+            return stamp;
+        stamp.exists = true;
+        stamp.device = info.st_dev;
+        stamp.inode = info.st_ino;
+        stamp.modified = info.st_mtim;
+        return stamp;
+    }
+    bool sameAs(const FileStamp& other) const {
+        return exists == other.exists && device == other.device && inode == other.inode &&
+               modified.tv_sec == other.modified.tv_sec &&
+               modified.tv_nsec == other.modified.tv_nsec;
+    }
+};
+
+// Runs "sh BATCH" and waits; the batch's output goes to stderr, so that stdout holds only the
+// results. The exit status, or -1 when sh could not be started or was killed.
+int runBatch(const std::string& batch) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, STDERR_FILENO, STDOUT_FILENO);
+    std::string program = "sh";
+    std::string script = batch;
+    char* arguments[] = {program.data(), script.data(), nullptr};
+    pid_t pid = 0;
+    const int started = ::posix_spawnp(&pid, "sh", &actions, nullptr, arguments, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (started != 0)
+        return -1;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR)
+            return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+fs::path executableFolder() {
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    return error ? fs::current_path(error) : self.parent_path();
+}
+
+} // namespace
+
+int runImportEightBitCommand(int argc, char** argv) {
+    return runFileJob("import-8bit", argc, argv, importEightBit);
+}
+
+int runExportEightBitCommand(int argc, char** argv) {
+    return runFileJob("export-8bit", argc, argv, exportEightBit);
+}
+
+int runImportRawCommand(int argc, char** argv) {
+    return runFileJob("import-raw", argc, argv, importRaw);
+}
+
+int runExportMp3Command(int argc, char** argv) {
+    constexpr const char* kUsage =
+        "usage: sonarium-cli export-mp3 [--bitrate 128|160|192|224|256|320|none] SOURCE...\n";
+    std::optional<std::string> option;
+    std::vector<std::string> sources;
+    bool options = true;
+    for (int i = 0; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (options && arg == "--") {
+            options = false;
+            continue;
+        }
+        if (options && (arg == "--bitrate" || arg.starts_with("--bitrate="))) {
+            std::string value;
+            if (arg == "--bitrate") {
+                if (i + 1 >= argc) {
+                    std::fputs(kUsage, stderr);
+                    return 2;
+                }
+                value = argv[++i];
+            } else {
+                value = std::string(arg.substr(std::strlen("--bitrate=")));
+            }
+            option = value == "none" ? std::string() : "-b " + value;
+            if (!option->empty() && !isMp3RateOption(*option)) {
+                std::fprintf(stderr, "sonarium-cli export-mp3: unknown bit rate '%s'\n%s",
+                             value.c_str(), kUsage);
+                return 2;
+            }
+            continue;
+        }
+        if (options && arg.starts_with("-") && arg.size() > 1) {
+            std::fprintf(stderr, "sonarium-cli export-mp3: unknown option %s\n%s", argv[i], kUsage);
+            return 2;
+        }
+        sources.emplace_back(arg);
+    }
+    if (sources.empty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    if (!onPath("lame")) {
+        std::fputs("sonarium-cli export-mp3: lame, the MP3 encoder, was not found on PATH "
+                   "(install the package lame)\n",
+                   stderr);
+        return 1;
+    }
+    StderrReporter reporter("sonarium-cli: ");
+    if (!option) {
+        // A missing preferences file means no option, as the editor's defaults say; not worth
+        // a message here.
+        SilentReporter quiet;
+        Preferences preferences;
+        LoadPreferences(quiet, resourceFile("prefs.snp").string(), preferences);
+        option = preferences.mp3Option;
+    }
+    // The encoder scripts are installed under the audio root as the editor installs them.
+    const InstallResult installed = installMissingResources(findShippedData(executableFolder()));
+    for (const std::string& failure : installed.failures)
+        std::fprintf(stderr, "sonarium-cli: %s\n", failure.c_str());
+
+    // The batch changes folder before each file: the paths it names must not depend on where it
+    // started.
+    std::vector<std::string> paths;
+    std::vector<FileStamp> before;
+    for (const std::string& source : sources) {
+        std::error_code error;
+        const fs::path absolute = fs::absolute(source, error);
+        paths.push_back(error ? source : absolute.string());
+        before.push_back(FileStamp::of(mp3ResultPath(paths.back())));
+    }
+    std::string error;
+    if (!writeMp3Batch(paths, *option, error)) {
+        std::fprintf(stderr, "sonarium-cli export-mp3: %s cannot be written: %s\n",
+                     mp3BatchPath().string().c_str(), error.c_str());
+        return 1;
+    }
+    if (runBatch(mp3BatchPath().string()) < 0) {
+        std::fputs("sonarium-cli export-mp3: sh could not be started\n", stderr);
+        return 1;
+    }
+    int missing = 0;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::string result = mp3ResultPath(paths[i]);
+        const FileStamp after = FileStamp::of(result);
+        if (after.exists && !after.sameAs(before[i])) {
+            std::printf("%s\n", result.c_str());
+        } else {
+            ++missing;
+            reporter.report("File " + sources[i] + "\nwas not encoded: " + result +
+                                (after.exists ? " is an earlier result" : " was not made"),
+                            MessageIcon::Error);
+        }
+    }
+    return missing == 0 ? 0 : 1;
+}
+
+} // namespace sonarium

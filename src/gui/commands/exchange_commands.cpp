@@ -1,0 +1,195 @@
+// The import and export commands: file dialogs, the exchange jobs with a progress window, and
+// the MP3 batch handed to its launcher as an argument list.
+#include "commands/exchange_commands.h"
+
+#include "dialogs/exchange_dialogs.h"
+#include "operations/exchange/eight_bit_export.h"
+#include "operations/exchange/eight_bit_import.h"
+#include "operations/exchange/mp3_batch.h"
+#include "operations/exchange/raw_import.h"
+#include "support/job_progress_dialog.h"
+#include "support/launcher.h"
+#include "support/qt_text.h"
+#include "workspace/preferences.h"
+#include "workspace/rename_file.h"
+#include "workspace/working_list.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QScopeGuard>
+#include <QStandardPaths>
+
+namespace sonarium {
+
+namespace {
+
+const QString kWaveFilter = QStringLiteral("wav Files (*.wav);;All Files (*)");
+const QString kMp3Filter = QStringLiteral("mp3 Files (*.mp3);;All Files (*)");
+const QString kAllFilter = QStringLiteral("All Files (*)");
+constexpr const char* kImportDone = "Import file - done";
+
+} // namespace
+
+QStringList ExchangeCommands::pickFiles(const QString& title, const QString& filter,
+                                        const QString& suffix) {
+    if (chooseFilesToOpen)
+        return chooseFilesToOpen(title);
+    QFileDialog dialog(host_.dialogParent(), title, QString(), filter);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    if (!suffix.isEmpty())
+        dialog.setDefaultSuffix(suffix);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
+
+QString ExchangeCommands::pickSaveName(const QString& title, const QString& suggested,
+                                       const QString& filter, const QString& suffix) {
+    if (chooseSaveName)
+        return chooseSaveName(title, suggested);
+    QFileDialog dialog(host_.dialogParent(), title, suggested, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(suffix);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+JobOutcome ExchangeCommands::runJob(const QString& caption, JobOutcome (*job)(JobContext&),
+                                    const std::string& source,
+                                    std::function<std::string()> destination, ResultFile result) {
+    JobProgressDialog progress(caption, host_.dialogParent());
+    JobContext context{.wave = host_.waveContext(),
+                       .progress = progress,
+                       .input = {.source = source},
+                       .destination = std::move(destination),
+                       .result = result};
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    return job(context);
+}
+
+void ExchangeCommands::importRaw() {
+    host_.StopPlaying();
+    importRawFiles(pickFiles(QStringLiteral("Import RAW File"), kAllFilter, QString()));
+}
+
+void ExchangeCommands::importRawFiles(const QStringList& paths) {
+    for (const QString& chosen : paths) {
+        if (chosen.isEmpty())
+            continue;
+        const std::string path = chosen.toStdString();
+        // The temporary number is drawn only once the file is known to hold samples.
+        const JobOutcome outcome = runJob(
+            QStringLiteral("Import RAW File"), sonarium::importRaw, path,
+            [this, path] { return rawImportPath(host_.list().NextTempPath(), path); },
+            ResultFile::Open);
+        if (outcome == JobOutcome::Completed)
+            host_.ShowActivity(QString::fromLatin1(kImportDone));
+    }
+}
+
+void ExchangeCommands::importEightBit() {
+    importEightBitFiles(
+        pickFiles(QStringLiteral("Import 8 bit Wave File"), kWaveFilter, QStringLiteral("wav")));
+}
+
+void ExchangeCommands::importEightBitFiles(const QStringList& paths) {
+    for (const QString& chosen : paths) {
+        if (chosen.isEmpty())
+            continue;
+        const std::string path = chosen.toStdString();
+        runJob(
+            QStringLiteral("Import 8 bit Wave File"), sonarium::importEightBit, path,
+            [this, path] { return eightBitImportPath(path, host_.list().outputDir); },
+            ResultFile::Open);
+    }
+}
+
+void ExchangeCommands::exportEightBit() {
+    WorkingList& list = host_.list();
+    const auto current = list.slotPath(list.GetSourceIndex());
+    if (!current)
+        return;
+    const QString chosen = pickSaveName(QStringLiteral("Export %1 as...").arg(qs(*current)),
+                                        qs(*current), kWaveFilter, QStringLiteral("wav"));
+    if (chosen.isEmpty())
+        return;
+    const std::string target = chosen.toStdString();
+    list.saveAsDir = directoryPart(target);
+    // The job refuses a target that is the source itself, however it is spelled.
+    runJob(
+        QStringLiteral("Export to 8 bit wave file"), sonarium::exportEightBit, *current,
+        [target] { return target; }, ResultFile::Finish);
+}
+
+bool ExchangeCommands::writeBatch(const std::vector<std::string>& paths) {
+    std::string error;
+    if (writeMp3Batch(paths, host_.preferences().mp3Option, error))
+        return true;
+    // Launching now would run the batch of an earlier export.
+    host_.reporter().report("File " + mp3BatchPath().string() + "\ncannot be written: " + error,
+                            MessageIcon::Error);
+    return false;
+}
+
+void ExchangeCommands::launchBatch() {
+    if (QStandardPaths::findExecutable(QStringLiteral("lame")).isEmpty()) {
+        host_.reporter().report("The MP3 encoder lame was not found.\n\nInstall the package "
+                                "lame, then export again.",
+                                MessageIcon::Warning);
+        return;
+    }
+    // The launcher is read by sh from its path: it runs even where a copy lost its execute bit.
+    if (!startProgram(QStringLiteral("sh"),
+                      {qs(mp3LauncherPath().string()), qs(mp3BatchPath().string())}))
+        host_.reporter().report("The MP3 batch could not be started:\nsh was not found.",
+                                MessageIcon::Warning);
+}
+
+void ExchangeCommands::exportSourceToMp3() {
+    host_.StopPlaying();
+    WorkingList& list = host_.list();
+    const auto current = list.slotPath(list.GetSourceIndex());
+    if (!current)
+        return;
+    const std::string& source = *current;
+    const std::string proposed = list.saveAsDir.empty()
+                                     ? source
+                                     : list.saveAsDir + source.substr(directoryPart(source).size());
+    const std::string initial =
+        proposed.substr(0, proposed.size() - std::min<std::size_t>(4, proposed.size())) + ".mp3";
+    const QString chosen = pickSaveName(QStringLiteral("Export %1 as...").arg(qs(proposed)),
+                                        qs(initial), kMp3Filter, QStringLiteral("mp3"));
+    if (chosen.isEmpty())
+        return;
+    const std::string target = chosen.toStdString();
+    // Kept as chosen: on this system a lower-cased folder may be another folder, or none.
+    list.saveAsDir = directoryPart(target);
+    if (lowerCase(target) == lowerCase(source) || isSameFile(target, source)) {
+        host_.reporter().report("This file already exists", MessageIcon::Warning);
+        return;
+    }
+    // The encoder writes beside the source whatever name was chosen.
+    if (writeBatch({source}))
+        launchBatch();
+}
+
+void ExchangeCommands::exportAllToMp3() {
+    host_.StopPlaying();
+    std::vector<std::string> paths;
+    for (const std::string& path : host_.list().filePaths)
+        if (!path.empty())
+            paths.push_back(path);
+    if (!writeBatch(paths))
+        return;
+    bool confirmed = false;
+    if (confirmBatch) {
+        confirmed = confirmBatch();
+    } else {
+        CConfirmMp3BatchDialog dialog(host_.preferences().helpLanguage, host_.dialogParent());
+        confirmed = dialog.exec() == QDialog::Accepted;
+    }
+    if (confirmed)
+        launchBatch();
+}
+
+} // namespace sonarium

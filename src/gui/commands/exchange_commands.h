@@ -1,0 +1,52 @@
+// The File menu's import and export commands: Import RAW file, Import 8 bit wave file, Export to
+// 8 bit wave file, Export source to MP3 and Export all to MP3.
+#pragma once
+
+#include "commands/file_commands.h"
+#include "jobs/block_job.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace sonarium {
+
+class ExchangeCommands {
+public:
+    explicit ExchangeCommands(FileCommandHost& host) : host_(host) {}
+
+    // The commands as the menu runs them, file dialogs included.
+    void importRaw();
+    void importEightBit();
+    void exportEightBit();
+    void exportSourceToMp3();
+    void exportAllToMp3();
+
+    // The imports once the files are chosen: each in turn, into its own result.
+    void importRawFiles(const QStringList& paths);
+    void importEightBitFiles(const QStringList& paths);
+
+    // For the tests: answer the file dialogs and the batch confirmation instead of the user.
+    std::function<QStringList(const QString& title)> chooseFilesToOpen;
+    std::function<QString(const QString& title, const QString& suggested)> chooseSaveName;
+    std::function<bool()> confirmBatch;
+
+private:
+    QStringList pickFiles(const QString& title, const QString& filter, const QString& suffix);
+    QString pickSaveName(const QString& title, const QString& suggested, const QString& filter,
+                         const QString& suffix);
+    JobOutcome runJob(const QString& caption, JobOutcome (*job)(JobContext&),
+                      const std::string& source, std::function<std::string()> destination,
+                      ResultFile result);
+    // Writes the batch for the paths; false (the user told why) when it could not be written.
+    bool writeBatch(const std::vector<std::string>& paths);
+    // Has the launcher run the batch; the user is told when the encoder or the launcher is
+    // missing.
+    void launchBatch();
+
+    FileCommandHost& host_;
+};
+
+} // namespace sonarium
