@@ -36,6 +36,17 @@ SONARIUM_OPERATION(interlace)
 // Selection edits
 SONARIUM_OPERATION(crop)
 
+// Channel, conversion and analysis tools
+SONARIUM_OPERATION(groupToStereo)
+SONARIUM_OPERATION(mix)
+SONARIUM_OPERATION(monoToStereo)
+SONARIUM_OPERATION(splitStereo)
+SONARIUM_OPERATION(stereoToMono)
+SONARIUM_OPERATION(channelConversion)
+SONARIUM_OPERATION(samplingRateConversion)
+SONARIUM_OPERATION(fileInformation)
+SONARIUM_OPERATION(fileStatistics)
+
 // Syntheses
 SONARIUM_OPERATION(affineSynthesis)
 SONARIUM_OPERATION(gaussianSynthesis)
