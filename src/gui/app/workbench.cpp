@@ -2,6 +2,7 @@
 // the windows; command ids bound to the command classes.
 #include "app/workbench.h"
 
+#include "dialogs/system_information_dialog.h"
 #include "display/child_frame.h"
 #include "frame/control_bar.h"
 #include "frame/notices.h"
@@ -227,10 +228,16 @@ void Workbench::installHandlers() {
     for (const OperationDecl* operation : allOperations()) {
         const CommandSpec* command = findCommand(operation->commandId);
         const bool keepsPlaying = command != nullptr && command->keepsPlaying;
-        frame_.setHandler(operation->commandId, [this, operation, keepsPlaying] {
-            operations_.run(*operation, keepsPlaying);
+        const bool plain = command != nullptr && command->pattern == CommandPattern::Plain;
+        frame_.setHandler(operation->commandId, [this, operation, keepsPlaying, plain] {
+            operations_.run(*operation, keepsPlaying, plain);
         });
     }
+    frame_.setHandler(cmd::kSystemInformation, [this] {
+        CSystemInformationDialog dialog(SystemSources{}, helpLanguage(), &frame_);
+        dialog.exec();
+        frame_.ShowActivity(qs(activityText(cmd::kSystemInformation)));
+    });
     frame_.setHandler(cmd::kPlay, [this] { playback_->Play(); });
     frame_.setHandler(cmd::kPlayLooped, [this] { playback_->PlayLooped(); });
     frame_.setHandler(cmd::kStop, [this] { playback_->Stop(); });

@@ -33,7 +33,7 @@ std::optional<JobInput> OperationRunner::gatherInput(const OperationDecl& operat
     return input;
 }
 
-void OperationRunner::run(const OperationDecl& operation, bool keepsPlaying) {
+void OperationRunner::run(const OperationDecl& operation, bool keepsPlaying, bool plain) {
     if (!keepsPlaying)
         host_.StopPlaying();
     const auto input = gatherInput(operation);
@@ -59,7 +59,8 @@ void OperationRunner::run(const OperationDecl& operation, bool keepsPlaying) {
         host_.ShowActivity(QString::fromLatin1(kJobInterruptedActivity));
     else if (!operation.completion.empty())
         host_.ShowActivity(qs(operation.completion));
-    host_.AfterOperation(ok);
+    if (!plain)
+        host_.AfterOperation(ok);
 }
 
 JobOutcome OperationRunner::runJob(const OperationDecl& operation, const JobInput& input,

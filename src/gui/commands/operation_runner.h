@@ -49,8 +49,8 @@ public:
     // files shows "Operation Interrupted" when there is no Source file, and one on a selection
     // does nothing without an active waveform window. Then its dialog (or, without one, its job
     // with the defaults), its completion text ("Operation Interrupted" when the user stopped the
-    // job) and the after-operation step.
-    void run(const OperationDecl& operation, bool keepsPlaying = false);
+    // job) and the after-operation step, which a plain command (File statistics) leaves out.
+    void run(const OperationDecl& operation, bool keepsPlaying = false, bool plain = false);
 
     // The job alone with the operation's defaults. A job that lasts shows a modal progress
     // window whose Cancel stops it; interrupted (when given) tells whether that happened.

@@ -5,6 +5,7 @@
 
 #include "dialogs/effect_dialogs.h"
 #include "dialogs/synthesis_dialogs.h"
+#include "dialogs/tool_dialogs.h"
 #include "operations/interactions/multiply.h"
 
 #include <QCheckBox>
@@ -50,6 +51,9 @@ const std::map<std::string_view, DialogFactory>& namedDialogs() {
         {"CResyncGapperDialog", make<CResyncGapperDialog>},
         {"CMultiplyDialog", make<CMultiplyDialog>},
         {"CSimpleSynthesisDialog", make<CSimpleSynthesisDialog>},
+        {"CSamplingRateConversionDialog", make<CSamplingRateConversionDialog>},
+        {"CFileInformationDialog", make<CFileInformationDialog>},
+        {"CFileStatisticsDialog", make<CFileStatisticsDialog>},
     };
     return dialogs;
 }

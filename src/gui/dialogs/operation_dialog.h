@@ -2,7 +2,8 @@
 // fields with labels and units, progress bar, animation, OK / Cancel / Help. OK checks every
 // field's range, runs the job with the progress bar moving, and closes. While the job runs only
 // Cancel answers: it (or Esc, or closing the window) stops the job, and the dialog then closes
-// as cancelled.
+// as cancelled. A progress-only dialog holds an icon and its progress bar, and runs its job by
+// itself when it is first painted.
 #pragma once
 
 #include "operations/operation.h"
@@ -62,8 +63,22 @@ public slots:
     void openHelp();
 
 protected:
+    // For dialogs that lay themselves out (the File Information and File statistics boxes): no
+    // field, no progress bar and no button is built; the subclass may set progress_.
+    struct OwnLayout {};
+    COperationDialog(const OperationDecl& operation, OperationServices services, QWidget* parent,
+                     OwnLayout);
+
     // Behaviour a generic dialog cannot have is added by the named subclasses.
     virtual void prepareJob(Parameters&) {}
+
+    // Runs the job on input with these parameters, the progress bar moving (when there is one)
+    // and everything but Cancel locked; keeps its outcome and its report.
+    JobOutcome runJob(const Parameters& parameters, const JobInput& input);
+    // The text the last job reported (text-report operations).
+    const std::string& report() const { return report_; }
+
+    void paintEvent(QPaintEvent* event) override;
 
     // The value a numeric field's text stands for as it is being typed: 0 while it is not (yet)
     // a number in range. Typing gets no range message; OK still checks every field.
@@ -75,6 +90,8 @@ protected:
 
     const OperationDecl& operation_;
     OperationServices services_;
+    QProgressBar* progress_ = nullptr;
+    QDialogButtonBox* buttons_ = nullptr;
 
 private:
     void buildFields();
@@ -84,14 +101,14 @@ private:
     // Everything but Cancel is disabled while the job runs.
     void lockWhileRunning(bool running);
 
-    QProgressBar* progress_ = nullptr;
-    QDialogButtonBox* buttons_ = nullptr;
     std::map<const FieldSpec*, QWidget*> editors_;
     std::map<const FieldSpec*, QButtonGroup*> groups_;
     JobOutcome outcome_ = JobOutcome::EndedWithMessage;
     BarProgress* job_ = nullptr;      // the running job's progress
     QList<QPointer<QWidget>> locked_; // what lockWhileRunning disabled
     bool interrupted_ = false;
+    bool started_ = false; // a progress-only dialog has started its job
+    std::string report_;
 };
 
 } // namespace sonarium
