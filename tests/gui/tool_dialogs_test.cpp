@@ -49,7 +49,18 @@ private slots:
     void progressOnlyToolsStartByThemselves() {
         const std::string stereo =
             test::writeWave(dir.file("stereo.wav"), test::ramp(200006, -3, 17), 2);
-        auto split = dialog(splitStereoOperation(), {.source = stereo});
+        std::vector<std::string> listed;
+        auto split = createOperationDialog(
+            splitStereoOperation(),
+            OperationServices{
+                .reporter = reporter,
+                .wave = wave,
+                .nextTempPath =
+                    [this, n = 0]() mutable {
+                        return dir.file("result" + std::to_string(n++) + ".wav");
+                    },
+                .input = {.source = stereo},
+                .addToList = [&listed](const std::string& path, int) { listed.push_back(path); }});
         QVERIFY(!split->findChild<QDialogButtonBox*>()->isVisible());
         split->open();
         QTRY_VERIFY(!split->isVisible());
@@ -59,6 +70,7 @@ private slots:
         QCOMPARE(opened,
                  (std::vector<std::string>{dir.file("result0.wav"), dir.file("result1.wav")}));
         QCOMPARE(test::readValues(opened[0]).size(), std::size_t(100003));
+        QCOMPARE(listed, std::vector<std::string>{opened[0]}); // the left one becomes the Source
 
         opened.clear();
         auto refused = dialog(monoToStereoOperation(), {.source = stereo});

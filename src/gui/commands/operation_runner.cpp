@@ -45,6 +45,9 @@ void OperationRunner::run(const OperationDecl& operation, bool keepsPlaying, boo
         OperationServices services{
             host_.reporter(), host_.waveContext(),  [this] { return host_.NextTempPath(); },
             *input,           host_.helpLanguage(), host_.sourceChannels()};
+        services.addToList = [this](const std::string& path, int channels) {
+            host_.AddToList(path, channels);
+        };
         auto dialog = createOperationDialog(operation, std::move(services), host_.dialogParent());
         ok = dialog->exec() == QDialog::Accepted;
         interrupted = dialog->interrupted();

@@ -35,6 +35,8 @@ public:
     // The channel count the working list holds for the Source file (0 when none is chosen).
     virtual int sourceChannels() const = 0;
     virtual std::optional<WindowSelection> activeSelection() const = 0;
+    // Puts a file in the working list as the Source (the left result of a stereo split).
+    virtual void AddToList(const std::string& path, int channels) = 0;
     virtual void StopPlaying() = 0;
     virtual void ShowActivity(const QString& text) = 0;
     virtual void AfterOperation(bool ok) = 0;

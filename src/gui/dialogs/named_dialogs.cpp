@@ -51,6 +51,7 @@ const std::map<std::string_view, DialogFactory>& namedDialogs() {
         {"CResyncGapperDialog", make<CResyncGapperDialog>},
         {"CMultiplyDialog", make<CMultiplyDialog>},
         {"CSimpleSynthesisDialog", make<CSimpleSynthesisDialog>},
+        {"CSplitStereoDialog", make<CSplitStereoDialog>},
         {"CSamplingRateConversionDialog", make<CSamplingRateConversionDialog>},
         {"CFileInformationDialog", make<CFileInformationDialog>},
         {"CFileStatisticsDialog", make<CFileStatisticsDialog>},

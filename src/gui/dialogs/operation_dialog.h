@@ -33,6 +33,8 @@ struct OperationServices {
     JobInput input; // the Source (and Aux) paths, the selection
     std::string helpLanguage = "English";
     int sourceChannels = 0; // of the Source file, as the working list has it (0: none)
+    // Puts a result in the working list as the Source; may be empty (tests).
+    std::function<void(const std::string&, int)> addToList;
 };
 
 class COperationDialog : public QDialog {

@@ -62,6 +62,23 @@ CSamplingRateConversionDialog::CSamplingRateConversionDialog(const OperationDecl
         rate->setText(QString::number(quietSampleRate(services_.input.source)));
 }
 
+CSplitStereoDialog::CSplitStereoDialog(const OperationDecl& operation, OperationServices services,
+                                       QWidget* parent)
+    : COperationDialog(operation, std::move(services), parent) {
+    services_.nextTempPath = [this, next = services_.nextTempPath] {
+        std::string path = next ? next() : std::string();
+        if (left_.empty())
+            left_ = path;
+        return path;
+    };
+}
+
+void CSplitStereoDialog::accept() {
+    COperationDialog::accept();
+    if (outcome() == JobOutcome::Completed && services_.addToList)
+        services_.addToList(left_, 1);
+}
+
 CFileInformationDialog::CFileInformationDialog(const OperationDecl& operation,
                                                OperationServices services, QWidget* parent)
     : COperationDialog(operation, std::move(services), parent, OwnLayout{}) {

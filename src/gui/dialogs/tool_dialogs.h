@@ -22,6 +22,17 @@ public:
                                   QWidget* parent);
 };
 
+// Split stereo channels: once both results are open, the left one is put in the working list
+// once more, so that it is the Source and the right one the Aux.
+class CSplitStereoDialog : public COperationDialog {
+public:
+    CSplitStereoDialog(const OperationDecl& operation, OperationServices services, QWidget* parent);
+    void accept() override;
+
+private:
+    std::string left_; // the first name the job asked for
+};
+
 // File Information: one read-only text filling the dialog, built when it opens; OK and Help.
 class CFileInformationDialog : public COperationDialog {
     Q_OBJECT
