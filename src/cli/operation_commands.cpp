@@ -67,15 +67,25 @@ int runOperationCommand(int argc, char** argv) {
     WaveContext wave{reporter, resourceFile("suffix.rc2").string(), {}};
     TerminalProgress progress(showProgress);
     reporter.beforeMessage = [&progress] { progress.clear(); };
+    // Each result the job creates takes the next -o, in order.
+    std::size_t nextOutput = 0;
     JobContext context{.wave = wave,
                        .progress = progress,
                        .input = parsed.input,
-                       .destination = [&parsed] { return parsed.output; },
+                       .destination =
+                           [&parsed, &nextOutput] {
+                               return nextOutput < parsed.outputs.size()
+                                          ? parsed.outputs[nextOutput++]
+                                          : std::string();
+                           },
                        .result = ResultFile::Finish};
     const JobOutcome outcome = op.run(context, parsed.parameters);
     progress.clear();
+    // A report that could not be made may still say why in its text (File Information's).
     if (op.output == OutputKind::TextReport && outcome == JobOutcome::Completed)
         std::fputs(context.report.c_str(), stdout);
+    else if (op.output == OutputKind::TextReport && !context.report.empty())
+        std::fprintf(stderr, "sonarium-cli: %s\n", context.report.c_str());
     return outcome == JobOutcome::Completed && context.writeFailures == 0 ? 0 : 1;
 }
 

@@ -25,10 +25,14 @@ TEST(OperationDeclarations, FieldsAreConsistent) {
         EXPECT_EQ(findOperationByCommand(op->commandId), op);
         EXPECT_FALSE(op->caption.empty());
         EXPECT_TRUE(op->completion.empty() || op->completion.ends_with(" - done"));
-        if (op->hasDialog()) {
-            // A dialog with a Help button has a page; the progress-only dialogs have neither.
-            EXPECT_EQ(op->helpCode.empty(), op->helpItem == 0);
-            EXPECT_TRUE(op->helpItem != 0 || op->fields.empty());
+        if (op->progressOnly || (op->hasDialog() && op->helpItem == 0)) {
+            // Nothing to set and nothing to ask: a progress bar only, no Help button or page.
+            EXPECT_TRUE(op->fields.empty());
+            EXPECT_TRUE(op->helpCode.empty());
+            EXPECT_EQ(op->helpItem, 0);
+        } else if (op->hasDialog()) {
+            EXPECT_FALSE(op->helpCode.empty());
+            EXPECT_NE(op->helpItem, 0);
             EXPECT_TRUE(op->dialogClass.starts_with("C") && op->dialogClass.ends_with("Dialog"));
         } else {
             // Without a dialog there is nowhere to set a field.
@@ -106,8 +110,8 @@ std::vector<JobInput> inputsFor(const OperationDecl& op, const std::string& sour
         return {JobInput{}};
     case InputKind::One:
         return {JobInput{.source = source}};
-    case InputKind::Two:
-        return {JobInput{.source = source, .aux = aux}};
+    case InputKind::Two: // another file, and the Source's own
+        return {JobInput{.source = source, .aux = aux}, JobInput{.source = source, .aux = source}};
     case InputKind::OneWithSelection:
         return {JobInput{.source = source},
                 JobInput{.source = source, .selection = {.first = 1000, .count = 70001}},
@@ -169,10 +173,16 @@ TEST(OperationDeclarations, EveryOperationLeavesItsSourcesAndWritesHonestFiles) 
                     continue;
                 }
                 ASSERT_TRUE(run.written);
-                const test::Bytes result = test::readBytes(out);
-                ASSERT_GE(result.size(), 44U + 82U);
-                EXPECT_EQ(readLe32(&result[4]), result.size() - 8);
-                EXPECT_EQ(readLe32(&result[40]), result.size() - 44 - 82);
+                ASSERT_EQ(run.secondWritten, op->resultCount() == 2);
+                std::vector<std::string> results{out};
+                if (run.secondWritten)
+                    results.push_back(out + ".second.wav");
+                for (const std::string& path : results) {
+                    const test::Bytes result = test::readBytes(path);
+                    ASSERT_GE(result.size(), 44U + 82U);
+                    EXPECT_EQ(readLe32(&result[4]), result.size() - 8);
+                    EXPECT_EQ(readLe32(&result[40]), result.size() - 44 - 82);
+                }
                 EXPECT_EQ(run.channels, expectedChannels(*op, channels));
                 EXPECT_EQ(run.writeFailures, 0);
             }
@@ -187,11 +197,16 @@ TEST(OperationDeclarations, NoOperationWritesOverItsSource) {
     const std::string aux = test::writeWave(dir.file("aux.wav"), test::ramp(2000, 30, 41));
     const std::string link = dir.file("link.wav");
     std::filesystem::create_symlink(source, link);
+    // The tools that take only stereo files get a stereo source.
+    const std::string stereo =
+        test::writeWave(dir.file("stereo.wav"), test::ramp(3000, -20000, 977), 2);
     const test::Bytes before = test::readBytes(source);
     const test::Bytes auxBefore = test::readBytes(aux);
     for (const OperationDecl* op : allOperations()) {
         if (op->input == InputKind::None || op->output == OutputKind::TextReport)
             continue;
+        if (op->channels == OutputChannels::Mono)
+            continue; // run below on the stereo file
         const bool two = op->input == InputKind::Two;
         const JobInput input{.source = source, .aux = two ? aux : ""};
         {
@@ -216,6 +231,18 @@ TEST(OperationDeclarations, NoOperationWritesOverItsSource) {
             ASSERT_EQ(reporter.reports.size(), 1U);
             EXPECT_NE(reporter.reports[0].text.find("cannot be written over"), std::string::npos);
         }
+    }
+    const test::Bytes stereoBefore = test::readBytes(stereo);
+    for (const OperationDecl* op : allOperations()) {
+        if (op->channels != OutputChannels::Mono || op->input != InputKind::One)
+            continue;
+        SCOPED_TRACE(std::string(op->name) + " over its stereo source");
+        test::RecordingReporter reporter;
+        const test::JobRun run = test::runOperation(*op, op->defaults(), {.source = stereo},
+                                                    reporter, {.destination = stereo});
+        EXPECT_EQ(run.outcome, JobOutcome::EndedWithMessage);
+        EXPECT_EQ(test::readBytes(stereo), stereoBefore);
+        EXPECT_EQ(reporter.texts().size(), 1U);
     }
 }
 

@@ -105,7 +105,7 @@ TEST(OperationOptions, DefaultsAndEveryKindOfValue) {
     EXPECT_EQ(d.text("formula"), "Acom= sin (a)");
     EXPECT_EQ(defaults.arguments.input.source, "in.wav");
     EXPECT_EQ(defaults.arguments.input.selection, FrameSpan{});
-    EXPECT_EQ(defaults.arguments.output, "out.wav");
+    EXPECT_EQ(defaults.arguments.outputs, std::vector<std::string>{"out.wav"});
 
     const Parsed given =
         parse(op, {"--ratio", "0.1", "--sub-gain=0.1", "--level", "4096", "--output-rate", "8000",
@@ -277,6 +277,34 @@ TEST(OperationOptions, InputsAndOutput) {
             EXPECT_EQ(p.arguments.input.selection, c.parsed.selection);
         }
     }
+}
+
+// An operation with two results takes one -o for each, in order, and two different names.
+TEST(OperationOptions, OneOutputPerResult) {
+    OperationDecl op = everyKind(InputKind::One);
+    op.resultNames = {"LEFT", "RIGHT"};
+    EXPECT_NE(describeOperation(op).find("[options] SOURCE -o LEFT -o RIGHT\n"), std::string::npos);
+    struct Case {
+        std::vector<std::string> arguments;
+        std::optional<std::string> problem;
+    };
+    const Case cases[] = {
+        {{"in.wav", "-o", "l.wav", "-o", "r.wav"}, std::nullopt},
+        {{"in.wav", "-o", "l.wav"}, "expected 2 output file(s): give -o LEFT -o RIGHT"},
+        {{"in.wav"}, "no output file: give -o LEFT -o RIGHT"},
+        {{"in.wav", "-o", "l.wav", "-o", "l.wav"},
+         "each result needs a file of its own ('l.wav' is given twice)"},
+    };
+    for (const Case& c : cases) {
+        const Parsed p = parse(op, c.arguments);
+        EXPECT_EQ(p.problem, c.problem) << c.arguments.size();
+        if (!p.problem) {
+            EXPECT_EQ(p.arguments.outputs, (std::vector<std::string>{"l.wav", "r.wav"}));
+        }
+    }
+    op.resultNames.clear();
+    EXPECT_EQ(parse(op, {"in.wav", "-o", "a.wav", "-o", "b.wav"}).problem,
+              "expected 1 output file(s): give -o OUT");
 }
 
 TEST(OperationOptions, DescribeShowsTheInputsAndEveryReadField) {

@@ -264,7 +264,8 @@ TEST_F(TimeEffects, ZetaPitchEdges) {
         const JobRun big = run(op, with(op, {{"ratio", c.ratio}, {"blockSize", c.blockSize}}),
                                test::ramp(c.values, -9000, 3));
         EXPECT_EQ(big.outcome, JobOutcome::Completed);
-        EXPECT_EQ(big.output.size(), static_cast<std::size_t>(static_cast<double>(c.values) * c.ratio / 100));
+        EXPECT_EQ(big.output.size(),
+                  static_cast<std::size_t>(static_cast<double>(c.values) * c.ratio / 100));
     }
     // Too few values: refused with a message, no file.
     for (std::size_t n : {1U, 2U}) {
@@ -278,7 +279,9 @@ TEST_F(TimeEffects, ZetaPitchEdges) {
     for (std::size_t n : {3U, 1005U, 70001U}) {
         const JobRun shuffled = run(op, with(op, {{"ratio", 150}, {"shuffle", 1}}), test::ramp(n));
         EXPECT_EQ(shuffled.channels, 2);
-        EXPECT_EQ(shuffled.output.size(), 2 * static_cast<std::size_t>(static_cast<double>(n) * 1.5)) << n;
+        EXPECT_EQ(shuffled.output.size(),
+                  2 * static_cast<std::size_t>(static_cast<double>(n) * 1.5))
+            << n;
     }
     // A ratio so small that blocks give nothing: the whole result is padding of silence.
     const JobRun tiny = run(op, with(op, {{"ratio", 0.5}, {"blockSize", 100}}), Values(40000, 999));

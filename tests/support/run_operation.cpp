@@ -15,39 +15,52 @@ struct RecordingProgress final : Progress {
     void setProgress(int percent) override { values.push_back(percent); }
 };
 
+bool isInputFile(const JobInput& input, const std::string& path) {
+    bool isInput = false;
+    for (const std::string& file : input.files()) {
+        std::error_code error;
+        isInput = isInput || file == path || std::filesystem::equivalent(file, path, error);
+    }
+    return isInput;
+}
+
+// Reads a result the job left at path (unless path is one of its inputs).
+bool readResult(const JobInput& input, const std::string& path, std::vector<std::int16_t>& values,
+                int& channels) {
+    if (isInputFile(input, path) || !std::filesystem::is_regular_file(path))
+        return false;
+    const Bytes bytes = readBytes(path);
+    if (bytes.size() >= 44)
+        channels = readLe16(&bytes[22]);
+    values = readValues(path);
+    return true;
+}
+
 } // namespace
 
 JobRun runOperation(const OperationDecl& op, const Parameters& p, const JobInput& input,
                     Reporter& reporter, const RunSetup& setup) {
     const std::string& destination = setup.destination;
-    bool isInput = false;
-    for (const std::string& file : input.files()) {
-        std::error_code error;
-        isInput =
-            isInput || file == destination || std::filesystem::equivalent(file, destination, error);
-    }
-    if (!isInput && std::filesystem::is_regular_file(destination))
-        std::filesystem::remove(destination);
+    const std::string second = setup.second();
+    for (const std::string& path : {destination, second})
+        if (!isInputFile(input, path) && std::filesystem::is_regular_file(path))
+            std::filesystem::remove(path);
     JobRun run;
+    int asked = 0; // results that asked for their name
     WaveContext wave{reporter, setup.trailerPath,
                      [&run](const std::string& path) { run.opened.push_back(path); }};
     RecordingProgress progress;
     JobContext context{.wave = wave,
                        .progress = progress,
                        .input = input,
-                       .destination = [&destination] { return destination; },
+                       .destination = [&] { return asked++ == 0 ? destination : second; },
                        .result = setup.result};
     run.outcome = op.run(context, p);
     run.progress = progress.values;
     run.writeFailures = context.writeFailures;
     run.report = context.report;
-    if (!isInput && std::filesystem::is_regular_file(destination)) {
-        run.written = true;
-        const Bytes bytes = readBytes(destination);
-        if (bytes.size() >= 44)
-            run.channels = readLe16(&bytes[22]);
-        run.output = readValues(destination);
-    }
+    run.written = readResult(input, destination, run.output, run.channels);
+    run.secondWritten = readResult(input, second, run.secondOutput, run.secondChannels);
     return run;
 }
 

@@ -18,12 +18,22 @@ struct JobRun {
     int writeFailures = 0;
     std::string report;              // a text report's text
     std::vector<std::string> opened; // results asked to open as documents
+    // The second result of an operation that writes two (Split stereo channels).
+    bool secondWritten = false;
+    std::vector<std::int16_t> secondOutput;
+    int secondChannels = 0;
 };
 
 struct RunSetup {
     std::string destination; // removed first when it is a file of its own
     ResultFile result = ResultFile::Finish;
     std::string trailerPath; // empty: the built-in trailer
+    // Where a second result goes; empty: the destination's path with ".second.wav" added.
+    std::string secondDestination;
+
+    std::string second() const {
+        return secondDestination.empty() ? destination + ".second.wav" : secondDestination;
+    }
 };
 
 // Runs op's job on input with parameters p; messages go to reporter.

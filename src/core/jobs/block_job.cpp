@@ -1,6 +1,8 @@
 // The shared job skeleton.
 #include "jobs/block_job.h"
 
+#include "wavefile/wave_format.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -32,7 +34,7 @@ std::string noSamplesMessage(const std::string& path) {
 }
 
 std::unique_ptr<sonIO> openJobSource(JobContext& context, const std::string& path,
-                                     SampleAccess access) {
+                                     SampleAccess access, EmptySource empty) {
     auto source = std::make_unique<sonIO>(context.wave, path);
     if (!source->IsOpen())
         return nullptr; // the reader has said why
@@ -42,7 +44,7 @@ std::unique_ptr<sonIO> openJobSource(JobContext& context, const std::string& pat
             return nullptr;
         }
     }
-    if (valueCount(*source) == 0) {
+    if (valueCount(*source) == 0 && empty == EmptySource::Refuse) {
         context.reporter().report(noSamplesMessage(path), MessageIcon::Warning);
         return nullptr;
     }
@@ -86,9 +88,11 @@ std::unique_ptr<sonIO> createJobDestination(JobContext& context, const ResultFor
         }
     }
     std::unique_ptr<sonIO> destination;
-    if (format.bits != 16)
-        destination = std::make_unique<sonIO>(context.wave, path, format.channels,
-                                              values * format.bits / 8, format.rate, format.bits);
+    if (format.bits != 16 || format.dataBytes)
+        destination =
+            std::make_unique<sonIO>(context.wave, path, format.channels,
+                                    format.dataBytes ? *format.dataBytes : values * format.bits / 8,
+                                    format.rate != 0 ? format.rate : kDefaultRate, format.bits);
     else if (format.rate != 0)
         destination =
             std::make_unique<sonIO>(context.wave, path, format.channels, values, format.rate);

@@ -47,7 +47,8 @@ struct JobContext {
     // The files the job reads and the stretch it handles; the destination may be none of them.
     JobInput input;
     // Gives the destination path when the job is about to create it (the editor draws the next
-    // temporary name only then). An empty name means none was left; the namer has said so.
+    // temporary name only then); a job that writes two results asks once for each, in order. An
+    // empty name means none was left; the namer has said so.
     std::function<std::string()> destination;
     ResultFile result = ResultFile::Open;
     // Number of writes that failed (the first one stops the job and is reported).
@@ -75,10 +76,18 @@ enum class SampleAccess {
     AnyFormat, // it copies bytes in the source's own format
 };
 
+// Whether a source with no values is refused when it is opened, or left for the job to judge
+// (a two-file job has values to write while one of its files has some).
+enum class EmptySource { Refuse, Accept };
+
+// "File PATH\nholds no samples: there is nothing to process".
+std::string noSamplesMessage(const std::string& path);
+
 // Opens a source for a job. Nothing (the user told why) when the file cannot be read as a wave
-// file, holds no values, or holds samples the job cannot compute on.
+// file, holds no values (unless accepted), or holds samples the job cannot compute on.
 std::unique_ptr<sonIO> openJobSource(JobContext& context, const std::string& path,
-                                     SampleAccess access = SampleAccess::Values16);
+                                     SampleAccess access = SampleAccess::Values16,
+                                     EmptySource empty = EmptySource::Refuse);
 // N: the number of 16-bit values of the source.
 inline std::uint32_t valueCount(const sonIO& source) {
     return source.dataSize / 2;
@@ -103,6 +112,9 @@ struct ResultFormat {
     // 0: the fixed-rate result, 44100 Hz, mono when channels is 1 and stereo otherwise.
     int rate = 0;
     int bits = 16;
+    // The data size in bytes, when the result copies another file's data whatever its sample
+    // width; without it the destination holds `values` values of the format's width.
+    std::optional<std::int64_t> dataBytes;
 };
 
 // Creates the destination through the context for `values` values of the format's width;

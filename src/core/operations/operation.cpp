@@ -51,6 +51,12 @@ const FieldSpec* OperationDecl::field(std::string_view member) const {
     return nullptr;
 }
 
+int OperationDecl::resultCount() const {
+    if (output == OutputKind::TextReport)
+        return 0;
+    return resultNames.empty() ? 1 : static_cast<int>(resultNames.size());
+}
+
 int OperationDecl::sourceCount() const {
     switch (input) {
     case InputKind::None:

@@ -64,7 +64,8 @@ struct FieldSpec {
     std::string_view unit;   // text after the edit ("%", "Hz", "smp")
     bool enabled = true;     // false: shown (in its default state) but never read
     std::string_view option; // command-line option without "--"; empty: the member in kebab-case
-    std::string_view group;  // caption of the group box around a radio group
+    std::string_view group;  // caption of the box around a radio group, or around fields (the
+                             // consecutive fields that name the same box share it)
     std::vector<Choice> choices;    // radio groups and lists
     std::string_view defaultChoice; // the word of the default choice, or the default text
     int maxLength = 0;              // texts and editable lists: most characters (0: any)
@@ -127,8 +128,14 @@ struct OperationDecl {
     InputKind input = InputKind::One;
     OutputKind output = OutputKind::WaveFile;
     OutputChannels channels = OutputChannels::AsSource;
+    // The names of the result files of an operation that writes more than one, in the order it
+    // writes them ("LEFT", "RIGHT"): the command line takes one -o for each. Empty: one result.
+    std::vector<std::string_view> resultNames;
     bool animation = false; // the dialog plays the "at work" clip
-    int helpItem = 0;       // item number of the dialog's Help button
+    // The dialog holds only its progress bar and runs its job by itself once it is shown: no
+    // fields, no buttons, nothing to confirm (helpCode and helpItem stay empty).
+    bool progressOnly = false;
+    int helpItem = 0; // item number of the dialog's Help button
     std::vector<FieldSpec> fields;
     // What the operation does where its fields do not say it all (modes, choices made where the
     // dialog leaves room); printed by describe and shown on the help page.
@@ -142,6 +149,8 @@ struct OperationDecl {
     bool hasDialog() const { return !dialogClass.empty(); }
     // How many files the operation reads: 0, 1 or 2.
     int sourceCount() const;
+    // How many wave files it writes: 0 for a text report, else one per result name (at least 1).
+    int resultCount() const;
 };
 
 // The "LFO Shape" box of "&Sine", "S&quare" and "&Triangle" buttons (items first .. first + 2)

@@ -48,6 +48,17 @@ SONARIUM_OPERATION(fadeOut)
 SONARIUM_OPERATION(fade)
 SONARIUM_OPERATION(selectionPosition)
 
+// Channel, conversion and analysis tools
+SONARIUM_OPERATION(groupToStereo)
+SONARIUM_OPERATION(mix)
+SONARIUM_OPERATION(monoToStereo)
+SONARIUM_OPERATION(splitStereo)
+SONARIUM_OPERATION(stereoToMono)
+SONARIUM_OPERATION(channelConversion)
+SONARIUM_OPERATION(samplingRateConversion)
+SONARIUM_OPERATION(fileInformation)
+SONARIUM_OPERATION(fileStatistics)
+
 // Syntheses
 SONARIUM_OPERATION(affineSynthesis)
 SONARIUM_OPERATION(gaussianSynthesis)

@@ -97,6 +97,16 @@ std::optional<std::string> setValue(const FieldSpec& field, const std::string& v
     return std::nullopt;
 }
 
+// "-o OUT", or one -o per result name ("-o LEFT -o RIGHT").
+std::string resultUsage(const OperationDecl& operation) {
+    if (operation.resultNames.empty())
+        return "-o OUT";
+    std::string usage;
+    for (std::string_view name : operation.resultNames)
+        usage += (usage.empty() ? "-o " : " -o ") + std::string(name);
+    return usage;
+}
+
 } // namespace
 
 std::optional<std::string> parseOperationArguments(const OperationDecl& operation,
@@ -119,7 +129,7 @@ std::optional<std::string> parseOperationArguments(const OperationDecl& operatio
         if (arg == "-o" || arg == "--output") {
             if (i + 1 >= arguments.size())
                 return arg + " needs a file name";
-            parsed.output = arguments[++i];
+            parsed.outputs.push_back(arguments[++i]);
             continue;
         }
         if (!arg.starts_with("--")) {
@@ -171,11 +181,19 @@ std::optional<std::string> parseOperationArguments(const OperationDecl& operatio
         parsed.input.source = files[0];
     if (wanted > 1)
         parsed.input.aux = files[1];
-    const bool printed = operation.output == OutputKind::TextReport;
-    if (printed && !parsed.output.empty())
+    const std::size_t results = static_cast<std::size_t>(operation.resultCount());
+    if (results == 0 && !parsed.outputs.empty())
         return "this operation prints its report: it takes no -o";
-    if (!printed && parsed.output.empty())
-        return "no output file: give -o OUT";
+    if (results > 0 && parsed.outputs.empty())
+        return "no output file: give " + resultUsage(operation);
+    if (parsed.outputs.size() != results)
+        return "expected " + std::to_string(results) + " output file(s): give " +
+               resultUsage(operation);
+    for (std::size_t i = 1; i < results; ++i)
+        for (std::size_t k = 0; k < i; ++k)
+            if (parsed.outputs[i] == parsed.outputs[k])
+                return "each result needs a file of its own ('" + parsed.outputs[i] +
+                       "' is given twice)";
     return std::nullopt;
 }
 
@@ -185,7 +203,7 @@ std::string describeOperation(const OperationDecl& operation) {
                         : operation.input == InputKind::Two ? "SOURCE AUX"
                                                             : "SOURCE";
     if (operation.output != OutputKind::TextReport)
-        files += files.empty() ? "-o OUT" : " -o OUT";
+        files += (files.empty() ? "" : " ") + resultUsage(operation);
     std::string text = name + " - " + std::string(operation.caption) + "\n";
     text += "usage: sonarium-cli " + name + " [options] " + files + "\n";
     if (operation.input == InputKind::OneWithSelection) {
@@ -219,7 +237,12 @@ std::string describeOperation(const OperationDecl& operation) {
             if (!f.unit.empty())
                 line += " " + std::string(f.unit);
         }
-        line += "  (" + plainLabel(f.group.empty() ? f.label : f.group) + ")";
+        // A radio group is named by its box; a field in a box by the box and its own label.
+        const std::string label = f.group.empty() ? std::string(f.label)
+                                  : f.type == FieldType::RadioGroup
+                                      ? std::string(f.group)
+                                      : std::string(f.group) + " " + std::string(f.label);
+        line += "  (" + plainLabel(label) + ")";
         text += line + "\n";
     }
     if (!operation.notes.empty())

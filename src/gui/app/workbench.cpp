@@ -2,6 +2,7 @@
 // the windows; command ids bound to the command classes.
 #include "app/workbench.h"
 
+#include "dialogs/system_information_dialog.h"
 #include "display/child_frame.h"
 #include "frame/control_bar.h"
 #include "frame/notices.h"
@@ -240,12 +241,19 @@ void Workbench::AfterOperation(bool ok) {
 void Workbench::installHandlers() {
     for (const OperationDecl* operation : allOperations()) {
         const CommandSpec* command = findCommand(operation->commandId);
+        // A Plain row (File statistics) and a row that says so leave out the after-operation step.
         const OperationRunner::Command how{
             .keepsPlaying = command != nullptr && command->keepsPlaying,
-            .afterOperation = command == nullptr || command->afterOperation};
+            .afterOperation = command == nullptr || (command->afterOperation &&
+                                                     command->pattern != CommandPattern::Plain)};
         frame_.setHandler(operation->commandId,
                           [this, operation, how] { operations_.run(*operation, how); });
     }
+    frame_.setHandler(cmd::kSystemInformation, [this] {
+        CSystemInformationDialog dialog(SystemSources{}, helpLanguage(), &frame_);
+        dialog.exec();
+        frame_.ShowActivity(qs(activityText(cmd::kSystemInformation)));
+    });
     frame_.setHandler(cmd::kPlay, [this] { playback_->Play(); });
     frame_.setHandler(cmd::kPlayLooped, [this] { playback_->PlayLooped(); });
     frame_.setHandler(cmd::kStop, [this] { playback_->Stop(); });

@@ -54,6 +54,9 @@ void OperationRunner::run(const OperationDecl& operation, Command command) {
             if (window && window->path == source)
                 host_.setActiveSelection(frames);
         };
+        services.addToList = [this](const std::string& path, int channels) {
+            host_.AddToList(path, channels);
+        };
         auto dialog = createOperationDialog(operation, std::move(services), host_.dialogParent());
         ok = dialog->exec() == QDialog::Accepted;
         interrupted = dialog->interrupted();

@@ -37,6 +37,8 @@ public:
     virtual std::optional<WindowSelection> activeSelection() const = 0;
     // Sets the active waveform window's selection, in frames of its document, and redraws it.
     virtual void setActiveSelection(const FrameSpan& frames) = 0;
+    // Puts a file in the working list as the Source (the left result of a stereo split).
+    virtual void AddToList(const std::string& path, int channels) = 0;
     virtual void StopPlaying() = 0;
     virtual void ShowActivity(const QString& text) = 0;
     virtual void AfterOperation(bool ok) = 0;

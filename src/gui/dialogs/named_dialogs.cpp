@@ -6,6 +6,7 @@
 #include "dialogs/edit_dialogs.h"
 #include "dialogs/effect_dialogs.h"
 #include "dialogs/synthesis_dialogs.h"
+#include "dialogs/tool_dialogs.h"
 #include "operations/interactions/multiply.h"
 
 #include <QCheckBox>
@@ -62,6 +63,10 @@ const std::map<std::string_view, DialogFactory>& namedDialogs() {
         {"CInvertDialog", make<CProgressOnlyDialog>},
         {"CFadeSelectionDialog", make<CProgressOnlyDialog>},
         {"CSelectionPositionDialog", make<CSelectionPositionDialog>},
+        {"CSplitStereoDialog", make<CSplitStereoDialog>},
+        {"CSamplingRateConversionDialog", make<CSamplingRateConversionDialog>},
+        {"CFileInformationDialog", make<CFileInformationDialog>},
+        {"CFileStatisticsDialog", make<CFileStatisticsDialog>},
     };
     return dialogs;
 }

@@ -22,6 +22,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace sonarium {
@@ -43,14 +45,35 @@ COperationDialog::COperationDialog(const OperationDecl& operation, OperationServ
     buildFields();
 }
 
+COperationDialog::COperationDialog(const OperationDecl& operation, OperationServices services,
+                                   QWidget* parent, OwnLayout)
+    : QDialog(parent), operation_(operation), services_(std::move(services)) {
+    setObjectName(qs(operation.dialogClass));
+    setWindowTitle(qs(operation.caption));
+    setModal(true);
+}
+
 void COperationDialog::buildFields() {
     auto* layout = new QVBoxLayout(this);
-    auto* form = new QFormLayout();
-    layout->addLayout(form);
+    auto* outer = new QFormLayout();
+    layout->addLayout(outer);
+    QGroupBox* fieldBox = nullptr; // the box the last boxed field went into
     for (const FieldSpec& field : operation_.fields) {
         if (field.commandLineOnly)
             continue;
         const QString name = itemName(field.item);
+        // Consecutive fields naming the same box share it; a radio group has a box of its own.
+        QFormLayout* form = outer;
+        if (!field.group.empty() && field.type != FieldType::RadioGroup) {
+            if (fieldBox == nullptr || fieldBox->title() != qs(field.group)) {
+                fieldBox = new QGroupBox(qs(field.group), this);
+                fieldBox->setLayout(new QFormLayout());
+                outer->addRow(fieldBox);
+            }
+            form = qobject_cast<QFormLayout*>(fieldBox->layout());
+        } else {
+            fieldBox = nullptr;
+        }
         if (field.type == FieldType::RadioGroup) {
             auto* box = new QGroupBox(qs(field.group), this);
             auto* boxLayout = new QVBoxLayout(box);
@@ -115,14 +138,22 @@ void COperationDialog::buildFields() {
         movie->start();
         layout->addWidget(animation, 0, Qt::AlignHCenter);
     }
+    if (operation_.progressOnly) {
+        auto* icon = new QLabel(this);
+        icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
+        layout->addWidget(icon, 0, Qt::AlignHCenter);
+    }
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("item1161"));
     progress_->setRange(0, 100);
     progress_->setValue(0);
     layout->addWidget(progress_);
 
-    buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    if (operation_.helpItem != 0) {
+    // A progress-only dialog has nothing to confirm: no buttons (Esc still stops its job).
+    buttons_ = new QDialogButtonBox(this);
+    if (!operation_.progressOnly)
+        buttons_->setStandardButtons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    if (!operation_.progressOnly && operation_.helpItem != 0) {
         QPushButton* help =
             buttons_->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
         help->setObjectName(itemName(operation_.helpItem));
@@ -130,7 +161,18 @@ void COperationDialog::buildFields() {
     }
     connect(buttons_, &QDialogButtonBox::accepted, this, &COperationDialog::accept);
     connect(buttons_, &QDialogButtonBox::rejected, this, &COperationDialog::reject);
+    buttons_->setVisible(!operation_.progressOnly);
     layout->addWidget(buttons_);
+}
+
+void COperationDialog::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    if (!operation_.progressOnly || started_)
+        return;
+    // The job starts once the dialog has been drawn, from the event loop rather than from
+    // inside the paint.
+    started_ = true;
+    QTimer::singleShot(0, this, &COperationDialog::accept);
 }
 
 QWidget* COperationDialog::item(int number) const {
@@ -245,11 +287,12 @@ void COperationDialog::accept() {
         QDialog::accept();
 }
 
-void COperationDialog::runJob(const Parameters& parameters) {
-    BarProgress progress(progress_);
+JobOutcome COperationDialog::runJob(const Parameters& parameters, const JobInput& input) {
+    QProgressBar unseen; // for a dialog without a bar of its own
+    BarProgress progress(progress_ != nullptr ? progress_ : &unseen);
     JobContext context{.wave = services_.wave,
                        .progress = progress,
-                       .input = services_.input,
+                       .input = input,
                        .destination = services_.nextTempPath,
                        .result = ResultFile::Open};
     job_ = &progress;
@@ -264,6 +307,7 @@ void COperationDialog::runJob(const Parameters& parameters) {
     outcome_ = operation_.run(context, parameters);
     report_ = context.report;
     interrupted_ = outcome_ == JobOutcome::Cancelled && progress.cancelRequested();
+    return outcome_;
 }
 
 void COperationDialog::reject() {
@@ -288,9 +332,10 @@ void COperationDialog::lockWhileRunning(bool running) {
     candidates.removeAll(buttons_);
     candidates.removeAll(progress_);
     candidates.removeAll(item(1183));
-    for (QAbstractButton* button : buttons_->buttons())
-        if (buttons_->buttonRole(button) != QDialogButtonBox::RejectRole)
-            candidates.append(button);
+    if (buttons_ != nullptr)
+        for (QAbstractButton* button : buttons_->buttons())
+            if (buttons_->buttonRole(button) != QDialogButtonBox::RejectRole)
+                candidates.append(button);
     for (QWidget* widget : candidates) {
         if (!widget->isEnabled())
             continue;

@@ -2,7 +2,8 @@
 // fields with labels and units, progress bar, animation, OK / Cancel / Help. OK checks every
 // field's range, runs the job with the progress bar moving, and closes. While the job runs only
 // Cancel answers: it (or Esc, or closing the window) stops the job, and the dialog then closes
-// as cancelled.
+// as cancelled. A progress-only dialog holds an icon and its progress bar, and runs its job by
+// itself when it is first painted.
 #pragma once
 
 #include "operations/operation.h"
@@ -34,6 +35,8 @@ struct OperationServices {
     int sourceChannels = 0; // of the Source file, as the working list has it (0: none)
     // Sets the selection of the active waveform window, when it shows the source (Select).
     std::function<void(const FrameSpan&)> setSelection;
+    // Puts a result in the working list as the Source; may be empty (tests).
+    std::function<void(const std::string&, int)> addToList;
 };
 
 class COperationDialog : public QDialog {
@@ -66,17 +69,29 @@ public slots:
     void openHelp();
 
 protected:
+    // For dialogs that lay themselves out (the File Information and File statistics boxes): no
+    // field, no progress bar and no button is built; the subclass may set progress_.
+    struct OwnLayout {};
+    COperationDialog(const OperationDecl& operation, OperationServices services, QWidget* parent,
+                     OwnLayout);
+
     // Behaviour a generic dialog cannot have is added by the named subclasses.
     virtual void prepareJob(Parameters&) {}
     // After OK's job (not stopped by the user): true closes the dialog with OK, false keeps it
     // open.
     virtual bool jobFinished() { return true; }
-    // Runs the job with these parameters, the progress bar moving and only Cancel answering;
-    // sets outcome(), report() and interrupted().
-    void runJob(const Parameters& parameters);
+    // Runs the job on the dialog's input with these parameters, the progress bar moving and only
+    // Cancel answering; sets outcome(), report() and interrupted().
+    JobOutcome runJob(const Parameters& parameters) { return runJob(parameters, services_.input); }
     QDialogButtonBox* buttonBox() const { return buttons_; }
     // The edit of a field, or nullptr.
     QWidget* fieldEditor(std::string_view member) const;
+
+    // The same on another input (a dialog that picks its file itself); the bar moves when there
+    // is one.
+    JobOutcome runJob(const Parameters& parameters, const JobInput& input);
+
+    void paintEvent(QPaintEvent* event) override;
 
     // The value a numeric field's text stands for as it is being typed: 0 while it is not (yet)
     // a number in range. Typing gets no range message; OK still checks every field.
@@ -88,6 +103,8 @@ protected:
 
     const OperationDecl& operation_;
     OperationServices services_;
+    QProgressBar* progress_ = nullptr;
+    QDialogButtonBox* buttons_ = nullptr;
 
 private:
     void buildFields();
@@ -97,14 +114,13 @@ private:
     // Everything but Cancel is disabled while the job runs.
     void lockWhileRunning(bool running);
 
-    QProgressBar* progress_ = nullptr;
-    QDialogButtonBox* buttons_ = nullptr;
     std::map<const FieldSpec*, QWidget*> editors_;
     std::map<const FieldSpec*, QButtonGroup*> groups_;
     JobOutcome outcome_ = JobOutcome::EndedWithMessage;
     BarProgress* job_ = nullptr;      // the running job's progress
     QList<QPointer<QWidget>> locked_; // what lockWhileRunning disabled
     bool interrupted_ = false;
+    bool started_ = false; // a progress-only dialog has started its job
     std::string report_;
 };
 

@@ -27,8 +27,10 @@ enum class MenuId {
 
 enum class CommandPattern {
     Operation, // runs the declared operation of its id (none declared yet: shown, never enabled)
+               // with the after-operation step
     Source,    // needs a Source file: stop playback, dialog
-    Plain,     // dialog, then the Activity text when there is one
+    Plain,     // dialog, then the Activity text when there is one (a declared operation's
+               // job may run behind it, without the after-operation step)
     List,      // working-list and file commands
     Playback,  // Play, Play Looped, Stop
     Framework, // window management, printing, quitting, recent files, bars
@@ -115,6 +117,7 @@ constexpr int kDefaultHelp = 57671;
 constexpr int kHelpButton = 33035;
 constexpr int kOpenTemporaryFolder = 33059;
 constexpr int kAbout = 57664;
+constexpr int kSystemInformation = 32929;
 constexpr int kAddButton = 1082;
 constexpr int kRecentFile = 57616;
 constexpr int kImportEightBit = 33053;

@@ -104,6 +104,8 @@ void ValueSink::flush() {
 
 BlockSplit evenSplit(std::uint32_t values, std::uint32_t firstN) {
     BlockSplit split;
+    if (values == 0)
+        return split; // one empty block: the remainder could never be brought above 0
     std::int64_t n = firstN;
     std::int64_t per = values / n;
     if (per % 2 != 0)

@@ -97,7 +97,7 @@ private:
 
 // The split of a file's values into blocks of whole stereo frames: n + 1 blocks, every one but
 // the last holding per values (per even), the last 1 to per. firstN is the division's start (the
-// file's values divided by the block size wanted, plus 1). values must be at least 1.
+// file's values divided by the block size wanted, plus 1). No values give one empty block.
 BlockSplit evenSplit(std::uint32_t values, std::uint32_t firstN);
 
 } // namespace sonarium

@@ -1,0 +1,45 @@
+// File statistics: one pass over a file's values for its extremes, its mean and its zero
+// crossings, and the nine texts the dialog and the command line show.
+#pragma once
+
+#include "jobs/block_job.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace sonarium {
+
+struct FileStatistics {
+    int channels = 0;
+    int sampleRate = 0;
+    int minimum = 32767;
+    int maximum = -32768;
+    double mean = 0;
+    std::uint32_t crossings = 0;
+    std::uint32_t longestRun = 0; // values between two crossings, at most
+    std::uint32_t dataSize = 0;
+};
+
+// The labels of the result fields, in the dialog's order.
+inline constexpr std::array<std::string_view, 9> kStatisticsLabels = {
+    "channels :",
+    "sample rate :",
+    "minimum :",
+    "maximum :",
+    "average :",
+    "zero crossings :",
+    "zero crossings frequency :",
+    "zero crossings mean period :",
+    "zero crossings maximal period :"};
+
+// Scans the file at path, moving the context's progress. Nothing when it cannot be read or holds
+// no values (the user was told why) or when the job was stopped.
+std::optional<FileStatistics> scanFileStatistics(JobContext& context, const std::string& path);
+
+// The nine field texts, without units (Hz, ms).
+std::array<std::string, 9> statisticsFields(const FileStatistics& statistics);
+
+} // namespace sonarium
