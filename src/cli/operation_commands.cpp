@@ -51,6 +51,15 @@ int runDescribeCommand(int argc, char** argv) {
 int runOperationCommand(int argc, char** argv) {
     const OperationDecl& op = *findOperation(argv[0]);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    // "--help" among the options prints what describe prints.
+    for (const std::string& argument : arguments) {
+        if (argument == "--")
+            break;
+        if (argument == "--help") {
+            std::fputs(describeOperation(op).c_str(), stdout);
+            return 0;
+        }
+    }
     OperationArguments parsed;
     if (auto problem = parseOperationArguments(op, arguments, parsed))
         return usage(op, *problem);
