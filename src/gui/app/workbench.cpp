@@ -250,6 +250,11 @@ void Workbench::installHandlers() {
          {cmd::kHelpTopics, cmd::kHelp, cmd::kContextHelp, cmd::kDefaultHelp, cmd::kHelpButton})
         frame_.setHandler(id, [this] { help_.helpTopics(); });
     frame_.setHandler(cmd::kOpenTemporaryFolder, [this] { help_.openTemporaryFolder(); });
+    frame_.setHandler(cmd::kCalculator, [this] { help_.calculator(); });
+    frame_.setHandler(cmd::kBpmCalculator, [this] { help_.bpmCalculator(); });
+    frame_.setHandler(cmd::kMixer, [this] { help_.mixer(); });
+    frame_.setHandler(cmd::kWebSite, [this] { help_.webSite(); });
+    frame_.setHandler(cmd::kAbout, [this] { help_.about(); });
 
     frame_.setHandler(cmd::kSelectAll, [this] {
         if (CChildFrame* window = activeWaveWindow())

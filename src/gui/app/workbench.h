@@ -78,6 +78,8 @@ public:
 
     // HelpCommandHost
     std::string historyText() const override;
+    std::string outputDirectory() const override { return list_.outputDir; }
+    HelpCommands& help() { return help_; }
 
     void SelectOutputPath() { files_.SelectOutputPath(); }
 

@@ -118,8 +118,8 @@ void FileCommands::renameCommand() {
 
 void FileCommands::SelectOutputPath() {
     WorkingList& list = host_.list();
-    COutputPathnameDialog dialog(qs(list.outputDir), host_.preferences().helpLanguage,
-                                 host_.dialogParent());
+    COutputPathnameDialog dialog(qs(list.outputDir), host_.reporter(),
+                                 host_.preferences().helpLanguage, host_.dialogParent());
     if (dialog.exec() != QDialog::Accepted)
         return;
     const std::string chosen = dialog.pathText().toStdString();

@@ -112,6 +112,10 @@ constexpr int kDefaultHelp = 57671;
 constexpr int kHelpButton = 33035;
 constexpr int kOpenTemporaryFolder = 33059;
 constexpr int kAbout = 57664;
+constexpr int kWebSite = 33037;
+constexpr int kCalculator = 33047;
+constexpr int kBpmCalculator = 33048;
+constexpr int kMixer = 33060;
 constexpr int kAddButton = 1082;
 constexpr int kRecentFile = 57616;
 // Toolbar buttons that have no menu entry and no handler.
