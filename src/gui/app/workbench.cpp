@@ -2,6 +2,7 @@
 // the windows; command ids bound to the command classes.
 #include "app/workbench.h"
 
+#include "dialogs/preferences_dialog.h"
 #include "display/child_frame.h"
 #include "frame/control_bar.h"
 #include "frame/notices.h"
@@ -57,6 +58,11 @@ Workbench::Workbench(CMainFrame& frame, Reporter& reporter, Preferences preferen
         if (preferences_.deleteTempOnQuit)
             deleteSessionWaveFiles(locationPath(Location::TempSounds));
     };
+    playCompletionSound = [](const QString& path) {
+        SilentReporter quiet; // a completion sound that cannot play is not worth a message
+        playSoundAndWait(quiet, path);
+    };
+    playSource = [this] { playback_->Play(); };
     frame_.setRecentFileHandler([this](const QString& path) { files_.openFiles({path}); });
     bindSelectors();
     installHandlers();
@@ -209,17 +215,31 @@ CChildFrame* Workbench::openDocument(const QString& path) {
 }
 
 void Workbench::AfterOperation(bool ok) {
-    if (preferences_.beep && ok) {
-        SilentReporter quiet; // a completion sound that cannot play is not worth a message
-        playSoundAndWait(quiet, qs(preferences_.beepPath));
-    }
-    if (preferences_.autoPlay && ok)
-        playback_->Play();
+    if (preferences_.beep && ok && playCompletionSound)
+        playCompletionSound(qs(preferences_.beepPath));
+    if (preferences_.autoPlay && ok && playSource)
+        playSource();
     if (preferences_.activateWhenComputed) {
         frame_.raise();
         frame_.activateWindow();
         if (!frame_.isActiveWindow())
             showCompleted(&frame_);
+    }
+}
+
+void Workbench::showPreferences() {
+    // The dialog shows the output folder in use, which Select Output Path may have changed.
+    preferences_.outputDir = list_.outputDir;
+    CPreferencesDialog dialog(preferences_, resourceFile("prefs.snp").string(), reporter_, &frame_);
+    dialog.settingsChanged = [this] { preferencesChanged(); };
+    dialog.exec();
+    ShowActivity(qs(activityText(cmd::kPreferences)));
+}
+
+void Workbench::preferencesChanged() {
+    if (preferences_.outputDir != list_.outputDir) {
+        list_.SetOutputDir(preferences_.outputDir);
+        UpdateResourceReadouts();
     }
 }
 
@@ -244,6 +264,7 @@ void Workbench::installHandlers() {
     frame_.setHandler(cmd::kSaveAs, [this] { files_.saveAsCommand(); });
     frame_.setHandler(cmd::kRename, [this] { files_.renameCommand(); });
     frame_.setHandler(cmd::kSelectOutputPath, [this] { files_.SelectOutputPath(); });
+    frame_.setHandler(cmd::kPreferences, [this] { showPreferences(); });
 
     frame_.setHandler(cmd::kHistory, [this] { help_.showHistory(); });
     for (int id :

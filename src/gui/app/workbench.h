@@ -15,6 +15,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace sonarium {
@@ -82,6 +83,13 @@ public:
     HelpCommands& help() { return help_; }
 
     void SelectOutputPath() { files_.SelectOutputPath(); }
+    // "Preferences 1.6", then "Prefs Definition - done".
+    void showPreferences();
+
+    // After an operation: how the completion sound is played and the Source played (tests
+    // record them instead).
+    std::function<void(const QString& path)> playCompletionSound;
+    std::function<void()> playSource;
 
 signals:
     void resultOpened(const QString& path);
@@ -91,6 +99,8 @@ private:
     void bindSelectors();
     void refreshSelectors();
     void refreshEnabling();
+    // The settings changed: the output folder follows them.
+    void preferencesChanged();
 
     CMainFrame& frame_;
     Reporter& reporter_;
