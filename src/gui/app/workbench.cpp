@@ -281,6 +281,13 @@ void Workbench::installHandlers() {
         if (CChildFrame* window = activeWaveWindow())
             window->view()->OnEditSelectAll();
     });
+    frame_.setHandler(cmd::kDuplicateWindow, [this] {
+        if (CChildFrame* window = activeWaveWindow()) {
+            CChildFrame* copy = duplicateWaveWindow(*frame_.mdiArea(), *this, *window);
+            frame_.mdiArea()->setActiveSubWindow(copy);
+            copy->view()->setFocus(Qt::OtherFocusReason);
+        }
+    });
     frame_.setHandler(cmd::kPrint, [this] {
         if (CChildFrame* window = activeWaveWindow())
             window->view()->OnFilePrint();
