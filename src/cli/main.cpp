@@ -1,34 +1,17 @@
 // sonarium-cli: runs the editor's operations on files without a display.
 #include "exchange_commands.h"
 #include "operation_commands.h"
+#include "operations/operation.h"
 #include "peaks_command.h"
 #include "wavefile/staged_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace {
-
-constexpr const char* kUsage = "usage: sonarium-cli COMMAND [ARGS]\n"
-                               "  --version        print the program version\n"
-                               "  help             print this text\n"
-                               "  list             the operations, one a line\n"
-                               "  describe OP      the options of an operation\n"
-                               "  OP [options] SOURCE [AUX] -o OUT\n"
-                               "                   run an operation (progress shown on a\n"
-                               "                   terminal unless --quiet is given)\n"
-                               "  peaks FILE [--png OUT.png]\n"
-                               "                   the 450 display columns of a wave file\n"
-                               "  import-8bit SOURCE -o OUT\n"
-                               "                   an 8-bit wave file as a 16-bit one\n"
-                               "  export-8bit SOURCE -o OUT\n"
-                               "                   a 16-bit wave file as an 8-bit one\n"
-                               "  import-raw SOURCE -o OUT\n"
-                               "                   any file's bytes as 16-bit mono values\n"
-                               "  export-mp3 [--bitrate 128|160|192|224|256|320|none] SOURCE...\n"
-                               "                   NAME.mp3 beside each SOURCE, through lame\n"
-                               "  --               ends the options: the file names follow\n";
 
 // A command gets the arguments after its own name.
 struct Command {
@@ -51,13 +34,62 @@ constexpr Command kCommands[] = {
     {"export-mp3", sonarium::runExportMp3Command},
 };
 
+// The usage lines; a line naming a command is printed only when that command exists.
+struct UsageLine {
+    std::string_view command; // empty: always printed
+    std::string_view text;
+};
+
+constexpr UsageLine kUsage[] = {
+    {"list", "sonarium-cli list                         one line per operation: name, caption"},
+    {"describe",
+     "sonarium-cli describe OP                  its parameters: name, type, default, range"},
+    {"", "sonarium-cli OP [--param V | --flag]... [--quiet] [SOURCE [AUX]] -o OUT"},
+    {"", "                                          (progress on a terminal unless --quiet)"},
+    {"", "sonarium-cli OP --help                    the same as describe OP"},
+    {"import-8bit", "sonarium-cli import-8bit SOURCE -o OUT    an 8-bit wave file as a 16-bit one"},
+    {"export-8bit", "sonarium-cli export-8bit SOURCE -o OUT    a 16-bit wave file as an 8-bit one"},
+    {"import-raw",
+     "sonarium-cli import-raw SOURCE -o OUT     any file's bytes as 16-bit mono values"},
+    {"export-mp3", "sonarium-cli export-mp3 [--bitrate 128|160|192|224|256|320|none] SOURCE...\n"
+                   "                                          NAME.mp3 beside each SOURCE, through "
+                   "lame"},
+    {"info", "sonarium-cli info FILE                    the File Information text"},
+    {"stats", "sonarium-cli stats FILE                   the File statistics fields"},
+    {"peaks", "sonarium-cli peaks FILE [--png OUT.png]   the 450 display columns (and the "
+              "450x256 picture)"},
+    {"", "sonarium-cli --help | --version"},
+};
+
+bool hasCommand(std::string_view name) {
+    for (const Command& command : kCommands)
+        if (command.name == name)
+            return true;
+    return false;
+}
+
+// The usage lines, then every operation with its caption.
+std::string usageText() {
+    std::string text = "usage:\n";
+    for (const UsageLine& line : kUsage)
+        if (line.command.empty() || hasCommand(line.command))
+            text += "  " + std::string(line.text) + "\n";
+    text += "\n\"--\" ends the options: the file names follow.\n\noperations:\n";
+    for (const sonarium::OperationDecl* op : sonarium::allOperations()) {
+        std::string name(op->name);
+        name.resize(std::max<std::size_t>(name.size(), 24), ' ');
+        text += "  " + name + " " + std::string(op->caption) + "\n";
+    }
+    return text;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     // Ctrl+C or a kill in the middle of a job leaves neither a result nor a temporary file.
     sonarium::removeStagedFilesOnSignals();
     if (argc < 2 || std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(kUsage, argc < 2 ? stderr : stdout);
+        std::fputs(usageText().c_str(), argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
     }
     if (std::strcmp(argv[1], "--version") == 0) {
@@ -70,6 +102,6 @@ int main(int argc, char* argv[]) {
     // Every declared operation is a command of its own name.
     if (sonarium::isOperationName(argv[1]))
         return sonarium::runOperationCommand(argc - 1, argv + 1);
-    std::fprintf(stderr, "sonarium-cli: unknown command '%s'\n%s", argv[1], kUsage);
+    std::fprintf(stderr, "sonarium-cli: unknown command '%s'\n%s", argv[1], usageText().c_str());
     return 2;
 }

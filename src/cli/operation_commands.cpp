@@ -53,6 +53,15 @@ int runDescribeCommand(int argc, char** argv) {
 int runOperationCommand(int argc, char** argv) {
     const OperationDecl& op = *findOperation(argv[0]);
     std::vector<std::string> arguments(argv + 1, argv + argc);
+    // "--help" among the options prints what describe prints.
+    for (const std::string& argument : arguments) {
+        if (argument == "--")
+            break;
+        if (argument == "--help") {
+            std::fputs(describeOperation(op).c_str(), stdout);
+            return 0;
+        }
+    }
     // --quiet (among the options, before "--") silences the progress line.
     const auto optionsEnd = std::find(arguments.begin(), arguments.end(), "--");
     const auto quiet = std::remove(arguments.begin(), optionsEnd, std::string("--quiet"));

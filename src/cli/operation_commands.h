@@ -6,7 +6,8 @@ namespace sonarium {
 
 int runListCommand();
 int runDescribeCommand(int argc, char** argv);
-// argv[0] is the operation's name; the rest are its options and files.
+// argv[0] is the operation's name; the rest are its options and files ("--help" among the
+// options prints its description instead).
 int runOperationCommand(int argc, char** argv);
 // True when the name is a declared operation.
 bool isOperationName(const char* name);

@@ -118,23 +118,37 @@ TEST_F(PreferencesTest, MissingOrShortFileLoadsDefaultsAndSaysSoOnce) {
     }
 }
 
-TEST_F(PreferencesTest, LongPathsKeepTheirFinalZeroAndStartupBytesAreRead) {
+TEST_F(PreferencesTest, PathsTooLongForTheirBlockAreRefusedNeverCut) {
+    // 255 bytes fit with their final zero; one more byte (here a two-byte UTF-8 letter pushing
+    // the text over) is refused, and the file already there stays as it was.
     Preferences p = Preferences::defaults();
-    p.outputDir = "/" + std::string(400, 'x') + "/";
     p.noSplash = true;
     p.customDialogColour = true;
     chooseDialogColours(p, 0x00FF00);
+    p.outputDir = "/" + std::string(253, 'x') + "/";
+    ASSERT_EQ(p.outputDir.size(), kMaxPreferencesPath);
     ASSERT_TRUE(SavePreferences(file, p));
-    test::Bytes bytes = test::readBytes(file);
-    EXPECT_EQ(bytes[255], 0);
+    const test::Bytes before = test::readBytes(file);
+    EXPECT_EQ(before[255], 0);
     Preferences loaded;
     LoadPreferences(reporter, file, loaded);
-    EXPECT_EQ(loaded.outputDir.size(), 255U);
+    EXPECT_EQ(loaded.outputDir, p.outputDir);
     const StartupPreferences startup = readStartupPreferences(file);
     EXPECT_TRUE(startup.noSplash);
     EXPECT_TRUE(startup.customDialogColour);
     EXPECT_EQ(startup.backgroundColour, 0x00FF00U);
     EXPECT_EQ(startup.textColour, 0U);
+
+    for (std::string Preferences::*path : {&Preferences::outputDir, &Preferences::beepPath}) {
+        Preferences tooLong = p;
+        tooLong.*path = "/" + std::string(252, 'x') + "\xC3\xA9/";
+        ASSERT_EQ((tooLong.*path).size(), 256U);
+        std::string error;
+        EXPECT_FALSE(SavePreferences(file, tooLong, error));
+        EXPECT_NE(error.find("255"), std::string::npos) << error;
+        EXPECT_TRUE(preferencesProblem(tooLong).has_value());
+        EXPECT_EQ(test::readBytes(file), before);
+    }
 }
 
 TEST_F(PreferencesTest, FailedSaveKeepsTheOldFile) {

@@ -85,7 +85,7 @@ class ExchangeCommandsTest : public test::EditorFixture {
 private slots:
     void initTestCase() {
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &help, "open");
-        setProgramStarterForTesting([this](const QString& program, const QStringList& arguments) {
+        setProgramStarter([this](const QString& program, const QStringList& arguments) {
             started << Started{program, arguments};
             return true;
         });
@@ -98,7 +98,7 @@ private slots:
     }
     void cleanupTestCase() {
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        setProgramStarterForTesting({});
+        setProgramStarter({});
         qputenv("PATH", previousPath);
     }
     void init() {

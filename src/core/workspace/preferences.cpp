@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 namespace sonarium {
 
@@ -20,8 +21,8 @@ constexpr const char* kEntries[] = {"CBR 128k/s", "CBR 160k/s", "CBR 192k/s",
                                     "CBR 224k/s", "CBR 256k/s", "CBR 320k/s"};
 
 void putPath(unsigned char* block, const std::string& path) {
-    const std::size_t n = std::min<std::size_t>(path.size(), kPathBlock - 1);
-    std::memcpy(block, path.data(), n);
+    if (path.size() <= kMaxPreferencesPath)
+        std::memcpy(block, path.data(), path.size());
 }
 
 std::string getPath(const unsigned char* block) {
@@ -64,6 +65,18 @@ Preferences Preferences::defaults() {
     Preferences p;
     p.setDefaults();
     return p;
+}
+
+std::optional<std::string> preferencesProblem(const Preferences& p) {
+    const std::pair<const char*, const std::string*> paths[] = {{"Default path", &p.outputDir},
+                                                                {"Beep path", &p.beepPath}};
+    for (auto [name, path] : paths)
+        if (path->size() > kMaxPreferencesPath)
+            return std::string("The ") + name + " is " + std::to_string(path->size()) +
+                   " bytes long; the preferences file holds at most " +
+                   std::to_string(kMaxPreferencesPath) +
+                   " bytes per path.\nPlease choose a shorter path.";
+    return std::nullopt;
 }
 
 PreferencesBytes encodePreferences(const Preferences& p) {
@@ -118,10 +131,18 @@ bool LoadPreferences(Reporter& reporter, const std::string& path, Preferences& p
     return true;
 }
 
-bool SavePreferences(const std::string& path, const Preferences& preferences) {
+bool SavePreferences(const std::string& path, const Preferences& preferences, std::string& error) {
+    if (auto problem = preferencesProblem(preferences)) {
+        error = *problem;
+        return false;
+    }
     const PreferencesBytes bytes = encodePreferences(preferences);
-    std::string error;
     return writeFileAtomically(path, bytes.data(), bytes.size(), error);
+}
+
+bool SavePreferences(const std::string& path, const Preferences& preferences) {
+    std::string error;
+    return SavePreferences(path, preferences, error);
 }
 
 StartupPreferences readStartupPreferences(const std::string& path) {
@@ -163,6 +184,32 @@ std::string entryFromMp3Option(const std::string& option) {
         if (option == kOptions[i])
             return kEntries[i];
     return {};
+}
+
+std::span<const char* const> mp3ListEntries() {
+    return kEntries;
+}
+
+std::span<const PreferenceCheckBox> preferenceCheckBoxes() {
+    using P = Preferences;
+    static const PreferenceCheckBox boxes[] = {
+        {1133, "Beep when computed", &P::beep},
+        {1145, "Auto Play when computed", &P::autoPlay},
+        {1146, "Activate app when computed", &P::activateWhenComputed},
+        {1170, "No splash screen", &P::noSplash, false},
+        {1172, "No background picture", &P::noBackgroundPicture},
+        {1171, "No toolbars", &P::noToolbars},
+        {1131, "Always ask for session pathname", &P::alwaysAskOutputPath},
+        {1137, "Confirm on quit", &P::confirmOnQuit},
+        {1135, "Automatic session deletion", &P::deleteTempOnQuit},
+        {1144, "Green waveform (default is blue)", &P::greenWaveform},
+        {1177, "Random waveform color", &P::randomWaveColour},
+        {1227, "Force file number change on open", &P::newNumberOnOpen, false},
+        {1134, "Stop playing while loosing focus (recommended)", &P::stopOnFocusLoss},
+        {1165, "Show stereo difference", nullptr, false},
+        {1299, "Custom dialog background color", &P::customDialogColour},
+    };
+    return boxes;
 }
 
 void chooseDialogColours(Preferences& preferences, std::uint32_t background) {

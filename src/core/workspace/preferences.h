@@ -6,7 +6,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 
 namespace sonarium {
 
@@ -47,7 +50,14 @@ struct Preferences {
 
 using PreferencesBytes = std::array<unsigned char, kPreferencesFileSize>;
 
-// The file image of the preferences; paths longer than 255 bytes are cut to keep a final zero.
+// The most bytes (UTF-8) a path of the file holds: its 256-byte block keeps a final zero.
+constexpr std::size_t kMaxPreferencesPath = 255;
+
+// Why the preferences cannot be stored as they are (a path too long for its block), or nothing.
+std::optional<std::string> preferencesProblem(const Preferences& preferences);
+
+// The file image of the preferences. A path longer than kMaxPreferencesPath is left out (an
+// empty block) rather than cut: check preferencesProblem first.
 PreferencesBytes encodePreferences(const Preferences& preferences);
 // Reads an image into the preferences. Paths stored relative are taken from the audio root; a
 // rate code outside 3..8 leaves mp3Option as it was, except that codes above 8 mean "-b 128".
@@ -56,7 +66,9 @@ void decodePreferences(const PreferencesBytes& bytes, Preferences& preferences);
 // Loads the file. A missing or short file loads the Default values instead and says so.
 bool LoadPreferences(Reporter& reporter, const std::string& path, Preferences& preferences);
 // Writes the file (always 523 bytes) through a temporary file, so a failed write leaves the old
-// one intact. False when it could not be written.
+// one intact. False, with the reason in error, when it could not be written or when
+// preferencesProblem refuses the settings (the file is then not touched).
+bool SavePreferences(const std::string& path, const Preferences& preferences, std::string& error);
 bool SavePreferences(const std::string& path, const Preferences& preferences);
 
 // What the application reads before the main window exists: the flag bytes and the colours.
@@ -78,6 +90,21 @@ std::uint8_t codeFromMp3Option(const std::string& option);
 std::string mp3OptionFromEntry(const std::string& entry);
 // The entry of an option, empty when there is none.
 std::string entryFromMp3Option(const std::string& option);
+
+// The MP3 list's six entries, "CBR 128k/s" to "CBR 320k/s".
+std::span<const char* const> mp3ListEntries();
+
+// One check box of the Preferences dialog: its item, its label as printed, and the setting it
+// shows (none for a box that is shown but never stored). Disabled boxes show the setting and
+// cannot be changed.
+struct PreferenceCheckBox {
+    int item;
+    std::string_view label;
+    bool Preferences::*setting;
+    bool enabled = true;
+};
+// Every check box, in the dialog's order.
+std::span<const PreferenceCheckBox> preferenceCheckBoxes();
 
 // "Select...": the chosen background colour and the text colour that goes with it.
 void chooseDialogColours(Preferences& preferences, std::uint32_t background);

@@ -2,6 +2,7 @@
 // the windows; command ids bound to the command classes.
 #include "app/workbench.h"
 
+#include "dialogs/preferences_dialog.h"
 #include "dialogs/system_information_dialog.h"
 #include "display/child_frame.h"
 #include "frame/control_bar.h"
@@ -59,6 +60,11 @@ Workbench::Workbench(CMainFrame& frame, Reporter& reporter, Preferences preferen
         if (preferences_.deleteTempOnQuit)
             deleteSessionWaveFiles(locationPath(Location::TempSounds));
     };
+    playCompletionSound = [](const QString& path) {
+        SilentReporter quiet; // a completion sound that cannot play is not worth a message
+        playSoundAndWait(quiet, path);
+    };
+    playSource = [this] { playback_->Play(); };
     frame_.setRecentFileHandler([this](const QString& path) { files_.openFiles({path}); });
     bindSelectors();
     installHandlers();
@@ -224,17 +230,31 @@ CChildFrame* Workbench::openDocument(const QString& path) {
 }
 
 void Workbench::AfterOperation(bool ok) {
-    if (preferences_.beep && ok) {
-        SilentReporter quiet; // a completion sound that cannot play is not worth a message
-        playSoundAndWait(quiet, qs(preferences_.beepPath));
-    }
-    if (preferences_.autoPlay && ok)
-        playback_->Play();
+    if (preferences_.beep && ok && playCompletionSound)
+        playCompletionSound(qs(preferences_.beepPath));
+    if (preferences_.autoPlay && ok && playSource)
+        playSource();
     if (preferences_.activateWhenComputed) {
         frame_.raise();
         frame_.activateWindow();
         if (!frame_.isActiveWindow())
             showCompleted(&frame_);
+    }
+}
+
+void Workbench::showPreferences() {
+    // The dialog shows the output folder in use, which Select Output Path may have changed.
+    preferences_.outputDir = list_.outputDir;
+    CPreferencesDialog dialog(preferences_, resourceFile("prefs.snp").string(), reporter_, &frame_);
+    dialog.settingsChanged = [this] { preferencesChanged(); };
+    dialog.exec();
+    ShowActivity(qs(activityText(cmd::kPreferences)));
+}
+
+void Workbench::preferencesChanged() {
+    if (preferences_.outputDir != list_.outputDir) {
+        list_.SetOutputDir(preferences_.outputDir);
+        UpdateResourceReadouts();
     }
 }
 
@@ -272,16 +292,29 @@ void Workbench::installHandlers() {
     frame_.setHandler(cmd::kExportEightBit, [this] { exchange_.exportEightBit(); });
     frame_.setHandler(cmd::kExportSourceToMp3, [this] { exchange_.exportSourceToMp3(); });
     frame_.setHandler(cmd::kExportAllToMp3, [this] { exchange_.exportAllToMp3(); });
+    frame_.setHandler(cmd::kPreferences, [this] { showPreferences(); });
 
     frame_.setHandler(cmd::kHistory, [this] { help_.showHistory(); });
     for (int id :
          {cmd::kHelpTopics, cmd::kHelp, cmd::kContextHelp, cmd::kDefaultHelp, cmd::kHelpButton})
         frame_.setHandler(id, [this] { help_.helpTopics(); });
     frame_.setHandler(cmd::kOpenTemporaryFolder, [this] { help_.openTemporaryFolder(); });
+    frame_.setHandler(cmd::kCalculator, [this] { help_.calculator(); });
+    frame_.setHandler(cmd::kBpmCalculator, [this] { help_.bpmCalculator(); });
+    frame_.setHandler(cmd::kMixer, [this] { help_.mixer(); });
+    frame_.setHandler(cmd::kWebSite, [this] { help_.webSite(); });
+    frame_.setHandler(cmd::kAbout, [this] { help_.about(); });
 
     frame_.setHandler(cmd::kSelectAll, [this] {
         if (CChildFrame* window = activeWaveWindow())
             window->view()->OnEditSelectAll();
+    });
+    frame_.setHandler(cmd::kDuplicateWindow, [this] {
+        if (CChildFrame* window = activeWaveWindow()) {
+            CChildFrame* copy = duplicateWaveWindow(*frame_.mdiArea(), *this, *window);
+            frame_.mdiArea()->setActiveSubWindow(copy);
+            copy->view()->setFocus(Qt::OtherFocusReason);
+        }
     });
     frame_.setHandler(cmd::kPrint, [this] {
         if (CChildFrame* window = activeWaveWindow())

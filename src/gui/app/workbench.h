@@ -16,6 +16,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace sonarium {
@@ -81,8 +82,17 @@ public:
 
     // HelpCommandHost
     std::string historyText() const override;
+    std::string outputDirectory() const override { return list_.outputDir; }
+    HelpCommands& help() { return help_; }
 
     void SelectOutputPath() { files_.SelectOutputPath(); }
+    // "Preferences 1.6", then "Prefs Definition - done".
+    void showPreferences();
+
+    // After an operation: how the completion sound is played and the Source played (tests
+    // record them instead).
+    std::function<void(const QString& path)> playCompletionSound;
+    std::function<void()> playSource;
 
 signals:
     void resultOpened(const QString& path);
@@ -92,6 +102,8 @@ private:
     void bindSelectors();
     void refreshSelectors();
     void refreshEnabling();
+    // The settings changed: the output folder follows them.
+    void preferencesChanged();
 
     CMainFrame& frame_;
     Reporter& reporter_;

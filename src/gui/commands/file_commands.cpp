@@ -118,8 +118,8 @@ void FileCommands::renameCommand() {
 
 void FileCommands::SelectOutputPath() {
     WorkingList& list = host_.list();
-    COutputPathnameDialog dialog(qs(list.outputDir), host_.preferences().helpLanguage,
-                                 host_.dialogParent());
+    COutputPathnameDialog dialog(qs(list.outputDir), host_.reporter(),
+                                 host_.preferences().helpLanguage, host_.dialogParent());
     if (dialog.exec() != QDialog::Accepted)
         return;
     const std::string chosen = dialog.pathText().toStdString();
@@ -253,12 +253,16 @@ void FileCommands::rename(const QString& chosen) {
 }
 
 void FileCommands::renameWindows(const std::string& oldPath, const std::string& newPath) {
-    for (CChildFrame* window : host_.waveWindows()) {
-        if (window->document().GetPathName() == qs(oldPath)) {
-            window->document().SetPathName(qs(newPath));
-            window->setWindowTitle(window->document().GetTitle());
-            window->view()->update();
-        }
+    // Every window of the file first: duplicated windows share one document, so renaming it
+    // through the first would hide the others from the comparison.
+    QList<CChildFrame*> windows;
+    for (CChildFrame* window : host_.waveWindows())
+        if (window->document().GetPathName() == qs(oldPath))
+            windows << window;
+    for (CChildFrame* window : windows) {
+        window->document().SetPathName(qs(newPath));
+        window->setWindowTitle(window->document().GetTitle());
+        window->view()->update();
     }
 }
 

@@ -345,8 +345,7 @@ void COperationDialog::lockWhileRunning(bool running) {
 }
 
 void COperationDialog::openHelp() {
-    launchPath(QString::fromStdString(
-        helpPage(std::string(operation_.helpCode), services_.helpLanguage).string()));
+    openHelpPage(services_.reporter, std::string(operation_.helpCode), services_.helpLanguage);
 }
 
 } // namespace sonarium

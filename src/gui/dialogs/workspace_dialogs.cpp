@@ -18,21 +18,20 @@ namespace sonarium {
 
 namespace {
 
-QPushButton* addHelp(QDialogButtonBox* buttons, int item, const char* code,
+QPushButton* addHelp(QDialogButtonBox* buttons, int item, const char* code, Reporter& reporter,
                      const std::string& language) {
     QPushButton* help = buttons->addButton(QStringLiteral("Help"), QDialogButtonBox::HelpRole);
     help->setObjectName(QStringLiteral("item%1").arg(item));
-    QObject::connect(help, &QPushButton::clicked, help, [code, language] {
-        launchPath(QString::fromStdString(helpPage(code, language).string()));
-    });
+    QObject::connect(help, &QPushButton::clicked, help,
+                     [code, &reporter, language] { openHelpPage(reporter, code, language); });
     return help;
 }
 
 } // namespace
 
-COutputPathnameDialog::COutputPathnameDialog(const QString& outputDir, std::string helpLanguage,
-                                             QWidget* parent)
-    : QDialog(parent), helpLanguage_(std::move(helpLanguage)) {
+COutputPathnameDialog::COutputPathnameDialog(const QString& outputDir, Reporter& reporter,
+                                             std::string helpLanguage, QWidget* parent)
+    : QDialog(parent) {
     setObjectName(QStringLiteral("COutputPathnameDialog"));
     setWindowTitle(QStringLiteral("Output Pathname"));
     auto* layout = new QVBoxLayout(this);
@@ -55,7 +54,7 @@ COutputPathnameDialog::COutputPathnameDialog(const QString& outputDir, std::stri
     layout->addWidget(label);
     layout->addLayout(row);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    addHelp(buttons, 1093, "TOOPRE_1.2", helpLanguage_);
+    addHelp(buttons, 1093, "TOOPRE_1.2", reporter, helpLanguage);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
@@ -65,7 +64,8 @@ QString COutputPathnameDialog::pathText() const {
     return edit_->text();
 }
 
-CHistoryDialog::CHistoryDialog(const QString& text, std::string helpLanguage, QWidget* parent)
+CHistoryDialog::CHistoryDialog(const QString& text, Reporter& reporter, std::string helpLanguage,
+                               QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("CHistoryDialog"));
     setWindowTitle(QStringLiteral("History 1.0"));
@@ -77,7 +77,7 @@ CHistoryDialog::CHistoryDialog(const QString& text, std::string helpLanguage, QW
     text_->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     layout->addWidget(text_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-    addHelp(buttons, 1345, "TOOHIS_1.0", helpLanguage);
+    addHelp(buttons, 1345, "TOOHIS_1.0", reporter, helpLanguage);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
     resize(560, 360);

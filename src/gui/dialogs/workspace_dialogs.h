@@ -1,6 +1,8 @@
 // The Output Pathname and History dialogs.
 #pragma once
 
+#include "base/reporter.h"
+
 #include <QDialog>
 #include <string>
 
@@ -14,14 +16,14 @@ class COutputPathnameDialog final : public QDialog {
     Q_OBJECT
 
 public:
-    COutputPathnameDialog(const QString& outputDir, std::string helpLanguage,
+    // reporter: where Help says that its page cannot be shown.
+    COutputPathnameDialog(const QString& outputDir, Reporter& reporter, std::string helpLanguage,
                           QWidget* parent = nullptr);
     QString pathText() const;
     QLineEdit* pathEdit() const { return edit_; }
 
 private:
     QLineEdit* edit_;
-    std::string helpLanguage_;
 };
 
 // "History 1.0": the working list's slots with their times and paths.
@@ -29,7 +31,8 @@ class CHistoryDialog final : public QDialog {
     Q_OBJECT
 
 public:
-    CHistoryDialog(const QString& text, std::string helpLanguage, QWidget* parent = nullptr);
+    CHistoryDialog(const QString& text, Reporter& reporter, std::string helpLanguage,
+                   QWidget* parent = nullptr);
     QPlainTextEdit* textEdit() const { return text_; }
 
 private:

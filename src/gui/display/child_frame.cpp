@@ -11,7 +11,7 @@
 
 namespace sonarium {
 
-CChildFrame::CChildFrame(std::unique_ptr<CSonariumDoc> document, ViewHost& host, QWidget* parent)
+CChildFrame::CChildFrame(std::shared_ptr<CSonariumDoc> document, ViewHost& host, QWidget* parent)
     : QMdiSubWindow(parent), document_(std::move(document)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(document_->GetTitle());
@@ -96,10 +96,23 @@ QCursor waveformCursor() {
 }
 
 CChildFrame* openWaveWindow(QMdiArea& area, ViewHost& host, const QString& path) {
-    auto document = std::make_unique<CSonariumDoc>();
+    auto document = std::make_shared<CSonariumDoc>();
     if (!document->OnOpenDocument(path, host.reporter(), &area))
         return nullptr;
     auto* frame = new CChildFrame(std::move(document), host);
+    area.addSubWindow(frame);
+    frame->resize(CChildFrame::kWidth, CChildFrame::kHeight);
+    frame->view()->OnInitialUpdate();
+    frame->show();
+    return frame;
+}
+
+} // namespace sonarium
+
+namespace sonarium {
+
+CChildFrame* duplicateWaveWindow(QMdiArea& area, ViewHost& host, const CChildFrame& original) {
+    auto* frame = new CChildFrame(original.sharedDocument(), host);
     area.addSubWindow(frame);
     frame->resize(CChildFrame::kWidth, CChildFrame::kHeight);
     frame->view()->OnInitialUpdate();

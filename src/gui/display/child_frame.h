@@ -22,12 +22,14 @@ public:
     static constexpr int kHeight = 305;
     enum Pane { kLengthPane, kPositionPane, kScalePane, kChannelsPane, kRatePane, kPaneCount };
 
-    // Takes the document: it lives as long as the window.
-    CChildFrame(std::unique_ptr<CSonariumDoc> document, ViewHost& host, QWidget* parent = nullptr);
+    // Shares the document: it lives as long as the last window showing it (Duplicate Window
+    // makes a second view of the same document).
+    CChildFrame(std::shared_ptr<CSonariumDoc> document, ViewHost& host, QWidget* parent = nullptr);
     ~CChildFrame() override;
 
     CSonariumView* view() const { return view_; }
     CSonariumDoc& document() const { return *document_; }
+    const std::shared_ptr<CSonariumDoc>& sharedDocument() const { return document_; }
     QStatusBar* statusBar() const { return statusBar_; }
     QString paneText(Pane pane) const;
 
@@ -38,7 +40,7 @@ public:
     void updateReadouts();
 
 private:
-    std::unique_ptr<CSonariumDoc> document_;
+    std::shared_ptr<CSonariumDoc> document_;
     CSonariumView* view_;
     QStatusBar* statusBar_;
     std::array<QLabel*, kPaneCount> panes_{};
@@ -50,5 +52,9 @@ QCursor waveformCursor();
 // Opens the file as a new document in its own window inside the area (the scan's messages go to
 // the host's reporter). nullptr when the file cannot be displayed.
 CChildFrame* openWaveWindow(QMdiArea& area, ViewHost& host, const QString& path);
+
+// A second window on the document of original, with a view of its own (its own selection and
+// cursor, the same picture).
+CChildFrame* duplicateWaveWindow(QMdiArea& area, ViewHost& host, const CChildFrame& original);
 
 } // namespace sonarium

@@ -4,6 +4,7 @@
 #include "frame/client_area.h"
 #include "frame/command_icons.h"
 #include "frame/control_bar.h"
+#include "frame/lock_indicators.h"
 #include "support/qt_text.h"
 
 #include <QAction>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -161,14 +163,34 @@ void CMainFrame::buildToolbars(const Options& options) {
 void CMainFrame::buildStatusBar() {
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     statusBar()->showMessage(QStringLiteral("Ready"));
+    // Each indicator shows its name while its lock is on and is blank otherwise, or always
+    // where the platform does not tell the lock states.
     for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
-        auto* label = new QLabel(QString::fromLatin1(indicator), statusBar());
+        auto* label = new QLabel(statusBar());
         label->setObjectName(QStringLiteral("indicator") + QString::fromLatin1(indicator));
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
-        label->setEnabled(false);
+        label->setAlignment(Qt::AlignCenter);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 8);
         statusBar()->addPermanentWidget(label);
+        indicators_.push_back(label);
     }
+    if (readLockStates()) {
+        auto* poll = new QTimer(this);
+        poll->setInterval(250);
+        connect(poll, &QTimer::timeout, this, &CMainFrame::updateLockIndicators);
+        poll->start();
+        updateLockIndicators();
+    }
+}
+
+void CMainFrame::updateLockIndicators() {
+    const std::optional<LockStates> states = readLockStates();
+    const bool on[] = {states && states->capsLock, states && states->numLock,
+                       states && states->scrollLock};
+    const char* names[] = {"CAP", "NUM", "SCRL"};
+    for (std::size_t i = 0; i < indicators_.size(); ++i)
+        indicators_[i]->setText(on[i] ? QString::fromLatin1(names[i]) : QString());
 }
 
 void CMainFrame::installFrameworkHandlers() {

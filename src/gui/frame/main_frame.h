@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <map>
+#include <vector>
 
 class QLabel;
 class QMdiArea;
@@ -55,6 +56,9 @@ public:
     QStringList recentFiles() const;
     void setRecentFileHandler(std::function<void(const QString&)> handler);
 
+    // Shows CAP, NUM and SCRL for the locks that are on (blank where the platform cannot tell).
+    void updateLockIndicators();
+
     // Shows or hides the Effects and Synthesis toolbars, as the Special Toolbars dialog does.
     void showSpecialToolbars(bool effects, bool synthesis);
 
@@ -77,6 +81,7 @@ private:
     QToolBar* synthesis_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     std::map<int, QAction*> actions_;
+    std::vector<QLabel*> indicators_; // CAP, NUM, SCRL
     std::map<int, std::function<void()>> handlers_;
     std::function<void(const QString&)> openRecent_;
     EnablingState inputs_;

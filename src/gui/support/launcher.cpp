@@ -1,11 +1,31 @@
 // Every "open this with the desktop" goes through QDesktopServices, so tests can catch it with a
-// URL handler; programs are started from argument lists through one starter tests can replace.
+// URL handler; every program start goes through one starter, so tests can record it.
 #include "support/launcher.h"
 
+#include "support/qt_text.h"
+#include "workspace/audio_root.h"
+
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 
 namespace sonarium {
+
+namespace {
+
+ProgramStarter& starter() {
+    static ProgramStarter current;
+    return current;
+}
+
+QString noOpenerText(const QString& what, const QString& target) {
+    return what + QStringLiteral("\n") + target +
+           QStringLiteral("\ncould not be opened: no program to show it was found on this "
+                          "system.\nInstalling xdg-utils (xdg-open) provides one.");
+}
+
+} // namespace
 
 bool launchPath(const QString& path) {
     return launchUrl(QUrl::fromLocalFile(path));
@@ -15,23 +35,48 @@ bool launchUrl(const QUrl& url) {
     return QDesktopServices::openUrl(url);
 }
 
-namespace {
-
-ProgramStarter& programStarter() {
-    static ProgramStarter starter;
-    return starter;
+bool openPathOrSay(Reporter& reporter, const QString& path, const QString& what) {
+    if (!QFileInfo::exists(path)) {
+        reporter.report((what + QStringLiteral("\n") + path + QStringLiteral("\ndoes not exist."))
+                            .toStdString(),
+                        MessageIcon::Warning);
+        return false;
+    }
+    if (launchPath(path))
+        return true;
+    reporter.report(noOpenerText(what, path).toStdString(), MessageIcon::Warning);
+    return false;
 }
 
-} // namespace
+bool openUrlOrSay(Reporter& reporter, const QUrl& url, const QString& what) {
+    if (launchUrl(url))
+        return true;
+    reporter.report(noOpenerText(what, url.toString()).toStdString(), MessageIcon::Warning);
+    return false;
+}
+
+bool openHelpPage(Reporter& reporter, const std::string& code, const std::string& language) {
+    return openPathOrSay(reporter, qs(helpPage(code, language).string()),
+                         QStringLiteral("The help page"));
+}
 
 bool startProgram(const QString& program, const QStringList& arguments) {
-    if (programStarter())
-        return programStarter()(program, arguments);
+    if (starter())
+        return starter()(program, arguments);
     return QProcess::startDetached(program, arguments);
 }
 
-void setProgramStarterForTesting(ProgramStarter starter) {
-    programStarter() = std::move(starter);
+void setProgramStarter(ProgramStarter replacement) {
+    starter() = std::move(replacement);
+}
+
+QString findProgramOnPath(std::span<const char* const> names) {
+    for (const char* name : names) {
+        const QString found = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        if (!found.isEmpty())
+            return found;
+    }
+    return {};
 }
 
 } // namespace sonarium
