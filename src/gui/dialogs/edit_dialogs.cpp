@@ -79,26 +79,6 @@ void CFadeDialog::prepareJob(Parameters& parameters) {
     parameters.setText("type", in && out ? "both" : in ? "in" : "out");
 }
 
-CProgressOnlyDialog::CProgressOnlyDialog(const OperationDecl& operation, OperationServices services,
-                                         QWidget* parent)
-    : COperationDialog(operation, std::move(services), parent) {
-    buttonBox()->hide();
-    auto* icon = new QLabel(this);
-    icon->setObjectName(QStringLiteral("icon"));
-    icon->setPixmap(style()->standardIcon(QStyle::SP_MediaPlay).pixmap(32, 32));
-    if (auto* column = qobject_cast<QVBoxLayout*>(layout()))
-        column->insertWidget(0, icon, 0, Qt::AlignHCenter);
-}
-
-void CProgressOnlyDialog::paintEvent(QPaintEvent* event) {
-    COperationDialog::paintEvent(event);
-    if (started_)
-        return;
-    started_ = true;
-    // Started from the event loop, not from inside the paint: the job repaints the progress bar.
-    QTimer::singleShot(0, this, [this] { accept(); });
-}
-
 CSelectionPositionDialog::CSelectionPositionDialog(const OperationDecl& operation,
                                                    OperationServices services, QWidget* parent)
     : COperationDialog(operation, std::move(services), parent) {

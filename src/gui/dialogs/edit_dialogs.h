@@ -40,21 +40,6 @@ protected:
     void prepareJob(Parameters& parameters) override;
 };
 
-// Remove Selection, Mute Selection, Reverse, Invert and Fade In/Out: a progress bar and an icon,
-// no buttons; the job starts when the dialog is first painted and the dialog closes when it
-// ends (Esc stops it).
-class CProgressOnlyDialog : public COperationDialog {
-public:
-    CProgressOnlyDialog(const OperationDecl& operation, OperationServices services,
-                        QWidget* parent);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    bool started_ = false;
-};
-
 // Selection Position: the selection's start and end in seconds, read-only, with OK and Help.
 class CSelectionPositionDialog : public COperationDialog {
 public:

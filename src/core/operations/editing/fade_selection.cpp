@@ -22,6 +22,7 @@ const OperationDecl& fadeInOperation() {
         .completion = "Reverse Selection - done",
         .commandId = 33075,
         .input = InputKind::OneWithSelection,
+        .progressOnly = true,
         .notes = "The gain ramps linearly from 0 at the start of the selection to full level at "
                  "its end.",
         .run = [](JobContext& context, const Parameters&) { return runFadeSelection(context, 1); },
@@ -37,6 +38,7 @@ const OperationDecl& fadeOutOperation() {
         .completion = "Reverse Selection - done",
         .commandId = 33076,
         .input = InputKind::OneWithSelection,
+        .progressOnly = true,
         .notes = "The gain ramps linearly from full level at the start of the selection to 0 at "
                  "its end.",
         .run = [](JobContext& context, const Parameters&) { return runFadeSelection(context, 2); },

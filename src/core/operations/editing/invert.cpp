@@ -22,6 +22,7 @@ const OperationDecl& invertOperation() {
         .completion = "Reverse Selection - done",
         .commandId = 33070,
         .input = InputKind::OneWithSelection,
+        .progressOnly = true,
         .notes = "Each value v of the selection becomes -v - 1: 0 gives -1, 32767 gives -32768 and "
                  "-32768 gives 32767.",
         .run =

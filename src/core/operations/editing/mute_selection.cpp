@@ -12,6 +12,7 @@ const OperationDecl& muteSelectionOperation() {
         .completion = "Mute Selection - done",
         .commandId = 33066,
         .input = InputKind::OneWithSelection,
+        .progressOnly = true,
         .notes = "8-bit files are muted with their silent middle value.",
         .run =
             [](JobContext& context, const Parameters&) {

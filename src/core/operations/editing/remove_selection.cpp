@@ -38,6 +38,7 @@ const OperationDecl& removeSelectionOperation() {
         .completion = "Remove selection - done",
         .commandId = 57635,
         .input = InputKind::OneWithSelection,
+        .progressOnly = true,
         .notes = "Nothing is written when the whole file is selected.",
         .run = runRemoveSelection,
     };

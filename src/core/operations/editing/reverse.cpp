@@ -13,6 +13,7 @@ const OperationDecl& reverseOperation() {
         .completion = "Reverse Selection - done",
         .commandId = 33050,
         .input = InputKind::OneWithSelection,
+        .progressOnly = true,
         .notes = "Values are reversed one by one, without regard to channels: in a stereo "
                  "selection the left and right channels change places.",
         .run =
