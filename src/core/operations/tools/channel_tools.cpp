@@ -53,4 +53,17 @@ void closeBoth(TwoSources& files) {
     files.source->CloseRead();
 }
 
+std::unique_ptr<sonIO> openToolSource(JobContext& context, int channels) {
+    auto source = openJobSource(context, context.input.source);
+    if (!source)
+        return nullptr;
+    if (source->channels != channels) {
+        context.reporter().report(channels == 1 ? kNotMonoText : kNotStereoText,
+                                  MessageIcon::Warning);
+        source->CloseRead();
+        return nullptr;
+    }
+    return source;
+}
+
 } // namespace sonarium

@@ -47,6 +47,10 @@ void runToolBlocks(JobContext& context, sonIO& destination, std::uint32_t total,
 // a file of no values is accepted, as the other file may still have some.
 std::optional<TwoSources> openToolSources(JobContext& context);
 
+// Opens the Source of a one-file tool that needs `channels` channels; nothing (the user told
+// why, "Source file is not mono" or "... not stereo") otherwise.
+std::unique_ptr<sonIO> openToolSource(JobContext& context, int channels);
+
 // Shows the skeleton's no-samples message for the path and returns true when total is 0.
 bool nothingToWrite(JobContext& context, std::uint64_t total, const std::string& path);
 

@@ -7,14 +7,9 @@ namespace sonarium {
 namespace {
 
 JobOutcome runMonoToStereo(JobContext& context, const Parameters&) {
-    auto source = openJobSource(context, context.input.source);
+    auto source = openToolSource(context, 1);
     if (!source)
         return JobOutcome::EndedWithMessage;
-    if (source->channels != 1) {
-        context.reporter().report(kNotMonoText, MessageIcon::Warning);
-        source->CloseRead();
-        return JobOutcome::EndedWithMessage;
-    }
     // The source's byte count: twice its values.
     const std::uint32_t total = source->dataSize;
     auto destination = createJobDestination(context, {.channels = 2}, total);

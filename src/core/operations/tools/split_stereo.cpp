@@ -7,14 +7,9 @@ namespace sonarium {
 namespace {
 
 JobOutcome runSplitStereo(JobContext& context, const Parameters&) {
-    auto source = openJobSource(context, context.input.source);
+    auto source = openToolSource(context, 2);
     if (!source)
         return JobOutcome::EndedWithMessage;
-    if (source->channels != 2) {
-        context.reporter().report(kNotStereoText, MessageIcon::Warning);
-        source->CloseRead();
-        return JobOutcome::EndedWithMessage;
-    }
     const std::uint32_t total = valueCount(*source);
     // The left result asks for its name first, so it gets the lower temporary number.
     auto left = createJobDestination(context, {.channels = 1}, total / 2);

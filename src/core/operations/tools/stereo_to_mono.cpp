@@ -7,14 +7,9 @@ namespace sonarium {
 namespace {
 
 JobOutcome runStereoToMono(JobContext& context, const Parameters&) {
-    auto source = openJobSource(context, context.input.source);
+    auto source = openToolSource(context, 2);
     if (!source)
         return JobOutcome::EndedWithMessage;
-    if (source->channels != 2) {
-        context.reporter().report(kNotStereoText, MessageIcon::Warning);
-        source->CloseRead();
-        return JobOutcome::EndedWithMessage;
-    }
     const std::uint32_t total = valueCount(*source);
     auto destination = createJobDestination(context, {.channels = 1}, total / 2);
     if (!destination) {
