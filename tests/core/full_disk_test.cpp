@@ -1,0 +1,73 @@
+// Every operation that writes a wave file, its disk filling up at the header, in the middle and
+// at the trailer of its result: the job ends with one message, and nothing is left under the
+// result's name, nor any temporary file beside it.
+#include "operations/operation.h"
+#include "run_operation.h"
+#include "test_support.h"
+#include "wavefile/binary_file.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace sonarium {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct LimitGuard {
+    explicit LimitGuard(std::int64_t bytes) { BinaryFile::limitCreatedFilesForTesting(bytes); }
+    ~LimitGuard() { BinaryFile::limitCreatedFilesForTesting(-1); }
+};
+
+TEST(FullDisk, EveryWriterLeavesItsResultCompleteOrAbsent) {
+    test::TempDir dir;
+    const std::string source =
+        test::writeWave(dir.file("source.wav"), test::ramp(150002, -20000, 977), 2);
+    const std::string aux = test::writeWave(dir.file("aux.wav"), test::ramp(90002, 3000, 331), 2);
+    fs::create_directory(dir.path() / "out");
+    const std::string out = (dir.path() / "out" / "result.wav").string();
+    std::size_t writers = 0;
+    for (const OperationDecl* op : allOperations()) {
+        if (op->output != OutputKind::WaveFile)
+            continue;
+        const JobInput input{.source = op->input == InputKind::None ? "" : source,
+                             .aux = op->input == InputKind::Two ? aux : ""};
+        // The size of the result when the disk has room: the limits fall inside it.
+        std::uintmax_t size = 0;
+        {
+            test::RecordingReporter reporter;
+            const test::JobRun run =
+                test::runOperation(*op, op->defaults(), input, reporter, {.destination = out});
+            if (run.outcome != JobOutcome::Completed)
+                continue; // nothing written with the defaults on these files
+            size = fs::file_size(out);
+            for (const auto& entry : fs::directory_iterator(dir.path() / "out"))
+                fs::remove(entry.path());
+        }
+        ++writers;
+        for (const auto& [where, limit] :
+             {std::pair{"header", std::int64_t{10}},
+              std::pair{"middle", static_cast<std::int64_t>(size / 2)},
+              std::pair{"trailer", static_cast<std::int64_t>(size) - 20}}) {
+            SCOPED_TRACE(std::string(op->name) + ", disk full at the " + where);
+            test::RecordingReporter reporter;
+            test::JobRun run;
+            {
+                LimitGuard guard(limit);
+                run =
+                    test::runOperation(*op, op->defaults(), input, reporter, {.destination = out});
+            }
+            EXPECT_NE(run.outcome, JobOutcome::Completed);
+            // One message, besides the stereo warning of the effects that ask first.
+            std::size_t messages = 0;
+            for (const auto& report : reporter.reports)
+                messages += report.text != kStereoWarningText ? 1U : 0U;
+            EXPECT_EQ(messages, 1U);
+            EXPECT_TRUE(test::folderEntries(dir.path() / "out").empty());
+        }
+    }
+    EXPECT_GE(writers, 20U);
+}
+
+} // namespace
+} // namespace sonarium
