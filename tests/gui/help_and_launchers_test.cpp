@@ -7,6 +7,7 @@
 #include "dialogs/workspace_dialogs.h"
 #include "editor_fixture.h"
 #include "frame/command_table.h"
+#include "modal_helpers.h"
 #include "support/launcher.h"
 #include "test_support.h"
 
@@ -24,20 +25,6 @@
 using namespace sonarium;
 
 namespace {
-
-// Runs action on the next modal widget that appears (polling, since it appears inside exec()).
-void whenModal(std::function<void(QWidget*)> action) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            action(modal);
-        }
-    });
-    timer->start();
-}
 
 void click(QWidget* dialog, const char* objectName) {
     auto* button = dialog->findChild<QAbstractButton*>(QString::fromLatin1(objectName));

@@ -6,6 +6,7 @@
 #include "display/child_frame.h"
 #include "editor_fixture.h"
 #include "frame/command_table.h"
+#include "modal_helpers.h"
 #include "test_support.h"
 #include "wavefile/binary_file.h"
 #include "wavefile/wave_format.h"
@@ -27,19 +28,6 @@ using namespace sonarium;
 
 namespace {
 
-void whenModal(std::function<void(QWidget*)> action) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            action(modal);
-        }
-    });
-    timer->start();
-}
-
 QCheckBox* box(const CPreferencesDialog& dialog, int item) {
     return qobject_cast<QCheckBox*>(dialog.item(item));
 }
@@ -54,8 +42,8 @@ QComboBox* list(const CPreferencesDialog& dialog, int item) {
 QStringList controls(const CPreferencesDialog& dialog) {
     QStringList shown{edit(dialog, 1002)->text(), edit(dialog, 1003)->text(),
                       list(dialog, 1263)->currentText(), list(dialog, 1270)->currentText()};
-    for (const PreferenceCheckBox& spec : preferenceCheckBoxes())
-        shown << QStringLiteral("%1=%2").arg(spec.item).arg(box(dialog, spec.item)->isChecked());
+    for (const PreferenceCheckBox& entry : preferenceCheckBoxes())
+        shown << QStringLiteral("%1=%2").arg(entry.item).arg(box(dialog, entry.item)->isChecked());
     return shown;
 }
 
@@ -236,9 +224,9 @@ private slots:
     void saveThenReloadGivesTheSameControls() {
         CPreferencesDialog dialog(bench->preferences(), prefsFile(), *reporter, frame.get());
         dialog.open();
-        for (const PreferenceCheckBox& spec : preferenceCheckBoxes())
-            if (spec.enabled)
-                box(dialog, spec.item)->setChecked(!box(dialog, spec.item)->isChecked());
+        for (const PreferenceCheckBox& entry : preferenceCheckBoxes())
+            if (entry.enabled)
+                box(dialog, entry.item)->setChecked(!box(dialog, entry.item)->isChecked());
         edit(dialog, 1002)->setText(QStringLiteral("/srv/sounds/é/"));
         list(dialog, 1263)->setCurrentText(QStringLiteral("Francais"));
         list(dialog, 1270)->setCurrentText(QStringLiteral("CBR 320k/s"));

@@ -7,6 +7,7 @@
 #include "display/sonarium_view.h"
 #include "editor_fixture.h"
 #include "frame/notices.h"
+#include "modal_helpers.h"
 #include "operations/operation.h"
 #include "run_operation.h"
 #include "support/qt_text.h"
@@ -27,29 +28,6 @@
 using namespace sonarium;
 
 namespace {
-
-// Runs action on the next modal widget that appears (polling, since it appears inside exec()).
-void whenModal(std::function<void(QWidget*)> action) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            action(modal);
-        }
-    });
-    timer->start();
-}
-
-void clickButton(QWidget* box, const QString& text) {
-    for (auto* button : box->findChildren<QAbstractButton*>())
-        if (button->text().remove(QLatin1Char('&')) == text) {
-            button->click();
-            return;
-        }
-    QFAIL(qPrintable(QStringLiteral("no button ") + text));
-}
 
 // Records the object names of the widgets shown while it lives.
 class ShownWidgets : public QObject {

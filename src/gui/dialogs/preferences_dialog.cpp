@@ -98,10 +98,10 @@ CPreferencesDialog::CPreferencesDialog(Preferences& settings, std::string path, 
 
     auto* middle = new QHBoxLayout;
     auto* boxes = new QVBoxLayout;
-    for (const PreferenceCheckBox& spec : preferenceCheckBoxes()) {
-        auto* box = new QCheckBox(qs(spec.label), this);
-        box->setObjectName(itemName(spec.item));
-        box->setEnabled(spec.enabled);
+    for (const PreferenceCheckBox& entry : preferenceCheckBoxes()) {
+        auto* box = new QCheckBox(qs(entry.label), this);
+        box->setObjectName(itemName(entry.item));
+        box->setEnabled(entry.enabled);
         boxes->addWidget(box);
     }
     middle->addLayout(boxes, 1);
@@ -168,9 +168,9 @@ QPushButton* CPreferencesDialog::button(const char* name) const {
 void CPreferencesDialog::copySettingsToControls() {
     outputDir_->setText(qs(settings_.outputDir));
     beepPath_->setText(qs(settings_.beepPath));
-    for (const PreferenceCheckBox& spec : preferenceCheckBoxes())
-        if (spec.setting != nullptr)
-            qobject_cast<QCheckBox*>(item(spec.item))->setChecked(settings_.*spec.setting);
+    for (const PreferenceCheckBox& entry : preferenceCheckBoxes())
+        if (entry.setting != nullptr)
+            qobject_cast<QCheckBox*>(item(entry.item))->setChecked(settings_.*entry.setting);
     language_->setCurrentIndex(language_->findText(qs(settings_.helpLanguage)));
     mp3_->setCurrentIndex(mp3_->findText(qs(entryFromMp3Option(settings_.mp3Option))));
 }
@@ -179,9 +179,9 @@ Preferences CPreferencesDialog::settingsFromControls() const {
     Preferences p = settings_;
     p.outputDir = outputDir_->text().toStdString();
     p.beepPath = beepPath_->text().toStdString();
-    for (const PreferenceCheckBox& spec : preferenceCheckBoxes())
-        if (spec.setting != nullptr)
-            p.*spec.setting = qobject_cast<QCheckBox*>(item(spec.item))->isChecked();
+    for (const PreferenceCheckBox& entry : preferenceCheckBoxes())
+        if (entry.setting != nullptr)
+            p.*entry.setting = qobject_cast<QCheckBox*>(item(entry.item))->isChecked();
     p.helpLanguage = language_->currentText().toStdString();
     p.mp3Option = mp3OptionFromEntry(mp3_->currentText().toStdString());
     return p;
@@ -232,9 +232,9 @@ void CPreferencesDialog::OnDefault() {
     const Preferences defaults = Preferences::defaults();
     outputDir_->setText(qs(defaults.outputDir));
     beepPath_->setText(qs(defaults.beepPath));
-    for (const PreferenceCheckBox& spec : preferenceCheckBoxes())
-        if (spec.setting != nullptr)
-            qobject_cast<QCheckBox*>(item(spec.item))->setChecked(defaults.*spec.setting);
+    for (const PreferenceCheckBox& entry : preferenceCheckBoxes())
+        if (entry.setting != nullptr)
+            qobject_cast<QCheckBox*>(item(entry.item))->setChecked(defaults.*entry.setting);
     language_->setCurrentIndex(language_->findText(QStringLiteral("English")));
     // The list holds no such entry, so no rate is chosen.
     mp3_->setCurrentIndex(mp3_->findText(QString::fromLatin1(kDefaultMp3Entry)));
