@@ -30,8 +30,13 @@ bool isOperationName(const char* name) {
 }
 
 int runListCommand() {
+    // The names in one column as wide as the longest.
+    int width = 0;
     for (const OperationDecl* op : allOperations())
-        std::printf("%-16s %s\n", std::string(op->name).c_str(), std::string(op->caption).c_str());
+        width = std::max(width, static_cast<int>(op->name.size()));
+    for (const OperationDecl* op : allOperations())
+        std::printf("%-*s %s\n", width, std::string(op->name).c_str(),
+                    std::string(op->caption).c_str());
     return 0;
 }
 
