@@ -117,6 +117,8 @@ JobOutcome runMerge(JobContext& context, const Parameters&) {
         main->SeekData(0);
     mergePass(context, second, *destination, after, mixed && !mainMono, 50, *buffers);
     closeAll();
+    if (!context.stopped())
+        context.progress.setProgress(100); // an empty file's half has no block to show
     return finishJob(context, *main, *destination);
 }
 
