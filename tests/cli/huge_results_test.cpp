@@ -43,6 +43,13 @@ TEST(HugeResults, RefusedBeforeAnythingIsWritten) {
         {"crop", full},
         {"multiply", full, full2},
         {"interaction-compression", full, full2},
+        {"insert-silence", full},
+        {"insert-silence", "--start", "0", "--length", "30000", half},
+        {"insert-auxiliary", "--start", "1", full, full2},
+        {"insert-auxiliary", half, full},
+        {"merge", full, full2},
+        {"merge", full, full},
+        {"merge", half, full},
     };
     for (std::vector<std::string> arguments : cases) {
         SCOPED_TRACE(arguments[0]);

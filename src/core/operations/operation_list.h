@@ -48,6 +48,12 @@ SONARIUM_OPERATION(fadeOut)
 SONARIUM_OPERATION(fade)
 SONARIUM_OPERATION(selectionPosition)
 
+// Insertions and merge
+SONARIUM_OPERATION(insertSilence)
+SONARIUM_OPERATION(insertClipboard)
+SONARIUM_OPERATION(insertAuxiliary)
+SONARIUM_OPERATION(merge)
+
 // Channel, conversion and analysis tools
 SONARIUM_OPERATION(groupToStereo)
 SONARIUM_OPERATION(mix)

@@ -262,10 +262,19 @@ void Workbench::installHandlers() {
     for (const OperationDecl* operation : allOperations()) {
         const CommandSpec* command = findCommand(operation->commandId);
         // A Plain row (File statistics) and a row that says so leave out the after-operation step.
-        const OperationRunner::Command how{
-            .keepsPlaying = command != nullptr && command->keepsPlaying,
-            .afterOperation = command == nullptr || (command->afterOperation &&
-                                                     command->pattern != CommandPattern::Plain)};
+        OperationRunner::Command how{.keepsPlaying = command != nullptr && command->keepsPlaying,
+                                     .afterOperation = command == nullptr ||
+                                                       (command->afterOperation &&
+                                                        command->pattern != CommandPattern::Plain)};
+        if (operation->commandId == cmd::kInsertClipboard) {
+            // The clipboard's wave file is copied out before the dialog opens.
+            how.secondFile = [this]() -> std::optional<std::string> {
+                const ClipboardCommands::Paste paste = clipboard_.ClipboardToFile(false);
+                if (!paste.ok)
+                    return std::nullopt;
+                return paste.path;
+            };
+        }
         frame_.setHandler(operation->commandId,
                           [this, operation, how] { operations_.run(*operation, how); });
     }
@@ -277,6 +286,11 @@ void Workbench::installHandlers() {
     frame_.setHandler(cmd::kPlay, [this] { playback_->Play(); });
     frame_.setHandler(cmd::kPlayLooped, [this] { playback_->PlayLooped(); });
     frame_.setHandler(cmd::kStop, [this] { playback_->Stop(); });
+    frame_.setHandler(cmd::kCopyToClipboard, [this] { clipboard_.CopyToClipboard(); });
+    frame_.setHandler(cmd::kPasteClipboard, [this] { clipboard_.ClipboardToFile(true); });
+    frame_.setHandler(cmd::kPlayClipboardLooped, [this] {
+        clipboard_.playClipboardLooped([this] { playback_->PlayLooped(); });
+    });
 
     frame_.setHandler(cmd::kOpen, [this] { files_.open(); });
     frame_.setHandler(cmd::kAddToList, [this] { files_.add(); });

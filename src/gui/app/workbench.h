@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/message_box_reporter.h"
+#include "commands/clipboard_commands.h"
 #include "commands/exchange_commands.h"
 #include "commands/file_commands.h"
 #include "commands/help_commands.h"
@@ -42,6 +43,7 @@ public:
     PlaybackController& playback() { return *playback_; }
     FileCommands& files() { return files_; }
     ExchangeCommands& exchange() { return exchange_; }
+    ClipboardCommands& clipboard() { return clipboard_; }
     OperationRunner& operations() { return operations_; }
 
     // Shared by the hosts.
@@ -113,6 +115,7 @@ private:
     std::unique_ptr<PlaybackController> playback_;
     FileCommands files_{*this};
     ExchangeCommands exchange_{*this};
+    ClipboardCommands clipboard_{*this};
     OperationRunner operations_{*this};
     HelpCommands help_{*this};
     bool waveWindowExists_ = false;

@@ -40,9 +40,17 @@ std::optional<JobInput> OperationRunner::gatherInput(const OperationDecl& operat
 void OperationRunner::run(const OperationDecl& operation, Command command) {
     if (!command.keepsPlaying)
         host_.StopPlaying();
-    const auto input = gatherInput(operation);
+    std::optional<std::string> second;
+    if (command.secondFile) {
+        second = command.secondFile();
+        if (!second)
+            return;
+    }
+    auto input = gatherInput(operation);
     if (!input)
         return;
+    if (second)
+        input->aux = *second;
     bool ok = false;
     bool interrupted = false;
     if (operation.hasDialog()) {

@@ -52,6 +52,10 @@ public:
     struct Command {
         bool keepsPlaying = false;  // playback goes on while it works
         bool afterOperation = true; // the after-operation step follows
+        // The second file of a two-file operation when it is not the Aux selector's (Insert
+        // Clipboard: the clipboard's copy, empty when it held no wave data). Asked once playback
+        // has stopped; nothing ends the command there.
+        std::function<std::optional<std::string>()> secondFile;
     };
 
     // The command of an operation. It stops playback unless it keeps playing; an operation that

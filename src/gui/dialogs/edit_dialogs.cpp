@@ -49,6 +49,33 @@ void CPositionDialog::prepareJob(Parameters& parameters) {
         parameters.setText("end", "0"); // an emptied field reads 0, as any text without a number
 }
 
+CInsertDialog::CInsertDialog(const OperationDecl& operation, OperationServices services,
+                             QWidget* parent)
+    : COperationDialog(operation, std::move(services), parent) {
+    SilentReporter quiet;
+    const WaveContext wave{quiet, "", {}};
+    sonIO reader(wave, services_.input.source);
+    if (!reader.IsOpen())
+        return;
+    const EditFormat format = EditFormat::of(reader);
+    reader.CloseRead();
+    duration_ = QString::fromStdString(offsetToSeconds(format.dataSize, format));
+    if (auto* start = qobject_cast<QLineEdit*>(fieldEditor("start")))
+        start->setText(duration_);
+}
+
+void CInsertDialog::prepareJob(Parameters& parameters) {
+    const std::string& start = parameters.text("start");
+    if (QString::fromStdString(start) == duration_)
+        parameters.setText("start", ""); // the end of the data, not its rounded duration
+    else if (start.empty())
+        parameters.setText("start", "0");
+}
+
+bool CInsertDialog::jobFinished() {
+    return outcome() == JobOutcome::Completed;
+}
+
 bool CSelectDialog::jobFinished() {
     if (outcome() != JobOutcome::Completed)
         return false; // the message has been shown: the user may correct the positions

@@ -22,6 +22,21 @@ private:
     QString duration_;
 };
 
+// Insert Silence, Insert Clipboard and Insert Auxiliary: the start field opens with the Source
+// file's duration; left as it opened, it stands for the end of the data exactly. A job that ends
+// with a message ("Nothing to insert", a result too long) keeps the dialog open.
+class CInsertDialog : public COperationDialog {
+public:
+    CInsertDialog(const OperationDecl& operation, OperationServices services, QWidget* parent);
+
+protected:
+    void prepareJob(Parameters& parameters) override;
+    bool jobFinished() override;
+
+private:
+    QString duration_;
+};
+
 // Select: sets the active window's selection; on "No data selected" it stays open.
 class CSelectDialog : public CPositionDialog {
 public:

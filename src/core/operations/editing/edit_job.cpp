@@ -51,14 +51,15 @@ bool editableFormat(JobContext& context, const sonIO& source) {
 
 } // namespace
 
-EditJob::EditJob(JobContext& context, std::unique_ptr<sonIO> source, std::uint32_t outputBytes)
+EditJob::EditJob(JobContext& context, std::unique_ptr<sonIO> source, std::uint64_t outputBytes)
     : context_(context), source_(std::move(source)), format_(EditFormat::of(*source_)),
       outputBytes_(outputBytes) {
     if (!editableFormat(context_, *source_))
         return;
     // A value is 2 bytes at 16 bits and 1 at 8: the header declares outputBytes either way (an
     // odd count of 16-bit bytes loses its half value).
-    const std::int64_t values = source_->bitsPerSample == 8 ? outputBytes : outputBytes / 2;
+    const auto values =
+        static_cast<std::int64_t>(source_->bitsPerSample == 8 ? outputBytes : outputBytes / 2);
     destination_ = createJobDestination(context_,
                                         {.channels = source_->channels,
                                          .rate = std::max(source_->sampleRate, 1),
@@ -83,6 +84,13 @@ void EditJob::showProgress(int percent) {
 
 void EditJob::CopySpan(std::uint32_t bytes) {
     transformSpan(bytes, [](std::int16_t*, std::uint32_t) {});
+}
+
+void EditJob::copyFrom(sonIO& other, std::uint32_t bytes) {
+    forEachPiece(bytes, [&](std::uint32_t count) {
+        readValues(context_, other, buffer_->data(), count);
+        writePiece(count);
+    });
 }
 
 void EditJob::writeSilence(std::uint32_t bytes) {

@@ -39,7 +39,7 @@ class EditJob {
 public:
     // Creates the destination for outputBytes bytes in the source's channel count, rate and bit
     // depth. valid() is false when it could not be created (already reported).
-    EditJob(JobContext& context, std::unique_ptr<sonIO> source, std::uint32_t outputBytes);
+    EditJob(JobContext& context, std::unique_ptr<sonIO> source, std::uint64_t outputBytes);
 
     bool valid() const { return destination_ != nullptr; }
     sonIO& source() { return *source_; }
@@ -50,6 +50,9 @@ public:
     void CopySpan(std::uint32_t bytes);
     // Writes silence over n bytes in the same pieces, reading nothing.
     void writeSilence(std::uint32_t bytes);
+    // Copies n / 2 values from another reader's position in the same pieces (the inserts:
+    // value for value, whatever that file's format).
+    void copyFrom(sonIO& other, std::uint32_t bytes);
     // Reads the next pieces over n bytes, changes each with transform(values, count), writes it.
     template <typename Transform> void transformSpan(std::uint32_t bytes, Transform&& transform) {
         forEachPiece(bytes, [&](std::uint32_t count) {

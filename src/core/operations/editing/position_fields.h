@@ -25,6 +25,14 @@ inline FieldSpec endField(int item) {
             .defaultChoice = ""};
 }
 
+// The "Starting at :" edit of the insert dialogs: its default is empty, the end of the data (the
+// dialogs show the duration there).
+inline FieldSpec insertStartField(int item) {
+    FieldSpec field = startField(item);
+    field.defaultChoice = "";
+    return field;
+}
+
 // How every position dialog reads its fields, for the notes of its declaration.
 #define SONARIUM_POSITION_NOTES                                                                    \
     "Positions are seconds: the text is read up to the first character that is not part of a "     \

@@ -1,0 +1,43 @@
+// Insert Clipboard: the wave file found on the clipboard put into the current file at a typed
+// position. The editor copies the clipboard to its exchange file first; the command line takes
+// that file as its second argument.
+#include "operations/editing/insert_file.h"
+#include "operations/editing/position_fields.h"
+
+namespace sonarium {
+
+namespace {
+
+JobOutcome runInsertClipboard(JobContext& context, const Parameters& p) {
+    // No file: the clipboard held no wave data (never the copy an earlier exchange left).
+    if (context.input.aux.empty()) {
+        context.reporter().report(kNoClipboardWaveText, MessageIcon::Warning);
+        return JobOutcome::EndedWithMessage;
+    }
+    return InsertFile(context, context.input.aux, p.text("start"));
+}
+
+} // namespace
+
+const OperationDecl& insertClipboardOperation() {
+    static const OperationDecl decl{
+        .name = "insert-clipboard",
+        .caption = "Insert Clipboard 1.0",
+        .dialogClass = "CInsertClipboardDialog",
+        .helpCode = "TOOICL_1.0",
+        .completion = "Insert clipboard - done",
+        .commandId = 33063,
+        .input = InputKind::Two,
+        .helpItem = 1334,
+        .fields = {insertStartField(1336)},
+        .notes = SONARIUM_POSITION_NOTES SONARIUM_INSERT_NOTES
+        " The editor inserts the wave file on the clipboard (audio/vnd.wave, audio/wav or "
+        "audio/x-wav), copied first to sonariumClipboardCopy.wav in the temporary folder; when "
+        "the clipboard holds none, OK says so and writes nothing. The command line takes that "
+        "wave file as its second file.",
+        .run = runInsertClipboard,
+    };
+    return decl;
+}
+
+} // namespace sonarium

@@ -1,0 +1,116 @@
+// Whole wave files through QClipboard.
+#include "commands/clipboard_commands.h"
+
+#include "display/child_frame.h"
+#include "display/sonarium_doc.h"
+#include "display/sonarium_view.h"
+#include "operations/editing/clipboard_wave.h"
+#include "operations/editing/extract_range.h"
+#include "support/qt_text.h"
+#include "workspace/working_list.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QScopeGuard>
+#include <span>
+
+namespace sonarium {
+
+namespace {
+
+// Progress nobody sees: the exchange's extract runs without a dialog.
+class NoProgress : public Progress {
+public:
+    void setProgress(int) override {}
+};
+
+} // namespace
+
+QStringList waveMimeTypes() {
+    return {QStringLiteral("audio/vnd.wave"), QStringLiteral("audio/wav"),
+            QStringLiteral("audio/x-wav")};
+}
+
+void ClipboardCommands::CopyToClipboard() {
+    host_.StopPlaying();
+    WorkingList& list = host_.list();
+    const auto source = list.slotPath(list.GetSourceIndex());
+    if (!source)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    std::string file = *source;
+    if (CChildFrame* window = host_.activeWaveWindow();
+        window != nullptr && window->document().GetPathName().toStdString() == *source) {
+        const CSonariumView& view = *window->view();
+        const std::uint32_t size = window->document().dataSize;
+        if ((view.selStart != 0 || view.selEnd != size) && view.selEnd > view.selStart &&
+            view.selEnd - view.selStart > 4) {
+            file = list.outputDir + kClipboardDataName;
+            NoProgress progress;
+            JobContext context{.wave = host_.waveContext(),
+                               .progress = progress,
+                               .input = {.source = *source},
+                               .destination = [file] { return file; },
+                               .result = ResultFile::Finish};
+            auto reader = openJobSource(context, *source, SampleAccess::AnyFormat);
+            if (!reader || ExtractRange(context, std::move(reader), view.selStart, view.selEnd) !=
+                               JobOutcome::Completed)
+                return; // the extract has said why
+        }
+    }
+    QFile in(qs(file));
+    if (!in.open(QIODevice::ReadOnly)) {
+        host_.reporter().report("Cannot open source File", MessageIcon::None);
+        return;
+    }
+    const QByteArray bytes = in.readAll();
+    auto* data = new QMimeData;
+    for (const QString& type : waveMimeTypes())
+        data->setData(type, bytes);
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+ClipboardCommands::Paste ClipboardCommands::ClipboardToFile(bool listed) {
+    host_.StopPlaying();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (data == nullptr) {
+        host_.reporter().report("Cannot open the clipboard", MessageIcon::None);
+        return {};
+    }
+    QByteArray bytes;
+    bool found = false;
+    for (const QString& type : waveMimeTypes()) {
+        if (data->hasFormat(type)) {
+            bytes = data->data(type);
+            found = true;
+            break;
+        }
+    }
+    if (!found)
+        return {.ok = true};
+    const std::string path =
+        listed ? host_.list().NextTempPath() : host_.list().outputDir + kClipboardCopyName;
+    if (path.empty())
+        return {};
+    const std::span<const std::uint8_t> raw(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                            static_cast<std::size_t>(bytes.size()));
+    if (!writeClipboardWave(host_.waveContext(), raw, path))
+        return {};
+    if (listed)
+        host_.openDocument(qs(path));
+    return {.ok = true, .path = path};
+}
+
+void ClipboardCommands::playClipboardLooped(const std::function<void()>& playLooped) {
+    const Paste paste = ClipboardToFile(true);
+    if (paste.ok && !paste.path.empty() && playLooped)
+        playLooped();
+}
+
+} // namespace sonarium

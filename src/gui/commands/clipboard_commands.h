@@ -1,0 +1,46 @@
+// The clipboard exchange of whole wave files: Copy to Clipboard, Paste Clipboard to File, the
+// copy Insert Clipboard reads and the paste Play Clipboard Looped plays.
+#pragma once
+
+#include "commands/file_commands.h"
+
+#include <QString>
+#include <optional>
+#include <string>
+
+class QMimeData;
+
+namespace sonarium {
+
+inline constexpr const char* kClipboardDataName = "SonariumClipboardData.wav";
+inline constexpr const char* kClipboardCopyName = "sonariumClipboardCopy.wav";
+
+// The formats a wave file travels under; a paste takes the first one present.
+QStringList waveMimeTypes();
+
+class ClipboardCommands {
+public:
+    explicit ClipboardCommands(FileCommandHost& host) : host_(host) {}
+
+    // Puts the Source file on the clipboard; when the active window shows it with a selection of
+    // more than 4 bytes that is not the whole file, that selection extracted to
+    // SonariumClipboardData.wav in the output folder instead.
+    void CopyToClipboard();
+
+    // What a paste found.
+    struct Paste {
+        bool ok = false;  // false: it failed (the user was told why when there was a reason)
+        std::string path; // the file written; empty when the clipboard held no wave data
+    };
+    // Writes the clipboard's wave file: listed, to the next temporary path, opened in its own
+    // window and joined to the list; otherwise to sonariumClipboardCopy.wav in the output folder.
+    Paste ClipboardToFile(bool listed);
+
+    // Play Clipboard Looped: the listed paste, then Play Looped on it.
+    void playClipboardLooped(const std::function<void()>& playLooped);
+
+private:
+    FileCommandHost& host_;
+};
+
+} // namespace sonarium
