@@ -61,7 +61,6 @@ const std::map<std::string_view, DialogFactory>& namedDialogs() {
         {"CInsertSilenceDialog", make<CInsertDialog>},
         {"CInsertClipboardDialog", make<CInsertDialog>},
         {"CInsertAuxiliaryDialog", make<CInsertDialog>},
-        {"CMergeDialog", make<CProgressOnlyDialog>},
         {"CSplitStereoDialog", make<CSplitStereoDialog>},
         {"CSamplingRateConversionDialog", make<CSamplingRateConversionDialog>},
         {"CFileInformationDialog", make<CFileInformationDialog>},
