@@ -10,6 +10,13 @@
 namespace sonarium {
 namespace {
 
+// Whether sonarium-cli was built with the editor's drawing code (peaks --png).
+#ifdef SONARIUM_CLI_HAS_PNG
+constexpr bool kCliDrawsPictures = true;
+#else
+constexpr bool kCliDrawsPictures = false;
+#endif
+
 using test::CliRun;
 
 CliRun runCli(const std::string& arguments, const test::TempDir&) {
@@ -64,6 +71,8 @@ TEST(PeaksCommand, PrintsOneLinePerColumn) {
 }
 
 TEST(PeaksCommand, WritesThePictureAsPng) {
+    if (!kCliDrawsPictures)
+        GTEST_SKIP() << "sonarium-cli built without the editor's drawing code";
     test::TempDir dir;
     test::WaveSpec shape;
     shape.samples = test::ramp(44100);
@@ -128,6 +137,8 @@ TEST(PeaksCommand, MessagesAndExitCodes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments);
+        if (!kCliDrawsPictures && c.arguments.find("--png") != std::string::npos)
+            continue;
         const CliRun run = runCli(c.arguments, dir);
         EXPECT_EQ(run.status, c.status);
         EXPECT_EQ(run.err, c.err);
