@@ -235,6 +235,36 @@ private slots:
         QVERIFY(dialog->readFields(p));
         QCOMPARE(p.text("operation"), std::string("minimize"));
     }
+
+    // Insert Silence opens at the end of the file, stays open on a length of nothing, and
+    // appends the silence when left at its start.
+    void insertSilenceDialog() {
+        test::TempDir dir;
+        const std::vector<std::int16_t> values = test::ramp(22050, 3, 5);
+        const std::string source = test::writeWave(dir.file("half.wav"), values);
+        const std::string out = dir.file("out.wav");
+        test::RecordingReporter reporter;
+        WaveContext wave{reporter, "", {}};
+        auto dialog = createOperationDialog(
+            insertSilenceOperation(),
+            OperationServices{reporter, wave, [out] { return out; }, {.source = source}});
+        auto* start = qobject_cast<QLineEdit*>(dialog->item(1333));
+        auto* length = qobject_cast<QLineEdit*>(dialog->item(1332));
+        QVERIFY(start != nullptr && length != nullptr);
+        QCOMPARE(start->text(), QStringLiteral("0.500"));
+        length->setText("0");
+        dialog->accept();
+        QVERIFY(dialog->result() != QDialog::Accepted);
+        QCOMPARE(reporter.texts(),
+                 std::vector<std::string>{"Nothing to insert,\nlength cannot be 0."});
+        QVERIFY(!std::filesystem::exists(out));
+        length->setText("0.010");
+        dialog->accept();
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        std::vector<std::int16_t> expected = values;
+        expected.resize(values.size() + 441, 0);
+        QVERIFY(test::readValues(out) == expected);
+    }
 };
 
 QTEST_MAIN(OperationDialogsTest)
