@@ -25,8 +25,8 @@ constexpr int kPositionEnd = 1362;
 } // namespace
 
 CPositionDialog::CPositionDialog(const OperationDecl& operation, OperationServices services,
-                                 QWidget* parent)
-    : COperationDialog(operation, std::move(services), parent) {
+                                 QWidget* parent, std::string_view member)
+    : COperationDialog(operation, std::move(services), parent), member_(member) {
     // The duration comes from a reader opened and closed at once; a file it cannot read keeps
     // the field empty (the end of the data), and the job will say what is wrong with it.
     SilentReporter quiet;
@@ -37,39 +37,16 @@ CPositionDialog::CPositionDialog(const OperationDecl& operation, OperationServic
     const EditFormat format = EditFormat::of(reader);
     reader.CloseRead();
     duration_ = QString::fromStdString(offsetToSeconds(format.dataSize, format));
-    if (auto* end = qobject_cast<QLineEdit*>(fieldEditor("end")))
-        end->setText(duration_);
+    if (auto* field = qobject_cast<QLineEdit*>(fieldEditor(member_)))
+        field->setText(duration_);
 }
 
 void CPositionDialog::prepareJob(Parameters& parameters) {
-    const std::string& end = parameters.text("end");
-    if (QString::fromStdString(end) == duration_)
-        parameters.setText("end", ""); // the end of the data, not its rounded duration
-    else if (end.empty())
-        parameters.setText("end", "0"); // an emptied field reads 0, as any text without a number
-}
-
-CInsertDialog::CInsertDialog(const OperationDecl& operation, OperationServices services,
-                             QWidget* parent)
-    : COperationDialog(operation, std::move(services), parent) {
-    SilentReporter quiet;
-    const WaveContext wave{quiet, "", {}};
-    sonIO reader(wave, services_.input.source);
-    if (!reader.IsOpen())
-        return;
-    const EditFormat format = EditFormat::of(reader);
-    reader.CloseRead();
-    duration_ = QString::fromStdString(offsetToSeconds(format.dataSize, format));
-    if (auto* start = qobject_cast<QLineEdit*>(fieldEditor("start")))
-        start->setText(duration_);
-}
-
-void CInsertDialog::prepareJob(Parameters& parameters) {
-    const std::string& start = parameters.text("start");
-    if (QString::fromStdString(start) == duration_)
-        parameters.setText("start", ""); // the end of the data, not its rounded duration
-    else if (start.empty())
-        parameters.setText("start", "0");
+    const std::string& text = parameters.text(member_);
+    if (QString::fromStdString(text) == duration_)
+        parameters.setText(member_, ""); // the end of the data, not its rounded duration
+    else if (text.empty())
+        parameters.setText(member_, "0"); // an emptied field reads 0, as any text without a number
 }
 
 bool CInsertDialog::jobFinished() {

@@ -1,11 +1,13 @@
-// The dialogs of the selection edits: the position dialogs that open with the file's duration,
-// Select, Fade's two boxes, the progress-only dialogs that start their job when first painted,
-// and Selection Position.
+// The dialogs of the selection edits and insertions: the position dialogs whose field opens with
+// the file's duration (Extract, Remove, Mute, Select, the inserts), Fade's two boxes and
+// Selection Position.
 #pragma once
 
 #include "dialogs/operation_dialog.h"
 
 #include <QString>
+#include <string>
+#include <string_view>
 
 namespace sonarium {
 
@@ -13,28 +15,31 @@ namespace sonarium {
 // as it opened, it stands for the end of the data exactly.
 class CPositionDialog : public COperationDialog {
 public:
-    CPositionDialog(const OperationDecl& operation, OperationServices services, QWidget* parent);
+    CPositionDialog(const OperationDecl& operation, OperationServices services, QWidget* parent)
+        : CPositionDialog(operation, std::move(services), parent, "end") {}
 
 protected:
+    // The field of `member` opens with the Source file's duration and, left so, stands for the
+    // end of the data exactly.
+    CPositionDialog(const OperationDecl& operation, OperationServices services, QWidget* parent,
+                    std::string_view member);
     void prepareJob(Parameters& parameters) override;
 
 private:
+    std::string member_;
     QString duration_;
 };
 
 // Insert Silence, Insert Clipboard and Insert Auxiliary: the start field opens with the Source
 // file's duration; left as it opened, it stands for the end of the data exactly. A job that ends
 // with a message ("Nothing to insert", a result too long) keeps the dialog open.
-class CInsertDialog : public COperationDialog {
+class CInsertDialog : public CPositionDialog {
 public:
-    CInsertDialog(const OperationDecl& operation, OperationServices services, QWidget* parent);
+    CInsertDialog(const OperationDecl& operation, OperationServices services, QWidget* parent)
+        : CPositionDialog(operation, std::move(services), parent, "start") {}
 
 protected:
-    void prepareJob(Parameters& parameters) override;
     bool jobFinished() override;
-
-private:
-    QString duration_;
 };
 
 // Select: sets the active window's selection; on "No data selected" it stays open.
