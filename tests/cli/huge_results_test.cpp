@@ -13,11 +13,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A stereo 16-bit file whose data chunk declares dataBytes, all of them zeros the file system
-// does not store.
-std::string sparseWave(const std::string& path, std::uint32_t dataBytes) {
+// A 16-bit file whose data chunk declares dataBytes, all of them zeros the file system does not
+// store.
+std::string sparseWave(const std::string& path, std::uint32_t dataBytes, int channels = 2) {
     test::WaveSpec shape;
-    shape.channels = 2;
+    shape.channels = channels;
     test::Bytes header = test::buildWave(shape);
     header.resize(44);
     writeLe32(&header[4], static_cast<std::uint32_t>(
@@ -34,6 +34,9 @@ TEST(HugeResults, RefusedBeforeAnythingIsWritten) {
     const std::string half = sparseWave(dir.file("half.wav"), 2'000'000'000U);
     const std::string full = sparseWave(dir.file("full.wav"), 0xFFFFFFFFU - 47U);
     const std::string full2 = sparseWave(dir.file("full2.wav"), 0xFFFFFFFFU - 47U);
+    // Mono files whose stereo doubles would pass 4 GiB.
+    const std::string mono = sparseWave(dir.file("mono.wav"), 2'500'000'000U, 1);
+    const std::string mono2 = sparseWave(dir.file("mono2.wav"), 2'500'000'000U, 1);
     const std::string out = dir.file("out.wav");
     const std::vector<std::vector<std::string>> cases = {
         {"zeta-pitch", "--ratio", "300", half},
@@ -50,6 +53,10 @@ TEST(HugeResults, RefusedBeforeAnythingIsWritten) {
         {"merge", full, full2},
         {"merge", full, full},
         {"merge", half, full},
+        {"merge", mono, half},
+        {"mono-to-stereo", mono},
+        {"group-to-stereo", mono, mono2},
+        {"channel-conversion", mono, mono2},
     };
     for (std::vector<std::string> arguments : cases) {
         SCOPED_TRACE(arguments[0]);
@@ -60,7 +67,7 @@ TEST(HugeResults, RefusedBeforeAnythingIsWritten) {
         EXPECT_NE(run.err.find("a wave file holds at most 4 GB of data"), std::string::npos)
             << run.err;
         EXPECT_FALSE(fs::exists(out));
-        EXPECT_EQ(test::folderEntries(dir.path()).size(), 3U); // no temporary file either
+        EXPECT_EQ(test::folderEntries(dir.path()).size(), 5U); // no temporary file either
     }
 }
 
