@@ -1,6 +1,7 @@
 // The shared job skeleton.
 #include "jobs/block_job.h"
 
+#include "jobs/read_ahead.h"
 #include "wavefile/wave_format.h"
 
 #include <filesystem>
@@ -103,12 +104,22 @@ std::unique_ptr<sonIO> createJobDestination(JobContext& context, const ResultFor
     return destination;
 }
 
+namespace {
+
+// A source found cut short stops the job with its message, once.
+void sourceTruncated(JobContext& context, const sonIO& source) {
+    if (context.stopped())
+        return;
+    context.stop = JobStop::SourceChanged;
+    context.reporter().report(changedSourceMessage(source.Path()), MessageIcon::Error);
+}
+
+} // namespace
+
 int readValues(JobContext& context, sonIO& source, std::int16_t* buffer, std::uint32_t count) {
     const int complete = source.ReadBlock(buffer, static_cast<int>(count));
-    if (source.Truncated() && !context.stopped()) {
-        context.stop = JobStop::SourceChanged;
-        context.reporter().report(changedSourceMessage(source.Path()), MessageIcon::Error);
-    }
+    if (source.Truncated())
+        sourceTruncated(context, source);
     return complete;
 }
 
@@ -166,32 +177,37 @@ JobOutcome finishJob(JobContext& context, sonIO& source, sonIO& destination) {
     return finishJob(context, destination);
 }
 
-void readBlocks(JobContext& context, sonIO& source, const BlockSplit& split, SampleBuffer& buffer,
-                ProgressSpan progress, const BlockVisitor& visit) {
+void readBlocks(JobContext& context, sonIO& source, const BlockSplit& split, ProgressSpan progress,
+                const BlockVisitor& visit) {
+    ReadAhead ahead(source, split);
     bool wanted = true;
     for (std::uint32_t j = 0; j <= split.n && continueJob(context); ++j) {
         if (wanted) {
-            const std::uint32_t count = split.count(j);
-            readValues(context, source, buffer.data(), count);
+            const ReadAhead::Block block = ahead.next();
+            if (block.truncated)
+                sourceTruncated(context, source);
             if (context.stopped())
                 return;
-            wanted = visit(buffer.data(), count);
+            wanted = visit(block.values, split.count(j));
         }
         context.progress.setProgress(split.progress(j, progress.span, progress.base));
     }
 }
 
 void transformBlocks(JobContext& context, sonIO& source, sonIO& destination,
-                     const BlockSplit& split, SampleBuffer& buffer, ProgressSpan progress,
-                     MessageIcon writeIcon, const BlockTransform& transform) {
+                     const BlockSplit& split, ProgressSpan progress, MessageIcon writeIcon,
+                     const BlockTransform& transform) {
+    ReadAhead ahead(source, split);
     for (std::uint32_t j = 0; j <= split.n && continueJob(context); ++j) {
         const std::uint32_t count = split.count(j);
-        readValues(context, source, buffer.data(), count);
+        const ReadAhead::Block block = ahead.next();
+        if (block.truncated)
+            sourceTruncated(context, source);
         if (context.stopped())
             return;
-        transform(buffer.data(), count);
+        transform(block.values, count);
         context.progress.setProgress(split.progress(j, progress.span, progress.base));
-        writeValues(context, destination, buffer.data(), count, writeIcon);
+        writeValues(context, destination, block.values, count, writeIcon);
     }
 }
 
@@ -221,9 +237,8 @@ JobOutcome runBlockJob(JobContext& context, StereoWarning warning,
     auto job = startSameLengthJob(context, warning, outcome);
     if (!job)
         return outcome;
-    auto buffer = std::make_unique<SampleBuffer>();
-    transformBlocks(context, *job->source, *job->destination, job->split, *buffer, {},
-                    MessageIcon::None, transform);
+    transformBlocks(context, *job->source, *job->destination, job->split, {}, MessageIcon::None,
+                    transform);
     return finishJob(context, *job->source, *job->destination);
 }
 

@@ -159,21 +159,22 @@ struct ProgressSpan {
     int base = 0;
 };
 
-// One pass that only reads: each block of the split is read into buffer and handed to
-// visit(block, count), then the progress is set. Once visit returns false it needs no more
-// values: the later blocks are not read, only counted in the progress. A stopped job ends the
-// pass at once.
+// One pass that only reads: each block of the split is read (ahead of the job, on a thread of
+// its own) and handed to visit(block, count), then the progress is set. Once visit returns false it
+// needs no more values: the later blocks are not read, only counted in the progress. A stopped job
+// ends the pass at once.
 using BlockVisitor = std::function<bool(std::int16_t*, std::uint32_t)>;
-void readBlocks(JobContext& context, sonIO& source, const BlockSplit& split, SampleBuffer& buffer,
-                ProgressSpan progress, const BlockVisitor& visit);
+void readBlocks(JobContext& context, sonIO& source, const BlockSplit& split, ProgressSpan progress,
+                const BlockVisitor& visit);
 
-// One pass that writes a value for every value it reads: each block is read, changed in place by
+// One pass that writes a value for every value it reads: each block is read (ahead, as above),
+// changed in place by
 // transform(block, count), the progress set, and the block written (a failed write reported
 // with writeIcon). A stopped job ends the pass at once.
 using BlockTransform = std::function<void(std::int16_t*, std::uint32_t)>;
 void transformBlocks(JobContext& context, sonIO& source, sonIO& destination,
-                     const BlockSplit& split, SampleBuffer& buffer, ProgressSpan progress,
-                     MessageIcon writeIcon, const BlockTransform& transform);
+                     const BlockSplit& split, ProgressSpan progress, MessageIcon writeIcon,
+                     const BlockTransform& transform);
 
 // A source and a destination of the same length and channel layout, with the block split of
 // its values: the start of every job that writes one value for each value it reads.

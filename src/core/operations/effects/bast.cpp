@@ -37,8 +37,7 @@ JobOutcome runBast(JobContext& context, const Parameters& p) {
     // a block that starts on a right-channel value (stereo blocks can be odd) keeps them apart.
     BastChannel channels[2];
     ChannelCursor cursor(job->source->channels);
-    auto buffer = std::make_unique<SampleBuffer>();
-    transformBlocks(context, *job->source, *job->destination, job->split, *buffer, {},
+    transformBlocks(context, *job->source, *job->destination, job->split, {},
                     job->source->channels == 2 ? MessageIcon::Warning : MessageIcon::None,
                     [&](std::int16_t* block, std::uint32_t count) {
                         for (std::uint32_t i = 0; i < count; ++i)

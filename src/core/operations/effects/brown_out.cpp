@@ -74,9 +74,8 @@ JobOutcome runBrownOut(JobContext& context, const Parameters& p) {
     if (!job)
         return outcome;
     BrownOut state(settings, job->source->channels);
-    auto buffer = std::make_unique<SampleBuffer>();
-    transformBlocks(context, *job->source, *job->destination, job->split, *buffer, {},
-                    MessageIcon::None, [&state](std::int16_t* block, std::uint32_t count) {
+    transformBlocks(context, *job->source, *job->destination, job->split, {}, MessageIcon::None,
+                    [&state](std::int16_t* block, std::uint32_t count) {
                         for (std::uint32_t i = 0; i < count; ++i)
                             block[i] = state.step(block[i]);
                     });

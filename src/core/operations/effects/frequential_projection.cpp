@@ -61,9 +61,8 @@ JobOutcome runFrequentialProjection(JobContext& context, const Parameters& p) {
     if (!job)
         return outcome;
     Projection projection(settings, job->source->channels, job->split.per);
-    auto buffer = std::make_unique<SampleBuffer>();
-    transformBlocks(context, *job->source, *job->destination, job->split, *buffer, {},
-                    MessageIcon::None, [&projection](std::int16_t* block, std::uint32_t count) {
+    transformBlocks(context, *job->source, *job->destination, job->split, {}, MessageIcon::None,
+                    [&projection](std::int16_t* block, std::uint32_t count) {
                         projection.block(block, count);
                     });
     return finishJob(context, *job->source, *job->destination);

@@ -16,11 +16,10 @@ JobOutcome runNormalize(JobContext& context, const Parameters& p) {
     auto job = startSameLengthJob(context, StereoWarning::None, outcome);
     if (!job)
         return outcome;
-    auto buffer = std::make_unique<SampleBuffer>();
 
     // Pass 1: the peak; once it is full scale nothing more can raise it.
     int peak = 0;
-    readBlocks(context, *job->source, job->split, *buffer, {.span = 33},
+    readBlocks(context, *job->source, job->split, {.span = 33},
                [&peak](const std::int16_t* block, std::uint32_t count) {
                    for (std::uint32_t i = 0; i < count; ++i)
                        peak = std::max(peak, std::abs(static_cast<int>(block[i])));
@@ -37,10 +36,10 @@ JobOutcome runNormalize(JobContext& context, const Parameters& p) {
         job->destination->Abandon();
         return JobOutcome::EndedWithMessage;
     }
-    transformBlocks(
-        context, *job->source, *job->destination, job->split, *buffer, {.span = 66, .base = 34},
-        MessageIcon::Error,
-        [factor](std::int16_t* block, std::uint32_t count) { scaleAndClip(block, count, factor); });
+    transformBlocks(context, *job->source, *job->destination, job->split, {.span = 66, .base = 34},
+                    MessageIcon::Error, [factor](std::int16_t* block, std::uint32_t count) {
+                        scaleAndClip(block, count, factor);
+                    });
     return finishJob(context, *job->source, *job->destination);
 }
 

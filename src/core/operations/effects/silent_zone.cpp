@@ -97,14 +97,13 @@ JobOutcome runCut(JobContext& context, const SilentZoneRule& rule, int minimumRu
         return JobOutcome::EndedWithMessage;
     const std::uint32_t total = valueCount(*source);
     const BlockSplit split = BlockSplit::of(total);
-    auto buffer = std::make_unique<SampleBuffer>();
 
     // Pass 1: how many values stay.
     std::uint64_t kept = 0;
     {
         CutFilter filter(rule, minimumRun);
         auto count = [&](std::int16_t) { ++kept; };
-        readBlocks(context, *source, split, *buffer, {.span = 30},
+        readBlocks(context, *source, split, {.span = 30},
                    [&](const std::int16_t* block, std::uint32_t n) {
                        for (std::uint32_t i = 0; i < n; ++i)
                            filter.feed(block[i], count);
@@ -144,7 +143,7 @@ JobOutcome runCut(JobContext& context, const SilentZoneRule& rule, int minimumRu
         }
     };
     CutFilter filter(rule, minimumRun);
-    readBlocks(context, *source, split, *buffer, {.span = 70, .base = 30},
+    readBlocks(context, *source, split, {.span = 70, .base = 30},
                [&](const std::int16_t* block, std::uint32_t n) {
                    for (std::uint32_t i = 0; i < n; ++i)
                        filter.feed(block[i], emit);

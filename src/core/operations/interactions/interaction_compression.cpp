@@ -45,8 +45,7 @@ JobOutcome runInteractionCompression(JobContext& context, const Parameters& p) {
         auto job = startSameLengthJob(context, StereoWarning::None, outcome);
         if (!job)
             return outcome;
-        auto buffer = std::make_unique<SampleBuffer>();
-        transformBlocks(context, *job->source, *job->destination, job->split, *buffer, {},
+        transformBlocks(context, *job->source, *job->destination, job->split, {},
                         MessageIcon::Error, [settings](std::int16_t* block, std::uint32_t count) {
                             settings.apply(block, block, block, count);
                         });

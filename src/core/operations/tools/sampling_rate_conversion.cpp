@@ -25,9 +25,8 @@ JobOutcome runSamplingRateConversion(JobContext& context, const Parameters& p) {
         source->CloseRead();
         return JobOutcome::EndedWithMessage;
     }
-    auto buffer = std::make_unique<SampleBuffer>();
-    transformBlocks(context, *source, *destination, BlockSplit::of(total), *buffer, {},
-                    MessageIcon::Warning, [](std::int16_t*, std::uint32_t) {});
+    transformBlocks(context, *source, *destination, BlockSplit::of(total), {}, MessageIcon::Warning,
+                    [](std::int16_t*, std::uint32_t) {});
     return finishJob(context, *source, *destination);
 }
 
