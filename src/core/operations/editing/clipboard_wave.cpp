@@ -1,11 +1,12 @@
 // Clipboard data to a wave file.
 #include "operations/editing/clipboard_wave.h"
 
+#include "wavefile/sonio.h"
+#include "wavefile/staged_file.h"
 #include "wavefile/wave_format.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 namespace sonarium {
 
@@ -19,17 +20,12 @@ std::span<const std::uint8_t> clipboardWaveBytes(std::span<const std::uint8_t> d
 bool writeClipboardWave(const WaveContext& context, std::span<const std::uint8_t> data,
                         const std::string& path) {
     const std::span<const std::uint8_t> bytes = clipboardWaveBytes(data);
-    {
-        std::ofstream file(path, std::ios::binary | std::ios::trunc);
-        if (file)
-            file.write(reinterpret_cast<const char*>(bytes.data()),
-                       static_cast<std::streamsize>(bytes.size()));
-        if (!file) {
-            std::error_code ignored;
-            std::filesystem::remove(path, ignored);
-            context.reporter.report("File " + path + "\ncannot be created", MessageIcon::Error);
-            return false;
-        }
+    // Staged: a full disk leaves the exchange file whole or absent, never cut short.
+    std::string error;
+    if (!writeFileAtomically(path, bytes.data(), bytes.size(), error)) {
+        context.reporter.report("File " + path + "\ncannot be created\n" + error,
+                                MessageIcon::Error);
+        return false;
     }
     sonIO reader(context, path);
     const bool readable = reader.IsOpen();
