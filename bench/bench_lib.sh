@@ -56,7 +56,7 @@ bench_rounds() {
 bench_table() {
     local name
     for name in "${names[@]}"; do
-        printf '%-10s %7.2f s   peak RSS %6d kB\n' "$name" "${best[$name]}" "${rss[$name]}"
+        printf '%-16s %7.2f s   peak RSS %6d kB\n' "$name" "${best[$name]}" "${rss[$name]}"
     done
 }
 

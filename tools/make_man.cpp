@@ -74,7 +74,8 @@ int main(int argc, char* argv[]) {
             "shown while a job runs on a terminal. \\-\\- ends the options.\n"
          << ".SH OPERATIONS\n";
     for (const sonarium::OperationDecl* op : sonarium::allOperations())
-        writeOperation(page, *op);
+        if (!op->editorOnly)
+            writeOperation(page, *op);
     page << ".SH EXIT STATUS\n"
          << ".TP\n0\nThe operation completed.\n"
          << ".TP\n1\nThe operation ended with a message (unreadable input, full disk, "

@@ -76,6 +76,8 @@ std::string usageText() {
             text += "  " + std::string(line.text) + "\n";
     text += "\n\"--\" ends the options: the file names follow.\n\noperations:\n";
     for (const sonarium::OperationDecl* op : sonarium::allOperations()) {
+        if (op->editorOnly)
+            continue;
         std::string name(op->name);
         name.resize(std::max<std::size_t>(name.size(), 24), ' ');
         text += "  " + name + " " + std::string(op->caption) + "\n";
@@ -99,7 +101,7 @@ int main(int argc, char* argv[]) {
     for (const Command& command : kCommands)
         if (command.name == argv[1])
             return command.run(argc - 2, argv + 2);
-    // Every declared operation is a command of its own name.
+    // Every declared operation but the editor-only ones is a command of its own name.
     if (sonarium::isOperationName(argv[1]))
         return sonarium::runOperationCommand(argc - 1, argv + 1);
     std::fprintf(stderr, "sonarium-cli: unknown command '%s'\n%s", argv[1], usageText().c_str());

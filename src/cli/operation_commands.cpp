@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sonarium {
@@ -23,20 +24,28 @@ int usage(const OperationDecl& op, const std::string& problem) {
     return 2;
 }
 
+// The operation of that name that the command line runs: none for an editor-only one.
+const OperationDecl* commandLineOperation(std::string_view name) {
+    const OperationDecl* op = findOperation(name);
+    return op != nullptr && !op->editorOnly ? op : nullptr;
+}
+
 } // namespace
 
 bool isOperationName(const char* name) {
-    return findOperation(name) != nullptr;
+    return commandLineOperation(name) != nullptr;
 }
 
 int runListCommand() {
     // The names in one column as wide as the longest.
     int width = 0;
     for (const OperationDecl* op : allOperations())
-        width = std::max(width, static_cast<int>(op->name.size()));
+        if (!op->editorOnly)
+            width = std::max(width, static_cast<int>(op->name.size()));
     for (const OperationDecl* op : allOperations())
-        std::printf("%-*s %s\n", width, std::string(op->name).c_str(),
-                    std::string(op->caption).c_str());
+        if (!op->editorOnly)
+            std::printf("%-*s %s\n", width, std::string(op->name).c_str(),
+                        std::string(op->caption).c_str());
     return 0;
 }
 
@@ -45,7 +54,7 @@ int runDescribeCommand(int argc, char** argv) {
         std::fputs("usage: sonarium-cli describe OPERATION\n", stderr);
         return 2;
     }
-    const OperationDecl* op = findOperation(argv[0]);
+    const OperationDecl* op = commandLineOperation(argv[0]);
     if (op == nullptr) {
         std::fprintf(stderr, "sonarium-cli: no operation named '%s' (see: sonarium-cli list)\n",
                      argv[0]);
@@ -56,7 +65,7 @@ int runDescribeCommand(int argc, char** argv) {
 }
 
 int runOperationCommand(int argc, char** argv) {
-    const OperationDecl& op = *findOperation(argv[0]);
+    const OperationDecl& op = *commandLineOperation(argv[0]);
     std::vector<std::string> arguments(argv + 1, argv + argc);
     // "--help" among the options prints what describe prints.
     for (const std::string& argument : arguments) {

@@ -195,7 +195,7 @@ std::string fieldTable(const OperationDecl& operation, L language) {
     table += "</th></tr>\n";
     for (std::size_t i = 0; i < operation.fields.size(); ++i) {
         const FieldSpec& f = operation.fields[i];
-        const bool hasOption = f.enabled && !f.member.empty();
+        const bool hasOption = f.enabled && !f.member.empty() && !operation.editorOnly;
         std::string item = f.item != 0 ? std::to_string(f.item) : "";
         if (f.type == FieldType::RadioGroup) {
             for (const Choice& choice : f.choices)
@@ -345,11 +345,13 @@ std::string generalPage(L language) {
     page += tr(language, "Command line", "Ligne de commande");
     page += "</h2>\n<p>";
     page += tr(language,
-               "<code>sonarium-cli</code> runs every operation on files without a display; "
+               "<code>sonarium-cli</code> runs every operation on files without a display (except "
+               "those that work in the editor only, as their pages say); "
                "<code>sonarium-cli --help</code> lists them and <code>sonarium-cli OP "
                "--help</code> gives the options of one, as its page does.",
                "<code>sonarium-cli</code> ex&eacute;cute chaque op&eacute;ration sur des fichiers "
-               "sans affichage&nbsp;; <code>sonarium-cli --help</code> les liste et "
+               "sans affichage (hormis celles qui n'existent que dans l'&eacute;diteur, comme "
+               "leur page le dit)&nbsp;; <code>sonarium-cli --help</code> les liste et "
                "<code>sonarium-cli OP --help</code> donne les options de l'une d'elles, comme sa "
                "page.");
     page += "</p>\n";
@@ -651,7 +653,13 @@ std::string operationPage(const OperationDecl& operation, HelpLanguage language)
             "</p>\n";
     page += "<h2>";
     page += tr(language, "Command line", "Ligne de commande");
-    page += "</h2>\n<pre class=\"cli\">" + htmlEscape(commandLineText(operation)) + "</pre>\n";
+    if (operation.editorOnly)
+        page += std::string("</h2>\n<p class=\"cli\">") +
+                tr(language, "None: this operation works in the editor only.",
+                   "Aucune&nbsp;: cette op&eacute;ration n'existe que dans l'&eacute;diteur.") +
+                "</p>\n";
+    else
+        page += "</h2>\n<pre class=\"cli\">" + htmlEscape(commandLineText(operation)) + "</pre>\n";
     page += "<h2>";
     page += tr(language, "When it is done", "Une fois termin&eacute;e");
     page += "</h2>\n<p class=\"completion\">";

@@ -111,7 +111,9 @@ TEST(HelpPages, EveryFieldAppearsAsDeclared) {
                               std::string::npos,
                           !f.enabled);
                 const std::string option = cell(page, row, "option");
-                EXPECT_EQ(option, f.enabled && !f.member.empty() ? "--" + f.optionName() : "");
+                EXPECT_EQ(option, f.enabled && !f.member.empty() && !op->editorOnly
+                                      ? "--" + f.optionName()
+                                      : "");
                 if (f.isNumeric()) {
                     EXPECT_EQ(cell(page, row, "default"), formatBound(f.defaultValue));
                     EXPECT_EQ(cell(page, row, "range"),
@@ -171,6 +173,10 @@ TEST(HelpPages, CommandLineHelpAgreesWithDescribeAndThePages) {
     for (const OperationDecl* op : allOperations()) {
         const std::string name(op->name);
         SCOPED_TRACE(name);
+        if (op->editorOnly) {
+            EXPECT_EQ(help.out.find("\n  " + name + " "), std::string::npos);
+            continue;
+        }
         const auto at = help.out.find("\n  " + name + " ");
         ASSERT_NE(at, std::string::npos);
         const std::string line = help.out.substr(at + 1, help.out.find('\n', at + 1) - at - 1);
@@ -196,6 +202,21 @@ TEST(HelpPages, CommandLineHelpAgreesWithDescribeAndThePages) {
         }
     }
 }
+
+#ifdef SONARIUM_MAN_PAGE_PATH
+// The manual page has a section for every command of the command line and none for an
+// operation of the editor only.
+TEST(HelpPages, ManualPageHasEveryCommand) {
+    const std::string page = readText(SONARIUM_MAN_PAGE_PATH);
+    ASSERT_FALSE(page.empty());
+    for (const OperationDecl* op : allOperations()) {
+        std::string heading = "\n.SS ";
+        for (char c : op->name)
+            heading += c == '-' ? std::string("\\-") : std::string(1, c);
+        EXPECT_EQ(page.find(heading + "\n") != std::string::npos, !op->editorOnly) << op->name;
+    }
+}
+#endif
 
 TEST(HelpPages, LabelsAsTheUserReadsThem) {
     const std::pair<const char*, const char*> cases[] = {

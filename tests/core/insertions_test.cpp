@@ -1,5 +1,5 @@
-// Insert Silence, Insert Auxiliary and Merge on real files, against plain in-memory models, and
-// the clipboard's byte rule.
+// Insert Silence, Insert Auxiliary, Insert Clipboard and Merge on real files, against plain
+// in-memory models, and the clipboard's byte rule.
 #include "operations/editing/clipboard_wave.h"
 #include "operations/operation.h"
 #include "run_operation.h"
@@ -203,6 +203,36 @@ TEST_F(Insertions, MergeCases) {
     reporter.reports.clear();
     EXPECT_FALSE(run(mergeOperation(), {.source = a}).written);
     EXPECT_EQ(reporter.reports.size(), 1U);
+}
+
+// Insert Clipboard's job takes the editor's copy of the clipboard as its second file and inserts
+// it as Insert Auxiliary would, even a copy of the Source itself; without a copy (no wave data on
+// the clipboard) it says so and writes nothing.
+TEST_F(Insertions, InsertClipboardTakesTheCopyOrSaysThereIsNone) {
+    const std::string source = test::writeWave(dir.file("main.wav"), test::ramp(3000, 3, 11), 2);
+    const std::string copy =
+        test::writeWave(dir.file("copy.wav"), test::ramp(1001, -500, 13), 1, 8000);
+    for (const char* start : {"", "0", "0.01"}) {
+        SCOPED_TRACE(start);
+        const test::JobRun auxiliary =
+            run(insertAuxiliaryOperation(), {.source = source, .aux = copy}, {{"start", start}});
+        const test::JobRun clipboard =
+            run(insertClipboardOperation(), {.source = source, .aux = copy}, {{"start", start}});
+        ASSERT_EQ(clipboard.outcome, JobOutcome::Completed);
+        EXPECT_EQ(clipboard.output, auxiliary.output);
+        EXPECT_EQ(clipboard.channels, 2);
+    }
+    const test::JobRun itself = run(insertClipboardOperation(), {.source = source, .aux = source});
+    ASSERT_EQ(itself.outcome, JobOutcome::Completed);
+    EXPECT_EQ(itself.output.size(), 6000U);
+
+    reporter.reports.clear();
+    const test::JobRun none = run(insertClipboardOperation(), {.source = source});
+    EXPECT_EQ(none.outcome, JobOutcome::EndedWithMessage);
+    EXPECT_FALSE(none.written);
+    EXPECT_EQ(
+        reporter.texts(),
+        std::vector<std::string>{"The clipboard holds no wave data:\nthere is nothing to insert."});
 }
 
 TEST(ClipboardWave, TheRiffChunkAsFarAsTheDataGoes) {

@@ -1,4 +1,5 @@
 // Writing wave files: the three constructors, honest sizes, the trailer, and failures.
+#include "run_operation.h"
 #include "test_support.h"
 #include "wavefile/sonio.h"
 #include "wavefile/wave_format.h"
@@ -280,6 +281,66 @@ TEST_F(SonioWrite, AFullDiskLeavesNoFile) {
     // A writer dropped before it was finished leaves nothing either.
     { sonIO dropped(context, path, 1, 10); }
     EXPECT_TRUE(folderNames(dir).empty());
+}
+
+// Values copied from a reader inside the kernel are the reader's bytes: mixed with ordinary
+// blocks, from a data chunk at another offset than the writer's, never past the data chunk, only
+// whole values when the disk fills up in the middle of one, and only what is left of a source cut
+// short.
+TEST_F(SonioWrite, CopiedValuesAreTheReadersBytes) {
+    test::WaveSpec shape;
+    shape.channels = 2;
+    shape.samples = test::ramp(1000, -3000, 77);
+    test::appendChunk(shape.extraChunksBeforeData, "note", Bytes{1, 2, 3, 4, 5, 6}); // data at 58
+    const std::string source = dir.file("source.wav");
+    test::writeBytes(source, test::buildWave(shape));
+    const std::string path = dir.file("copy.wav");
+    std::vector<std::int16_t> buffer(1000);
+
+    {
+        sonIO in(context, source);
+        ASSERT_EQ(in.dataStart, 58U);
+        sonIO out(context, path, 2, 1000);
+        const std::uint32_t first = out.CopyValues(in, 300);
+        if (first == 0)
+            GTEST_SKIP() << "this file system copies nothing inside the kernel";
+        EXPECT_EQ(first, 300U);
+        ASSERT_EQ(in.ReadBlock(buffer.data(), 100), 1);
+        ASSERT_EQ(out.WriteBlock(buffer.data(), 100), 1);
+        EXPECT_EQ(out.CopyValues(in, 601), 0U); // one value past the data chunk
+        EXPECT_EQ(out.CopyValues(in, 600), 600U);
+        EXPECT_EQ(out.samplesWritten, 1000);
+        ASSERT_EQ(out.FinishWrite(), 1);
+    }
+    EXPECT_EQ(test::readValues(path), shape.samples);
+    EXPECT_EQ(test::readBytes(path).size(), 44U + 2000 + 82);
+    std::filesystem::remove(path);
+
+    // Room for 250 values and one byte: 250 are copied, the write of the rest fails.
+    BinaryFile::limitCreatedFilesForTesting(44 + 500 + 1);
+    {
+        sonIO in(context, source);
+        sonIO out(context, path, 2, 1000);
+        EXPECT_EQ(out.CopyValues(in, 1000), 250U);
+        ASSERT_EQ(in.ReadBlock(buffer.data(), 750), 1);
+        EXPECT_EQ(buffer[0], shape.samples[250]);
+        EXPECT_EQ(out.WriteBlock(buffer.data(), 750), 0);
+        EXPECT_EQ(out.FinishWrite(), 0);
+    }
+    BinaryFile::limitCreatedFilesForTesting(-1);
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    // A source cut after opening, inside value 400: the values before the cut are copied, the
+    // reader then notices the rest is missing.
+    {
+        sonIO in(context, source);
+        std::filesystem::resize_file(source, in.dataStart + 801);
+        sonIO out(context, path, 2, 1000);
+        EXPECT_EQ(out.CopyValues(in, 1000), 400U);
+        EXPECT_EQ(in.ReadBlock(buffer.data(), 600), 0);
+        EXPECT_TRUE(in.Truncated());
+        out.Abandon();
+    }
 }
 
 } // namespace

@@ -22,7 +22,10 @@ namespace {
 constexpr int kVolume = 32794;
 constexpr int kAffine = 32772;
 constexpr int kFormula = 32798;
+constexpr int kInsertSilence = 33062;
+constexpr int kInsertClipboard = 33063;
 constexpr int kInsertAuxiliary = 33064;
+constexpr int kMerge = 33034;
 constexpr int kMonoToStereo = 32939;
 constexpr int kSplitStereo = 32940;
 constexpr int kStereoToMono = 32938;
@@ -120,11 +123,13 @@ private slots:
             << QList<int>{cmd::kOpen, cmd::kAddToList, kAffine, cmd::kClearTempDir,
                           cmd::kPreferences}
             << (QList<int>{kVolume, cmd::kSaveAs, cmd::kClearList, kFormula, kMonoToStereo,
-                           cmd::kPlay, cmd::kStop, cmd::kCloseAll} +
+                           cmd::kPlay, cmd::kStop, cmd::kCloseAll, kInsertSilence, kInsertClipboard,
+                           kMerge} +
                 never);
         QTest::newRow("one mono file")
             << 1 << false << false
-            << QList<int>{kVolume, cmd::kSaveAs, kMonoToStereo, cmd::kHistory}
+            << QList<int>{kVolume,        cmd::kSaveAs,     kMonoToStereo, cmd::kHistory,
+                          kInsertSilence, kInsertClipboard, kMerge}
             << (QList<int>{kFormula, kInsertAuxiliary, kStereoToMono, kSplitStereo, kGroupToStereo,
                            kMix} +
                 never);

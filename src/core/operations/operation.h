@@ -135,6 +135,10 @@ struct OperationDecl {
     // The dialog holds only its progress bar and runs its job by itself once it is shown: no
     // fields, no buttons, nothing to confirm (helpCode and helpItem stay empty).
     bool progressOnly = false;
+    // The operation works on something only the editor has (the system clipboard): it keeps its
+    // dialog, menu command and help page, but the command line has no command for it, and its
+    // list, describe and manual page leave it out.
+    bool editorOnly = false;
     int helpItem = 0; // item number of the dialog's Help button
     std::vector<FieldSpec> fields;
     // What the operation does where its fields do not say it all (modes, choices made where the

@@ -1,6 +1,7 @@
 // Plain unbuffered binary file access with 64-bit offsets on every platform.
 #include "wavefile/binary_file.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -150,6 +151,55 @@ std::size_t BinaryFile::writeSome(const void* buffer, std::size_t n) {
     if (writeLimit_ >= 0)
         writeLimit_ -= static_cast<std::int64_t>(written);
     return written;
+}
+
+std::size_t BinaryFile::copyFrom(BinaryFile& source, std::size_t n, std::size_t unit) {
+#ifdef __linux__
+    if (file_ == nullptr || source.file_ == nullptr || unit == 0)
+        return 0;
+    std::size_t wanted = n;
+    if (writeLimit_ >= 0)
+        wanted = std::min(wanted, static_cast<std::size_t>(writeLimit_));
+    wanted -= wanted % unit;
+    if (wanted == 0)
+        return 0;
+    const std::int64_t sourceAt = tellNative(source.file_);
+    const std::int64_t at = tellNative(file_);
+    if (sourceAt < 0 || at < 0)
+        return 0;
+    const auto sourceStart = static_cast<std::uint64_t>(sourceAt);
+    const auto start = static_cast<std::uint64_t>(at);
+    auto in = static_cast<off_t>(sourceAt);
+    auto out = static_cast<off_t>(at);
+    std::size_t copied = 0;
+    while (copied < wanted) {
+        const ssize_t step =
+            ::copy_file_range(fileno(source.file_), &in, fileno(file_), &out, wanted - copied, 0);
+        if (step <= 0)
+            break; // the source's end, an error, or no such copy here
+        copied += static_cast<std::size_t>(step);
+    }
+    // A part of a unit is taken back: the next read and write move it again.
+    copied -= copied % unit;
+    if (copied == 0)
+        return 0;
+    // Explicit offsets leave the descriptors where they were: both streams move past the copy,
+    // or, should a stream not move, neither does and the caller moves the bytes again.
+    if (seekNative(file_, start + copied) != 0)
+        return 0;
+    if (seekNative(source.file_, sourceStart + copied) != 0) {
+        seekNative(file_, start);
+        return 0;
+    }
+    if (writeLimit_ >= 0)
+        writeLimit_ -= static_cast<std::int64_t>(copied);
+    return copied;
+#else
+    static_cast<void>(source);
+    static_cast<void>(n);
+    static_cast<void>(unit);
+    return 0;
+#endif
 }
 
 bool BinaryFile::seek(std::uint64_t position) {

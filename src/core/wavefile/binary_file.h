@@ -42,6 +42,12 @@ public:
     bool write(const void* buffer, std::size_t n) { return writeSome(buffer, n) == n; }
     // Writes up to n bytes; returns how many were written (fewer only on an error).
     std::size_t writeSome(const void* buffer, std::size_t n);
+    // Copies up to n bytes from source's position to this file's, inside the kernel (no buffer
+    // in between), in a whole number of units of `unit` bytes, and moves both positions past
+    // them. Returns how many bytes were copied: fewer at the source's end, on an error, or where
+    // the system cannot copy this way (0); the caller moves the rest through read and write,
+    // which meet and report any failure themselves.
+    std::size_t copyFrom(BinaryFile& source, std::size_t n, std::size_t unit = 1);
     bool seek(std::uint64_t position);
     std::uint64_t tell() const;
     // Length of the file in bytes; the position is left unchanged.

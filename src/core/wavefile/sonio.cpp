@@ -156,6 +156,21 @@ int sonIO::WriteBlock(const std::int16_t* buffer, int count) {
     return WriteBytes(buffer, 2 * static_cast<std::size_t>(count));
 }
 
+std::uint32_t sonIO::CopyValues(sonIO& reader, std::uint32_t count) {
+    if (!writer_ || !staged_.isOpen() || writeFailed_ || reader.writer_ || !reader.file_.isOpen())
+        return 0;
+    const std::uint64_t bytes = 2ULL * count;
+    if (reader.position_ >= reader.dataEnd_ || bytes > reader.dataEnd_ - reader.position_)
+        return 0;
+    const std::size_t copied =
+        staged_.file().copyFrom(reader.file_, static_cast<std::size_t>(bytes), 2);
+    reader.position_ += copied;
+    bytesWritten_ += copied;
+    const auto values = static_cast<std::uint32_t>(copied / 2);
+    samplesWritten += static_cast<int>(values);
+    return values;
+}
+
 int sonIO::WriteBytes(const void* bytes, std::size_t count) {
     if (!writer_ || !staged_.isOpen() || writeFailed_)
         return 0;

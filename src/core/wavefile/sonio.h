@@ -57,6 +57,12 @@ public:
 
     // Appends count values; 1 when every byte was written, 0 when the write failed.
     int WriteBlock(const std::int16_t* buffer, int count);
+    // Appends the next count values of reader as they are, copied inside the kernel where the
+    // system can, so that they never pass through a buffer. Returns how many were copied (whole
+    // values, the reader moved past them; 0 when none could be): the caller moves the rest with
+    // ReadBlock and WriteBlock, which meet and report whatever stopped the copy. Only values
+    // inside the reader's data chunk are copied this way.
+    std::uint32_t CopyValues(sonIO& reader, std::uint32_t count);
     // Appends count bytes as they are (8-bit samples, say); 1 or 0 as WriteBlock.
     int WriteBytes(const void* bytes, std::size_t count);
     // Appends the trailer, closes the file and gives it its name; 0 (with the write error

@@ -69,6 +69,21 @@ EditJob::EditJob(JobContext& context, std::unique_ptr<sonIO> source, std::uint64
 
 void EditJob::writePiece(std::uint32_t count) {
     writeValues(context_, *destination_, buffer_->data(), count);
+    advance(count);
+}
+
+void EditJob::moveValues(sonIO& from, std::uint32_t count) {
+    std::uint32_t moved = context_.stopped() ? 0 : destination_->CopyValues(from, count);
+    // What the kernel did not copy goes through the buffer, a piece at a time.
+    while (moved < count && !context_.stopped()) {
+        const std::uint32_t n = std::min(count - moved, kPieceValues);
+        readValues(context_, from, buffer_->data(), n);
+        writeValues(context_, *destination_, buffer_->data(), n);
+        moved += n;
+    }
+}
+
+void EditJob::advance(std::uint32_t count) {
     handled_ += 2ULL * count;
     if (outputBytes_ == 0)
         return;
@@ -83,14 +98,25 @@ void EditJob::showProgress(int percent) {
 }
 
 void EditJob::CopySpan(std::uint32_t bytes) {
-    transformSpan(bytes, [](std::int16_t*, std::uint32_t) {});
+    copyFrom(*source_, bytes);
 }
 
 void EditJob::copyFrom(sonIO& other, std::uint32_t bytes) {
-    forEachPiece(bytes, [&](std::uint32_t count) {
-        readValues(context_, other, buffer_->data(), count);
-        writePiece(count);
-    });
+    // The whole pieces go in runs, each copied inside the kernel at once where the system can
+    // (no buffer holds them: one call per piece would cost more than the copy itself); the
+    // progress still counts every piece.
+    const std::uint32_t full = bytes / kPieceBytes;
+    for (std::uint32_t k = 0; k < full && continueJob(context_); k += kCopyRunPieces) {
+        const std::uint32_t pieces = std::min(kCopyRunPieces, full - k);
+        moveValues(other, pieces * kPieceValues);
+        for (std::uint32_t i = 0; i < pieces; ++i)
+            advance(kPieceValues);
+    }
+    const std::uint32_t rest = (bytes / 2) % kPieceValues;
+    if (rest != 0 && continueJob(context_)) {
+        moveValues(other, rest);
+        advance(rest);
+    }
 }
 
 void EditJob::writeSilence(std::uint32_t bytes) {
@@ -140,9 +166,7 @@ void EditJob::copyBlocks(std::uint32_t count) {
         return;
     const BlockSplit split = BlockSplit::of(count);
     for (std::uint32_t j = 0; j <= split.n && continueJob(context_); ++j) {
-        const std::uint32_t values = split.count(j);
-        readValues(context_, *source_, buffer_->data(), values);
-        writeValues(context_, *destination_, buffer_->data(), values);
+        moveValues(*source_, split.count(j));
         showProgress(split.progress(j));
     }
 }

@@ -1,6 +1,7 @@
 // The frame of the selection edits: a source and a destination in the source's own format, data
-// moved in pieces of at most 32000 values through one 64000-value buffer, and the progress of
-// the output handled so far.
+// moved in pieces of at most 32000 values through one 64000-value buffer (values copied as they
+// are go from file to file inside the kernel where the system can), and the progress of the
+// output handled so far.
 #pragma once
 
 #include "jobs/block_job.h"
@@ -13,6 +14,8 @@ namespace sonarium {
 
 inline constexpr std::uint32_t kPieceValues = 32000;
 inline constexpr std::uint32_t kPieceBytes = 2 * kPieceValues;
+// Pieces copied as they are go from file to file in runs of this many (about 4 MB).
+inline constexpr std::uint32_t kCopyRunPieces = 64;
 
 inline constexpr const char* kNothingToOutputText =
     "Nothing to output,\nplease select a part of the file";
@@ -51,7 +54,8 @@ public:
     // Writes silence over n bytes in the same pieces, reading nothing.
     void writeSilence(std::uint32_t bytes);
     // Copies n / 2 values from another reader's position in the same pieces (the inserts:
-    // value for value, whatever that file's format).
+    // value for value, whatever that file's format). CopySpan and copyFrom copy runs of whole
+    // pieces inside the kernel where the system can.
     void copyFrom(sonIO& other, std::uint32_t bytes);
     // Reads the next pieces over n bytes, changes each with transform(values, count), writes it.
     template <typename Transform> void transformSpan(std::uint32_t bytes, Transform&& transform) {
@@ -85,6 +89,11 @@ private:
         }
     }
     void writePiece(std::uint32_t count);
+    // Moves count values from a reader to the destination as they are: copied inside the kernel
+    // where the system can, the rest (or all) through the buffer.
+    void moveValues(sonIO& from, std::uint32_t count);
+    // Counts count values of the output as handled and shows the progress.
+    void advance(std::uint32_t count);
     void showProgress(int percent);
 
     JobContext& context_;

@@ -1,6 +1,6 @@
 // Insert Clipboard: the wave file found on the clipboard put into the current file at a typed
-// position. The editor copies the clipboard to its exchange file first; the command line takes
-// that file as its second argument.
+// position. The editor copies the clipboard to its exchange file first and hands the job that
+// file as the second one; the command line, which has no clipboard, has no such command.
 #include "operations/editing/insert_file.h"
 #include "operations/editing/position_fields.h"
 
@@ -28,13 +28,13 @@ const OperationDecl& insertClipboardOperation() {
         .completion = "Insert clipboard - done",
         .commandId = 33063,
         .input = InputKind::Two,
+        .editorOnly = true,
         .helpItem = 1334,
         .fields = {insertStartField(1336)},
         .notes = SONARIUM_POSITION_NOTES SONARIUM_INSERT_NOTES
         " The editor inserts the wave file on the clipboard (audio/vnd.wave, audio/wav or "
         "audio/x-wav), copied first to sonariumClipboardCopy.wav in the temporary folder; when "
-        "the clipboard holds none, OK says so and writes nothing. The command line takes that "
-        "wave file as its second file.",
+        "the clipboard holds none, OK says so and writes nothing. It exists in the editor only.",
         .run = runInsertClipboard,
     };
     return decl;
