@@ -31,7 +31,7 @@ struct Writer {
 std::vector<Writer> writers() {
     std::vector<Writer> found;
     for (const OperationDecl* op : allOperations()) {
-        if (op->output == OutputKind::TextReport)
+        if (op->output == OutputKind::TextReport || op->editorOnly)
             continue;
         Writer writer{std::string(op->name), {std::string(op->name)}};
         if (op->input != InputKind::None)
