@@ -45,6 +45,14 @@ TEST(EditPositions, SecondsToOffset) {
         {"0x1p-1", 2000},
         {"0,5", 0},
         {"1.9999999999", 7999},
+        // One sign only, and a hexadecimal fraction with no digit before its point, as the C
+        // library reads them.
+        {"--1", 0},
+        {"+-2", 0},
+        {"-+1", 0},
+        {"0x.8", 2000},
+        {"0X.8p1", 4000},
+        {"0x.", 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(SecondsToOffset(c.text, format), c.offset) << '"' << c.text << '"';

@@ -25,13 +25,20 @@ double parseSeconds(std::string_view text) {
         negative = text.front() == '-';
         text.remove_prefix(1);
     }
-    // from_chars takes no sign, no blanks and no locale: the longest decimal (or, after "0x",
+    // One sign only: from_chars would read a second minus as the number's own ("--1" is no
+    // number, not 1).
+    if (!text.empty() && (text.front() == '+' || text.front() == '-'))
+        return 0;
+    // from_chars takes no blanks and no locale: the longest decimal (or, after "0x",
     // hexadecimal) prefix, as the C library's conversion reads it under the "C" locale.
     const char* first = text.data();
     const char* last = text.data() + text.size();
     auto format = std::chars_format::general;
+    auto hexDigit = [&](std::size_t at) {
+        return at < text.size() && std::isxdigit(static_cast<unsigned char>(text[at])) != 0;
+    };
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X') &&
-        std::isxdigit(static_cast<unsigned char>(text[2])) != 0) {
+        (hexDigit(2) || (text[2] == '.' && hexDigit(3)))) {
         first += 2;
         format = std::chars_format::hex;
     }
@@ -70,6 +77,16 @@ std::uint32_t SecondsToOffset(std::string_view text, const EditFormat& format) {
 
 std::uint32_t endOffset(std::string_view text, const EditFormat& format) {
     return text.empty() ? format.dataSize : SecondsToOffset(text, format);
+}
+
+std::uint64_t typedLengthBytes(std::string_view text, const EditFormat& format) {
+    const double typed = parseSeconds(text) * format.bytesPerValue * format.channels * format.rate;
+    const std::uint64_t limit = std::uint64_t{1} << 40;
+    const std::uint64_t length =
+        typed > 0
+            ? (typed >= static_cast<double>(limit) ? limit : static_cast<std::uint64_t>(typed))
+            : 0;
+    return length - length % format.frameBytes();
 }
 
 std::string offsetToSeconds(std::uint32_t offset, const EditFormat& format) {
