@@ -45,9 +45,30 @@ TEST(EditPositions, SecondsToOffset) {
         {"0x1p-1", 2000},
         {"0,5", 0},
         {"1.9999999999", 7999},
+        // One sign only, and a hexadecimal fraction with no digit before its point, as the C
+        // library reads them.
+        {"--1", 0},
+        {"+-2", 0},
+        {"-+1", 0},
+        {"0x.8", 2000},
+        {"0X.8p1", 4000},
+        {"0x.", 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(SecondsToOffset(c.text, format), c.offset) << '"' << c.text << '"';
+    // Numbers beyond a double lie above or below its range by their digits and exponent
+    // together, not by the exponent's sign alone.
+    const std::string many(400, '3');
+    const std::pair<std::string, std::uint32_t> beyond[] = {
+        {"1" + std::string(400, '0') + "e-1", 10000},
+        {"0." + std::string(400, '0') + "1e+5", 0},
+        {"0x" + many + "p-0", 10000},
+        {"0x0." + many + "p-9999", 0},
+        {many + "e-100000000000000000000", 0},
+        {"0.000" + many + "e99999999999", 10000},
+    };
+    for (const auto& [text, offset] : beyond)
+        EXPECT_EQ(SecondsToOffset(text, format), offset) << text.substr(0, 12);
     EXPECT_EQ(endOffset("", format), 10000U);
     EXPECT_EQ(endOffset("0", format), 0U);
 }

@@ -92,8 +92,9 @@ TEST(RiffReader, FindsChunksInOrderAndAscendsOverPadding) {
     file.insert(file.end(), body.begin(), body.end());
     test::writeBytes(dir.file("a.wav"), file);
 
-    RiffReader reader;
-    ASSERT_TRUE(reader.open(dir.file("a.wav")));
+    BinaryFile opened(dir.file("a.wav"), BinaryFile::Mode::Read);
+    ASSERT_TRUE(opened.isOpen());
+    RiffReader reader(opened);
     RiffChunk riff, fmt, data, missing;
     ASSERT_TRUE(reader.findRiff(fourCC("WAVE"), riff));
     EXPECT_EQ(reader.position(), 12U);

@@ -123,16 +123,21 @@ void widenPeaks(const unsigned char* bytes, std::size_t count, std::uint64_t pha
 
 ScanStatus scanForDisplay(const std::string& path, Reporter& reporter, DisplaySummary& summary,
                           const ScanProgress& progress) {
+    BinaryFile file(path, BinaryFile::Mode::Read);
+    return scanForDisplay(file, path, reporter, summary, progress);
+}
+
+ScanStatus scanForDisplay(BinaryFile& file, const std::string& path, Reporter& reporter,
+                          DisplaySummary& summary, const ScanProgress& progress) {
     summary = DisplaySummary{};
-    const WaveLayout layout = readWaveLayout(path);
+    const WaveLayout layout = readWaveLayout(file);
     if (layout.status == WaveLayout::Status::NoFormatChunk) {
         reporter.report(unreadableWaveMessage(path, layout), MessageIcon::Error);
         return ScanStatus::NotWave;
     }
     if (layout.status != WaveLayout::Status::Ok || layout.declaredDataSize == 0)
         return ScanStatus::Unusable;
-    BinaryFile file(path, BinaryFile::Mode::Read);
-    if (!file.isOpen() || !file.seek(layout.dataOffset))
+    if (!file.seek(layout.dataOffset))
         return ScanStatus::Unusable;
 
     if (progress)

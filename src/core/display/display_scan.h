@@ -4,6 +4,7 @@
 
 #include "base/reporter.h"
 #include "display/read_plan.h"
+#include "wavefile/binary_file.h"
 
 #include <array>
 #include <cstdint>
@@ -50,6 +51,10 @@ using ScanProgress = std::function<void(int percent)>;
 // not depend on the file's length.
 ScanStatus scanForDisplay(const std::string& path, Reporter& reporter, DisplaySummary& summary,
                           const ScanProgress& progress = {});
+// The same over a file already opened for reading (or bytes in memory); name stands for its
+// path in messages.
+ScanStatus scanForDisplay(BinaryFile& file, const std::string& name, Reporter& reporter,
+                          DisplaySummary& summary, const ScanProgress& progress = {});
 
 // Widens the peak pairs of one column with a run of data bytes. phase is the offset of bytes[0]
 // from the start of the data; the high byte of each 16-bit value is examined (for a stereo file

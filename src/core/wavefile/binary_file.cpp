@@ -95,6 +95,7 @@ BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
     if (this != &other) {
         close();
         file_ = other.file_;
+        memory_ = std::exchange(other.memory_, std::nullopt);
         openError_ = std::move(other.openError_);
         writeLimit_ = other.writeLimit_;
         other.file_ = nullptr;
@@ -131,23 +132,71 @@ bool BinaryFile::open(const std::string& path, Mode mode) {
     return true;
 }
 
+void BinaryFile::openMemory(std::span<const std::uint8_t> bytes) {
+    close();
+    openError_.clear();
+    writeLimit_ = -1;
+    memory_ = Memory{.bytes = bytes};
+}
+
+void BinaryFile::createInMemory(std::vector<std::uint8_t>& sink) {
+    close();
+    openError_.clear();
+    writeLimit_ = createdFileLimit.load();
+    sink.clear();
+    memory_ = Memory{.sink = &sink};
+}
+
 std::size_t BinaryFile::read(void* buffer, std::size_t n) {
-    if (file_ == nullptr || n == 0)
+    if (n == 0)
+        return 0;
+    if (memory_) {
+        const std::span<const std::uint8_t> contents = memory_->contents();
+        if (memory_->position >= contents.size())
+            return 0;
+        const auto at = static_cast<std::size_t>(memory_->position);
+        const std::size_t got = std::min(n, contents.size() - at);
+        std::memcpy(buffer, contents.data() + at, got);
+        memory_->position += got;
+        return got;
+    }
+    if (file_ == nullptr)
         return 0;
     return std::fread(buffer, 1, n, file_);
 }
 
+std::size_t BinaryFile::writeUnlimited(const void* buffer, std::size_t n) {
+    if (memory_) {
+        std::vector<std::uint8_t>* sink = memory_->sink;
+        if (sink == nullptr) {
+            errno = EBADF;
+            return 0;
+        }
+        if (memory_->position > sink->max_size() || n > sink->max_size() - memory_->position) {
+            errno = EFBIG;
+            return 0;
+        }
+        const std::uint64_t end = memory_->position + n;
+        if (end > sink->size())
+            sink->resize(static_cast<std::size_t>(end));
+        std::memcpy(sink->data() + memory_->position, buffer, n);
+        memory_->position = end;
+        return n;
+    }
+    return std::fwrite(buffer, 1, n, file_);
+}
+
 std::size_t BinaryFile::writeSome(const void* buffer, std::size_t n) {
-    if (file_ == nullptr || n == 0)
+    if (!isOpen() || n == 0)
         return 0;
     if (writeLimit_ >= 0 && n > static_cast<std::uint64_t>(writeLimit_)) {
         const auto allowed = static_cast<std::size_t>(writeLimit_);
-        const std::size_t written = allowed > 0 ? std::fwrite(buffer, 1, allowed, file_) : 0;
+        const std::size_t written = allowed > 0 ? writeUnlimited(buffer, allowed) : 0;
         writeLimit_ = 0;
         errno = ENOSPC;
         return written;
     }
-    const std::size_t written = std::fwrite(buffer, 1, n, file_);
+    const std::size_t written = writeUnlimited(buffer, n);
     if (writeLimit_ >= 0)
         writeLimit_ -= static_cast<std::int64_t>(written);
     return written;
@@ -203,10 +252,17 @@ std::size_t BinaryFile::copyFrom(BinaryFile& source, std::size_t n, std::size_t 
 }
 
 bool BinaryFile::seek(std::uint64_t position) {
+    if (memory_) {
+        // As with a file, a position past the end is taken: reads there find nothing.
+        memory_->position = position;
+        return true;
+    }
     return file_ != nullptr && seekNative(file_, position) == 0;
 }
 
 std::uint64_t BinaryFile::tell() const {
+    if (memory_)
+        return memory_->position;
     if (file_ == nullptr)
         return 0;
     std::int64_t position = tellNative(file_);
@@ -214,6 +270,8 @@ std::uint64_t BinaryFile::tell() const {
 }
 
 std::uint64_t BinaryFile::size() const {
+    if (memory_)
+        return memory_->contents().size();
     if (file_ == nullptr)
         return 0;
     std::int64_t here = tellNative(file_);
@@ -229,6 +287,7 @@ std::uint64_t BinaryFile::size() const {
 }
 
 bool BinaryFile::close() {
+    memory_.reset();
     if (file_ == nullptr)
         return true;
     bool ok = std::fclose(file_) == 0;

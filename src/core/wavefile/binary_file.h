@@ -1,13 +1,18 @@
 // A plain binary file with 64-bit positions and no stdio buffering, so that each block read or
-// written by a job is one system call and a failed write is seen at once, not at close.
+// written by a job is one system call and a failed write is seen at once, not at close. The same
+// object can stand for bytes in memory, so that every reader and writer of the system also works
+// on data that never was a file (the clipboard's, the fuzz targets').
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
+#include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace sonarium {
 
@@ -22,8 +27,8 @@ public:
     BinaryFile(const BinaryFile&) = delete;
     BinaryFile& operator=(const BinaryFile&) = delete;
     BinaryFile(BinaryFile&& other) noexcept
-        : file_(other.file_), openError_(std::move(other.openError_)),
-          writeLimit_(other.writeLimit_) {
+        : file_(other.file_), memory_(std::exchange(other.memory_, std::nullopt)),
+          openError_(std::move(other.openError_)), writeLimit_(other.writeLimit_) {
         other.file_ = nullptr;
     }
     BinaryFile& operator=(BinaryFile&& other) noexcept;
@@ -31,7 +36,13 @@ public:
     // Opens an existing regular file for reading, or creates (truncates) one for writing. A
     // FIFO, device or directory is refused at once for reading, so that no open ever blocks.
     bool open(const std::string& path, Mode mode);
-    bool isOpen() const { return file_ != nullptr; }
+    // Reads bytes in memory as the contents of a file: reads, seeks and the size work on them
+    // (they must outlive the object); every write is refused.
+    void openMemory(std::span<const std::uint8_t> bytes);
+    // Writes into sink as into a file just created (sink is emptied first, and grows as the
+    // writes and seeks ask); what was written can be read back.
+    void createInMemory(std::vector<std::uint8_t>& sink);
+    bool isOpen() const { return file_ != nullptr || memory_.has_value(); }
     // Why the last open failed, in the system's words ("No such file or directory", "Is a
     // directory", "not a regular file"); empty after a successful open.
     const std::string& openError() const { return openError_; }
@@ -60,7 +71,20 @@ public:
     static void limitCreatedFilesForTesting(std::int64_t bytes);
 
 private:
+    // Bytes standing in for a file: read from bytes, or written into (and read from) sink.
+    struct Memory {
+        std::span<const std::uint8_t> bytes;
+        std::vector<std::uint8_t>* sink = nullptr;
+        std::uint64_t position = 0;
+        std::span<const std::uint8_t> contents() const {
+            return sink != nullptr ? std::span<const std::uint8_t>(*sink) : bytes;
+        }
+    };
+
+    std::size_t writeUnlimited(const void* buffer, std::size_t n);
+
     std::FILE* file_ = nullptr;
+    std::optional<Memory> memory_;
     std::string openError_;
     std::int64_t writeLimit_ = -1; // bytes this file may still take; -1: no limit
 };

@@ -12,15 +12,6 @@ std::uint64_t RiffChunk::end(std::uint64_t fileLength) const {
     return std::min<std::uint64_t>(dataOffset + size, fileLength);
 }
 
-bool RiffReader::open(const std::string& path) {
-    position_ = 0;
-    length_ = 0;
-    if (!file_.open(path, BinaryFile::Mode::Read))
-        return false;
-    length_ = file_.size();
-    return true;
-}
-
 bool RiffReader::readHeader(std::uint64_t at, RiffChunk& chunk) {
     unsigned char header[8];
     if (at + 8 > length_ || !file_.seek(at) || file_.read(header, 8) != 8)
@@ -127,12 +118,17 @@ std::string formatProblem(std::uint16_t tag) {
 } // namespace
 
 WaveLayout readWaveLayout(const std::string& path) {
+    BinaryFile file(path, BinaryFile::Mode::Read);
+    return readWaveLayout(file);
+}
+
+WaveLayout readWaveLayout(BinaryFile& file) {
     WaveLayout layout;
-    RiffReader reader;
-    if (!reader.open(path)) {
-        layout.problem = reader.openError();
+    if (!file.isOpen()) {
+        layout.problem = file.openError();
         return layout;
     }
+    RiffReader reader(file);
     layout.fileLength = reader.length();
 
     RiffChunk riff;

@@ -27,14 +27,14 @@ struct RiffChunk {
     std::uint64_t end(std::uint64_t fileLength) const;
 };
 
+// Walks the chunks of an open file (or of bytes in memory); the file must outlive the reader.
 class RiffReader {
 public:
     // At most this many chunks are stepped over in one search; no real file comes near it.
     static constexpr int kMaxChunksPerSearch = 65536;
 
-    bool open(const std::string& path);
+    explicit RiffReader(BinaryFile& file) : file_(file), length_(file.size()) {}
     bool isOpen() const { return file_.isOpen(); }
-    const std::string& openError() const { return file_.openError(); }
     std::uint64_t length() const { return length_; }
     std::uint64_t position() const { return position_; }
 
@@ -48,13 +48,12 @@ public:
     bool ascend(const RiffChunk& chunk);
     // Reads up to n bytes of the current chunk's payload; returns the count read.
     std::size_t read(void* buffer, std::size_t n, const RiffChunk& chunk);
-    void close() { file_.close(); }
 
 private:
     bool readHeader(std::uint64_t at, RiffChunk& chunk);
     bool search(const FourCC& id, const FourCC* form, std::uint64_t limit, RiffChunk& found);
 
-    BinaryFile file_;
+    BinaryFile& file_;
     std::uint64_t length_ = 0;
     std::uint64_t position_ = 0;
 };
@@ -87,8 +86,12 @@ struct WaveLayout {
 
 // Walks RIFF "WAVE" → "fmt " → "data" the way every reader of the system does.
 WaveLayout readWaveLayout(const std::string& path);
+// The same over a file already opened for reading (or bytes in memory); one that is not open
+// gives its open error as the problem.
+WaveLayout readWaveLayout(BinaryFile& file);
 
 // "File PATH\ncannot be read as Wave Audio", with the layout's problem on a line of its own.
+// PATH is whatever names the bytes for the user.
 std::string unreadableWaveMessage(const std::string& path, const WaveLayout& layout);
 
 } // namespace sonarium

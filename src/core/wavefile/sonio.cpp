@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace sonarium {
@@ -31,22 +32,27 @@ sonIO::sonIO(const WaveContext& context, const std::string& path) : context_(con
         context_.reporter.report(kEmptyPathMessage, MessageIcon::Error);
         return;
     }
-    const WaveLayout layout = readWaveLayout(path);
+    file_.open(path, BinaryFile::Mode::Read);
+    startReading();
+}
+
+sonIO::sonIO(const WaveContext& context, BinaryFile file, const std::string& name)
+    : context_(context), path_(name), file_(std::move(file)) {
+    startReading();
+}
+
+void sonIO::startReading() {
+    const WaveLayout layout = readWaveLayout(file_);
     if (layout.status != WaveLayout::Status::Ok) {
-        context_.reporter.report(unreadableWaveMessage(path, layout), MessageIcon::Error);
-        return;
-    }
-    if (!file_.open(path, BinaryFile::Mode::Read)) {
-        WaveLayout gone = layout;
-        gone.problem = file_.openError();
-        context_.reporter.report(unreadableWaveMessage(path, gone), MessageIcon::Error);
+        file_.close();
+        context_.reporter.report(unreadableWaveMessage(path_, layout), MessageIcon::Error);
         return;
     }
     dataSize = layout.availableDataSize();
     sampleRate = static_cast<int>(std::min<std::uint32_t>(layout.sampleRate, 0x7FFFFFFF));
     channels = layout.channels;
     bitsPerSample = layout.bitsPerSample;
-    fileLength_ = file_.size();
+    fileLength_ = layout.fileLength;
     dataStart = layout.dataOffset;
     dataEnd_ = dataStart + dataSize;
     position_ = dataStart;
@@ -93,7 +99,9 @@ void sonIO::createWriter(int headerChannels, int rate, int bits, std::int64_t da
         return;
     }
     declaredBytes_ = static_cast<std::uint64_t>(dataBytes);
-    if (!staged_.create(path_)) {
+    if (context_.writtenBytes != nullptr)
+        staged_.createInMemory(*context_.writtenBytes);
+    else if (!staged_.create(path_)) {
         context_.reporter.report("File " + path_ + "\ncannot be created\n" + staged_.error(),
                                  MessageIcon::Error);
         return;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace sonarium {
 
@@ -21,6 +22,9 @@ struct WaveContext {
     std::string trailerPath;
     // Opens a finished file as a document in its own window; may be empty (command line, tests).
     std::function<void(const std::string&)> openDocument;
+    // When set, writers put the file they would create at their path into these bytes instead
+    // (the fuzz targets): the same header, data and trailer, kept once FinishWrite completes it.
+    std::vector<std::uint8_t>* writtenBytes = nullptr;
 };
 
 // A reader (opened on an existing file) or a writer (creating a new file); the constructor used
@@ -32,6 +36,9 @@ public:
     // Reader. Opens the file, fills the format fields and leaves the position at the start of
     // the data chunk. A file that is not a usable PCM wave file is reported and left closed.
     sonIO(const WaveContext& context, const std::string& path);
+    // Reader of a file already opened for reading, or of bytes in memory; name stands for its
+    // path in messages. Behaves as the reader of a path in every other way.
+    sonIO(const WaveContext& context, BinaryFile file, const std::string& name);
     // Writer: 44100 Hz, 16 bits, mono when channels is 1 and stereo otherwise, 2 × count bytes.
     sonIO(const WaveContext& context, const std::string& path, int channels, std::int64_t count);
     // Writer: rate Hz, 16 bits, the channel count as given, 2 × count bytes.
@@ -90,6 +97,7 @@ public:
     int samplesWritten = 0;
 
 private:
+    void startReading();
     void createWriter(int headerChannels, int rate, int bits, std::int64_t dataBytes);
 
     const WaveContext& context_;

@@ -129,9 +129,22 @@ bool StagedFile::create(const std::string& finalPath) {
     return false;
 }
 
+void StagedFile::createInMemory(std::vector<std::uint8_t>& sink) {
+    discard();
+    error_.clear();
+    finalPath_.clear();
+    sink_ = &sink;
+    file_.createInMemory(sink);
+}
+
 bool StagedFile::commit() {
     if (!file_.isOpen())
         return false;
+    if (sink_ != nullptr) {
+        file_.close();
+        sink_ = nullptr;
+        return true;
+    }
     if (!file_.close()) {
         error_ = std::strerror(errno);
         discard();
@@ -152,6 +165,10 @@ bool StagedFile::commit() {
 
 void StagedFile::discard() {
     file_.close();
+    if (sink_ != nullptr) {
+        sink_->clear();
+        sink_ = nullptr;
+    }
     if (!temporaryPath_.empty()) {
         std::error_code ignored;
         std::filesystem::remove(nativePath(temporaryPath_), ignored);

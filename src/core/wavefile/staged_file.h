@@ -7,7 +7,9 @@
 
 #include "wavefile/binary_file.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace sonarium {
 
@@ -20,6 +22,8 @@ public:
 
     // Creates the temporary file beside finalPath; false (with error() set) when it cannot.
     bool create(const std::string& finalPath);
+    // Writes into sink instead of a file: commit() keeps the bytes, discard() empties sink.
+    void createInMemory(std::vector<std::uint8_t>& sink);
     bool isOpen() const { return file_.isOpen(); }
     BinaryFile& file() { return file_; }
     const std::string& finalPath() const { return finalPath_; }
@@ -39,6 +43,7 @@ private:
     std::string temporaryPath_;
     std::string error_;
     int cleanupSlot_ = -1;
+    std::vector<std::uint8_t>* sink_ = nullptr;
 };
 
 // Writes bytes to path through a staged file: the file is complete under its name, or the name

@@ -6,7 +6,12 @@
 namespace sonarium {
 
 bool IsWaveFileUsable(Reporter& reporter, const std::string& path) {
-    WaveLayout layout = readWaveLayout(path);
+    BinaryFile file(path, BinaryFile::Mode::Read);
+    return IsWaveFileUsable(reporter, file, path);
+}
+
+bool IsWaveFileUsable(Reporter& reporter, BinaryFile& file, const std::string& path) {
+    WaveLayout layout = readWaveLayout(file);
     if (layout.status == WaveLayout::Status::Ok && layout.availableDataSize() == 0)
         layout.problem = "it holds no sound data";
     else if (layout.status == WaveLayout::Status::Ok && layout.channels > 2)

@@ -41,8 +41,7 @@ unsigned char bits(std::initializer_list<bool> flags) {
     return static_cast<unsigned char>(value);
 }
 
-bool readImage(const std::string& path, PreferencesBytes& bytes) {
-    BinaryFile file(path, BinaryFile::Mode::Read);
+bool readImage(BinaryFile& file, PreferencesBytes& bytes) {
     return file.isOpen() && file.read(bytes.data(), bytes.size()) == bytes.size();
 }
 
@@ -118,8 +117,14 @@ void decodePreferences(const PreferencesBytes& bytes, Preferences& p) {
 }
 
 bool LoadPreferences(Reporter& reporter, const std::string& path, Preferences& preferences) {
+    BinaryFile file(path, BinaryFile::Mode::Read);
+    return LoadPreferences(reporter, file, path, preferences);
+}
+
+bool LoadPreferences(Reporter& reporter, BinaryFile& file, const std::string& path,
+                     Preferences& preferences) {
     PreferencesBytes bytes{};
-    if (!readImage(path, bytes)) {
+    if (!readImage(file, bytes)) {
         // Every setting, colours and rate option included, takes the value the shipped file holds.
         preferences = Preferences::defaults();
         reporter.report("The preferences file " + path +
@@ -148,7 +153,8 @@ bool SavePreferences(const std::string& path, const Preferences& preferences) {
 StartupPreferences readStartupPreferences(const std::string& path) {
     StartupPreferences startup;
     PreferencesBytes bytes{};
-    if (!readImage(path, bytes))
+    BinaryFile file(path, BinaryFile::Mode::Read);
+    if (!readImage(file, bytes))
         return startup;
     startup.noSplash = (bytes[512] >> 2) & 1;
     startup.customDialogColour = (bytes[513] >> 6) & 1;

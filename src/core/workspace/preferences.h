@@ -3,6 +3,7 @@
 #pragma once
 
 #include "base/reporter.h"
+#include "wavefile/binary_file.h"
 
 #include <array>
 #include <cstdint>
@@ -65,6 +66,9 @@ void decodePreferences(const PreferencesBytes& bytes, Preferences& preferences);
 
 // Loads the file. A missing or short file loads the Default values instead and says so.
 bool LoadPreferences(Reporter& reporter, const std::string& path, Preferences& preferences);
+// The same from a file already opened for reading (or bytes in memory) that name stands for.
+bool LoadPreferences(Reporter& reporter, BinaryFile& file, const std::string& name,
+                     Preferences& preferences);
 // Writes the file (always 523 bytes) through a temporary file, so a failed write leaves the old
 // one intact. False, with the reason in error, when it could not be written or when
 // preferencesProblem refuses the settings (the file is then not touched).

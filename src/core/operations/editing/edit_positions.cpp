@@ -15,6 +15,35 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// Whether a number too far from 1 for a double lies above its range rather than below: its order
+// of magnitude is where its first significant digit stands (digits before the point count up,
+// zeros after it count down) plus its exponent. A hexadecimal digit weighs 4 binary places and
+// its exponent counts binary places; a decimal exponent counts decades.
+bool aboveTheDoubles(std::string_view number, bool hex) {
+    const std::size_t mark = number.find_first_of(hex ? "pP" : "eE");
+    const std::string_view mantissa = number.substr(0, mark);
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t lead = mantissa.find_first_not_of("0.");
+    if (lead == std::string_view::npos)
+        return false; // all zeros: nothing is out of range
+    const std::int64_t weight = hex ? 4 : 1;
+    std::int64_t order = lead < point ? static_cast<std::int64_t>(point - lead)
+                                      : -static_cast<std::int64_t>(lead - point - 1);
+    order *= weight;
+    if (mark != std::string_view::npos) {
+        std::string_view exponent = number.substr(mark + 1);
+        const bool down = !exponent.empty() && exponent.front() == '-';
+        if (!exponent.empty() && (exponent.front() == '-' || exponent.front() == '+'))
+            exponent.remove_prefix(1);
+        // Digits past a billion cannot change the side; they only must not overflow the count.
+        std::int64_t value = 0;
+        for (char c : exponent)
+            value = std::min<std::int64_t>(value * 10 + (c - '0'), 1000000000);
+        order += down ? -value : value;
+    }
+    return order > 0;
+}
+
 } // namespace
 
 double parseSeconds(std::string_view text) {
@@ -25,25 +54,29 @@ double parseSeconds(std::string_view text) {
         negative = text.front() == '-';
         text.remove_prefix(1);
     }
-    // from_chars takes no sign, no blanks and no locale: the longest decimal (or, after "0x",
+    // One sign only: from_chars would read a second minus as the number's own ("--1" is no
+    // number, not 1).
+    if (!text.empty() && (text.front() == '+' || text.front() == '-'))
+        return 0;
+    // from_chars takes no blanks and no locale: the longest decimal (or, after "0x",
     // hexadecimal) prefix, as the C library's conversion reads it under the "C" locale.
     const char* first = text.data();
     const char* last = text.data() + text.size();
     auto format = std::chars_format::general;
+    auto hexDigit = [&](std::size_t at) {
+        return at < text.size() && std::isxdigit(static_cast<unsigned char>(text[at])) != 0;
+    };
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X') &&
-        std::isxdigit(static_cast<unsigned char>(text[2])) != 0) {
+        (hexDigit(2) || (text[2] == '.' && hexDigit(3)))) {
         first += 2;
         format = std::chars_format::hex;
     }
     double value = 0;
     const auto [end, error] = std::from_chars(first, last, value, format);
     if (error == std::errc::result_out_of_range) {
-        // Beyond a double: a negative exponent makes it 0, anything else HUGE_VAL.
+        // Beyond a double: HUGE_VAL above its range, 0 below it.
         const std::string_view number(first, static_cast<std::size_t>(end - first));
-        const auto exponent = number.find_first_of(format == std::chars_format::hex ? "pP" : "eE");
-        const bool small = exponent != std::string_view::npos && exponent + 1 < number.size() &&
-                           number[exponent + 1] == '-';
-        value = small ? 0 : HUGE_VAL;
+        value = aboveTheDoubles(number, format == std::chars_format::hex) ? HUGE_VAL : 0;
     } else if (error != std::errc()) {
         return 0;
     }
@@ -70,6 +103,16 @@ std::uint32_t SecondsToOffset(std::string_view text, const EditFormat& format) {
 
 std::uint32_t endOffset(std::string_view text, const EditFormat& format) {
     return text.empty() ? format.dataSize : SecondsToOffset(text, format);
+}
+
+std::uint64_t typedLengthBytes(std::string_view text, const EditFormat& format) {
+    const double typed = parseSeconds(text) * format.bytesPerValue * format.channels * format.rate;
+    const std::uint64_t limit = std::uint64_t{1} << 40;
+    const std::uint64_t length =
+        typed > 0
+            ? (typed >= static_cast<double>(limit) ? limit : static_cast<std::uint64_t>(typed))
+            : 0;
+    return length - length % format.frameBytes();
 }
 
 std::string offsetToSeconds(std::uint32_t offset, const EditFormat& format) {

@@ -36,6 +36,11 @@ std::uint32_t SecondsToOffset(std::string_view text, const EditFormat& format);
 // the data exactly.
 std::uint32_t endOffset(std::string_view text, const EditFormat& format);
 
+// A length typed in seconds as bytes of whole frames, not held inside the data: seconds × B ×
+// C × R counted wide and capped at 2^40 bytes, so that a result too long for a wave file is
+// refused by its writer rather than wrapped; 0 for a negative, zero or NaN length.
+std::uint64_t typedLengthBytes(std::string_view text, const EditFormat& format);
+
 // offset / R / C / B in double precision, rounded to single precision, printed "%.3f" with a
 // "." whatever the locale.
 std::string offsetToSeconds(std::uint32_t offset, const EditFormat& format);

@@ -67,17 +67,8 @@ JobOutcome insertSilence(JobContext& context, std::string_view startText,
     if (!main)
         return JobOutcome::EndedWithMessage;
     const EditFormat format = EditFormat::of(*main);
-    // The length is not held inside the data: it is counted wide (capped far past 4 GB), in
-    // whole frames, and a result too long for a wave file is refused by the writer before the
-    // destination is created.
-    const double seconds = parseSeconds(lengthText);
-    const double typed = seconds * format.bytesPerValue * format.channels * format.rate;
-    const std::uint64_t limit = std::uint64_t{1} << 40;
-    const std::uint64_t length =
-        typed > 0
-            ? (typed >= static_cast<double>(limit) ? limit : static_cast<std::uint64_t>(typed))
-            : 0;
-    const std::uint64_t frames = length - length % format.frameBytes();
+    // A result too long for a wave file is refused by the writer before it is created.
+    const std::uint64_t frames = typedLengthBytes(lengthText, format);
     if (frames == 0) {
         main->CloseRead();
         context.reporter().report(kNothingToInsertText, MessageIcon::Warning);

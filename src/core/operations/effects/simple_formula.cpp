@@ -1,5 +1,7 @@
 // Simple Formula: one of sixteen fixed per-value formulas, chosen by the first letter of the
 // formula text, or a plain copy.
+#include "operations/effects/simple_formula.h"
+
 #include "base/random_generator.h"
 #include "jobs/sample_math.h"
 #include "operations/effects/waveshaping.h"
@@ -24,8 +26,8 @@ double dividedMagnitude(std::int16_t s, int divisor) {
     return std::abs(static_cast<int>(s) / divisor);
 }
 
-// The output of formula `letter` for value s at time index tau. Results are not clipped: they
-// wrap to 16 bits.
+} // namespace
+
 std::int16_t formulaValue(char letter, std::int16_t s, double tau, RandomGenerator& random) {
     const double x = s;
     const double magnitude = std::abs(x);
@@ -73,9 +75,11 @@ std::int16_t formulaValue(char letter, std::int16_t s, double tau, RandomGenerat
     }
 }
 
-bool knownFormula(const std::string& text) {
+bool knownFormula(std::string_view text) {
     return !text.empty() && text[0] >= 'A' && text[0] <= 'R';
 }
+
+namespace {
 
 JobOutcome runSimpleFormula(JobContext& context, const Parameters& p) {
     const std::string& text = p.text("formula");

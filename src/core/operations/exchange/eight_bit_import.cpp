@@ -38,8 +38,11 @@ std::string eightBitImportPath(const std::string& source, const std::string& out
 }
 
 JobOutcome importEightBit(JobContext& context) {
-    const std::string& path = context.input.source;
-    auto source = std::make_unique<sonIO>(context.wave, path);
+    return importEightBitFrom(context, std::make_unique<sonIO>(context.wave, context.input.source));
+}
+
+JobOutcome importEightBitFrom(JobContext& context, std::unique_ptr<sonIO> source) {
+    const std::string& path = source->Path();
     if (!source->IsOpen())
         return JobOutcome::EndedWithMessage; // the reader has said why
     if (source->bitsPerSample != 8) {

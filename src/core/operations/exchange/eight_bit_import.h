@@ -3,6 +3,7 @@
 
 #include "jobs/block_job.h"
 
+#include <memory>
 #include <string>
 
 namespace sonarium {
@@ -17,5 +18,7 @@ std::string eightBitImportPath(const std::string& source, const std::string& out
 // an odd last byte is dropped. The result is 44100 Hz, 16 bits, mono for a one-channel source
 // and stereo otherwise. Only the bytes the data chunk holds in the file are read.
 JobOutcome importEightBit(JobContext& context);
+// The same for a reader already opened on the source (or on its bytes in memory).
+JobOutcome importEightBitFrom(JobContext& context, std::unique_ptr<sonIO> source);
 
 } // namespace sonarium

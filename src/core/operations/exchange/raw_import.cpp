@@ -23,9 +23,12 @@ std::string rawImportPath(const std::string& temporaryPath, const std::string& s
 }
 
 JobOutcome importRaw(JobContext& context) {
+    return importRawFrom(context, BinaryFile(context.input.source, BinaryFile::Mode::Read));
+}
+
+JobOutcome importRawFrom(JobContext& context, BinaryFile file) {
     const std::string& path = context.input.source;
-    BinaryFile file;
-    if (!file.open(path, BinaryFile::Mode::Read)) {
+    if (!file.isOpen()) {
         context.reporter().report("File " + path + "\ncannot be imported: " + file.openError(),
                                   MessageIcon::Error);
         return JobOutcome::EndedWithMessage;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "jobs/block_job.h"
+#include "wavefile/binary_file.h"
 
 #include <string>
 
@@ -16,5 +17,8 @@ std::string rawImportPath(const std::string& temporaryPath, const std::string& s
 // of L / 2 values; an odd last byte is dropped. A FIFO, device or folder is refused (it may never
 // end), and so is a file whose result would not fit a wave file's 32-bit sizes.
 JobOutcome importRaw(JobContext& context);
+// The same for the source already opened for reading (or its bytes in memory), which
+// context.input.source names in messages.
+JobOutcome importRawFrom(JobContext& context, BinaryFile source);
 
 } // namespace sonarium
