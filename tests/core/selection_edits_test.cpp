@@ -53,6 +53,8 @@ TEST(EditPositions, SecondsToOffset) {
         {"0x.8", 2000},
         {"0X.8p1", 4000},
         {"0x.", 0},
+        {"0x1p+-1", 4000}, // the exponent is not a number: 1 s
+        {"0x.8p--1", 2000},
     };
     for (const Case& c : cases)
         EXPECT_EQ(SecondsToOffset(c.text, format), c.offset) << '"' << c.text << '"';

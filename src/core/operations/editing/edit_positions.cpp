@@ -44,6 +44,30 @@ bool aboveTheDoubles(std::string_view number, bool hex) {
     return order > 0;
 }
 
+// Where the hexadecimal number at first ends: digits, a point and digits, then an exponent ("p",
+// one optional sign, digits) when it is complete. The C++ library's conversion also takes "p+-1"
+// as an exponent, which the C library does not: it is given only this much.
+const char* hexNumberEnd(const char* first, const char* last) {
+    auto skip = [&](const char* p, bool hex) {
+        while (p < last && (hex ? std::isxdigit(static_cast<unsigned char>(*p))
+                                : std::isdigit(static_cast<unsigned char>(*p))) != 0)
+            ++p;
+        return p;
+    };
+    const char* end = skip(first, true);
+    if (end < last && *end == '.')
+        end = skip(end + 1, true);
+    if (end < last && (*end == 'p' || *end == 'P')) {
+        const char* exponent = end + 1;
+        if (exponent < last && (*exponent == '+' || *exponent == '-'))
+            ++exponent;
+        const char* digits = skip(exponent, false);
+        if (digits > exponent)
+            end = digits;
+    }
+    return end;
+}
+
 } // namespace
 
 double parseSeconds(std::string_view text) {
@@ -69,6 +93,7 @@ double parseSeconds(std::string_view text) {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X') &&
         (hexDigit(2) || (text[2] == '.' && hexDigit(3)))) {
         first += 2;
+        last = hexNumberEnd(first, last);
         format = std::chars_format::hex;
     }
     double value = 0;
