@@ -30,7 +30,7 @@ private slots:
     void initTestCase() {
         source = test::writeWave(dir.file("source.wav"), {30000, -20000, 5, 0, 12345});
         out = dir.file("out.wav");
-        wave = std::make_unique<WaveContext>(reporter, "", nullptr);
+        wave = std::make_unique<WaveContext>(WaveContext{reporter, "", nullptr});
     }
 
     void simpleFormulaTakesTypedTexts() {

@@ -35,16 +35,17 @@ int codeOf(QAudio::Error error) {
 
 // The sound server's thread may still report on a sink for a moment after it was stopped (a
 // state change arriving after stop()); deleting the sink at once lets that report land on freed
-// memory. Stopped sinks and their sources are therefore deleted a little later.
+// memory. Stopped sinks and their sources are therefore deleted a little later, or with the
+// application should it end first.
 void retire(std::unique_ptr<QAudioSink> sink, std::unique_ptr<WaveStreamDevice> device) {
+    QCoreApplication* application = QCoreApplication::instance();
     QAudioSink* s = sink.release();
     WaveStreamDevice* d = device.release();
-    if (QCoreApplication::instance() == nullptr)
-        return; // the process is ending: nothing more can report
-    QTimer::singleShot(2000, QCoreApplication::instance(), [s, d] {
-        delete s;
-        delete d;
-    });
+    if (application == nullptr)
+        return;      // the process is ending, its sound system with it: nothing is deleted now
+    d->setParent(s); // deleted with its sink, after it
+    s->setParent(application);
+    QTimer::singleShot(2000, s, [s] { delete s; });
 }
 
 } // namespace
