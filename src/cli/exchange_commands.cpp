@@ -6,6 +6,7 @@
 #include "operations/exchange/eight_bit_import.h"
 #include "operations/exchange/mp3_batch.h"
 #include "operations/exchange/raw_import.h"
+#include "self_path.h"
 #include "stderr_reporter.h"
 #include "workspace/audio_root.h"
 #include "workspace/preferences.h"
@@ -145,12 +146,6 @@ int runBatch(const std::string& batch) {
         if (errno != EINTR)
             return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-fs::path executableFolder() {
-    std::error_code error;
-    const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    return error ? fs::current_path(error) : self.parent_path();
 }
 
 } // namespace

@@ -11,11 +11,7 @@
 #include <string>
 
 #ifdef SONARIUM_WITH_PNG
-#include "render/waveform_picture.h"
-
-#include <QBuffer>
-#include <QGuiApplication>
-#include <QImage>
+#include "picture_module.h"
 #endif
 
 namespace sonarium {
@@ -43,24 +39,9 @@ void printColumns(const DisplaySummary& summary) {
 #ifdef SONARIUM_WITH_PNG
 // Draws the picture and writes it through a staged file: complete under its name, or absent.
 bool writePicture(const DisplaySummary& summary, const char* pngPath, std::string& error) {
-    // Drawing needs no display: the offscreen platform is always chosen here.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Qt's own start-up remarks (no runtime directory and the like) are not ours to print.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    int argc = 1;
-    char name[] = "sonarium-cli";
-    char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
-    const QImage picture = renderWaveformPicture(summary, QColor(0, 0, 128), QColor(255, 255, 255));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!picture.save(&buffer, "PNG")) {
-        error = "the picture could not be encoded";
-        return false;
-    }
-    return writeFileAtomically(pngPath, bytes.constData(), static_cast<std::size_t>(bytes.size()),
-                               error);
+    std::string bytes;
+    return encodeWaveformPng(summary, bytes, error) &&
+           writeFileAtomically(pngPath, bytes.data(), bytes.size(), error);
 }
 #endif
 

@@ -1,6 +1,7 @@
 // The job skeleton and the level effects, run on real files: block split, sample arithmetic,
 // each effect's rule, write failures, the stereo warning and the empty-output refusal.
 #include "jobs/block_split.h"
+#include "jobs/read_ahead.h"
 #include "jobs/sample_math.h"
 #include "operations/operation.h"
 #include "run_operation.h"
@@ -334,11 +335,15 @@ TEST_F(LevelEffects, CutThatKeepsNothingWritesNothing) {
 }
 
 TEST_F(LevelEffects, TheFirstFailedWriteEndsTheJob) {
-    // Room for the header and two of the five blocks.
-    BinaryFile::limitCreatedFilesForTesting(44 + 2 * 2 * 50000);
-    const JobRun r = run(volumeOperation(), volumeOperation().defaults(), test::ramp(200001));
+    // Blocks are written a run at a time: room for the header and the first run, so that the
+    // second run's write fails and the third is never processed.
+    constexpr std::uint32_t total = 3 * ReadAhead::kRunBlocks * 60000;
+    const BlockSplit split = BlockSplit::of(total);
+    BinaryFile::limitCreatedFilesForTesting(44 + 2 * ReadAhead::kRunBlocks * split.per);
+    const JobRun r = run(volumeOperation(), volumeOperation().defaults(), test::ramp(total));
     BinaryFile::limitCreatedFilesForTesting(-1);
-    EXPECT_EQ(r.progress, (std::vector<int>{20, 40, 60}));
+    ASSERT_EQ(r.progress.size(), 2 * ReadAhead::kRunBlocks);
+    EXPECT_EQ(r.progress.back(), split.progress(2 * ReadAhead::kRunBlocks - 1));
     EXPECT_EQ(reporter.texts(), std::vector<std::string>{kWriteErrorText});
     EXPECT_EQ(r.writeFailures, 1);
     EXPECT_EQ(r.outcome, JobOutcome::EndedWithMessage);
@@ -421,9 +426,9 @@ TEST_F(LevelEffects, SourceChangedWhileBeingProcessed) {
     };
     const Case cases[] = {
         {"normalize, shorter", normalizeOperation(), 33, 500, JobOutcome::EndedWithMessage, false},
-        // Cut after block 8 of 16, while at most two blocks have been read ahead.
+        // Cut after block 31 of 63, while the blocks read ahead end before block 48.
         {"volume, cut short in its pass", volumeOperation(), 50, 300, JobOutcome::EndedWithMessage,
-         false, 1000000},
+         false, 4000000},
         {"cut, shorter", silentZoneOperation(), 30, 500, JobOutcome::EndedWithMessage, false},
         {"cut, same length, all loud", silentZoneOperation(), 30, 1000, JobOutcome::Completed,
          true},

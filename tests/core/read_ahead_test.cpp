@@ -1,5 +1,6 @@
 // Blocks read ahead on a second thread arrive whole, in order, in the job's split, whatever the
-// length; a source cut short is seen at the first block it cannot fill; a pass left early ends.
+// length, the blocks of a run one after the other; a source cut short is seen at the first block
+// it cannot fill; a pass left early ends.
 #include "jobs/read_ahead.h"
 #include "run_operation.h"
 #include "test_support.h"
@@ -18,8 +19,9 @@ protected:
 };
 
 TEST_F(ReadAheadTest, EveryBlockInOrder) {
-    // Lengths around one block, around the depth of three blocks, and many blocks.
-    for (std::size_t length : {1UL, 63999UL, 64000UL, 64001UL, 192001UL, 1000003UL}) {
+    // Lengths around one block, around one run, beyond the three runs held, and many blocks.
+    for (std::size_t length :
+         {1UL, 63999UL, 64000UL, 64001UL, 511999UL, 512001UL, 1600003UL, 5000011UL}) {
         SCOPED_TRACE(length);
         const std::vector<std::int16_t> values = test::ramp(length, -7000, 13);
         const std::string path = test::writeWave(dir.file("in.wav"), values);
@@ -29,9 +31,15 @@ TEST_F(ReadAheadTest, EveryBlockInOrder) {
         std::vector<std::int16_t> seen;
         {
             ReadAhead ahead(source, split);
+            const std::int16_t* following = nullptr; // where the run's next block must start
             for (std::uint32_t j = 0; j <= split.n; ++j) {
                 const ReadAhead::Block block = ahead.next();
                 EXPECT_FALSE(block.truncated);
+                if (following != nullptr) {
+                    ASSERT_EQ(block.values, following) << "block " << j;
+                }
+                following = block.endsRun ? nullptr : block.values + split.count(j);
+                EXPECT_EQ(block.endsRun, j == split.n || (j + 1) % ReadAhead::kRunBlocks == 0);
                 seen.insert(seen.end(), block.values, block.values + split.count(j));
                 // The job changes its block in place; a block read ahead must not see it.
                 std::fill(block.values, block.values + split.count(j), std::int16_t{-1});

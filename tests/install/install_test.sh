@@ -13,7 +13,7 @@ cmake --install "$build" --prefix "$prefix/usr" >/dev/null
 for f in bin/sonarium bin/sonarium-cli share/sonarium/res/suffix.rc2 share/sonarium/help \
     share/applications/sonarium.desktop share/man/man1/sonarium-cli.1 \
     share/icons/hicolor/48x48/apps/sonarium.png share/icons/hicolor/256x256/apps/sonarium.png \
-    share/icons/hicolor/scalable/apps/sonarium.svg; do
+    share/icons/hicolor/scalable/apps/sonarium.svg lib/sonarium/sonarium-png.so; do
     [ -e "$prefix/usr/$f" ] || fail "$f was not installed"
 done
 
@@ -30,6 +30,11 @@ with wave.open(sys.argv[1], "wb") as w:
 PY
 "$cli" volume --ratio 50 "$prefix/in.wav" -o "$prefix/out.wav" || fail "volume failed"
 [ -s "$prefix/out.wav" ] || fail "volume wrote nothing"
+# The picture is drawn by the module the installed command line finds in lib/sonarium; the
+# command line itself starts without Qt.
+"$cli" peaks "$prefix/out.wav" --png "$prefix/out.png" >/dev/null || fail "peaks --png failed"
+head -c 8 "$prefix/out.png" | od -An -c | grep -q 'P   N   G' || fail "peaks wrote no PNG"
+if ldd "$cli" | grep -q libQt6; then fail "sonarium-cli loads Qt at start-up"; fi
 
 # The manual page renders without a warning.
 warnings=$(MANWIDTH=80 man --warnings -l "$prefix/usr/share/man/man1/sonarium-cli.1" 2>&1 >/dev/null)

@@ -198,6 +198,9 @@ void transformBlocks(JobContext& context, sonIO& source, sonIO& destination,
                      const BlockSplit& split, ProgressSpan progress, MessageIcon writeIcon,
                      const BlockTransform& transform) {
     ReadAhead ahead(source, split);
+    // The blocks of a run lie one after the other: they are written with one call.
+    const std::int16_t* run = nullptr;
+    std::uint32_t runValues = 0;
     for (std::uint32_t j = 0; j <= split.n && continueJob(context); ++j) {
         const std::uint32_t count = split.count(j);
         const ReadAhead::Block block = ahead.next();
@@ -207,7 +210,14 @@ void transformBlocks(JobContext& context, sonIO& source, sonIO& destination,
             return;
         transform(block.values, count);
         context.progress.setProgress(split.progress(j, progress.span, progress.base));
-        writeValues(context, destination, block.values, count, writeIcon);
+        if (run == nullptr)
+            run = block.values;
+        runValues += count;
+        if (block.endsRun) {
+            writeValues(context, destination, run, runValues, writeIcon);
+            run = nullptr;
+            runValues = 0;
+        }
     }
 }
 

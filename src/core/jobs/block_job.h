@@ -168,9 +168,9 @@ void readBlocks(JobContext& context, sonIO& source, const BlockSplit& split, Pro
                 const BlockVisitor& visit);
 
 // One pass that writes a value for every value it reads: each block is read (ahead, as above),
-// changed in place by
-// transform(block, count), the progress set, and the block written (a failed write reported
-// with writeIcon). A stopped job ends the pass at once.
+// changed in place by transform(block, count) and the progress set; the blocks are written a
+// run at a time (a failed write reported with writeIcon). A stopped job ends the pass at once,
+// leaving the blocks changed since the last run unwritten.
 using BlockTransform = std::function<void(std::int16_t*, std::uint32_t)>;
 void transformBlocks(JobContext& context, sonIO& source, sonIO& destination,
                      const BlockSplit& split, ProgressSpan progress, MessageIcon writeIcon,

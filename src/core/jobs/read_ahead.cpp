@@ -1,17 +1,24 @@
-// The reading thread and its hand-over of blocks to the job.
+// The reading thread and its hand-over of runs of blocks to the job.
 #include "jobs/read_ahead.h"
 
+#include <algorithm>
+#include <limits>
 #include <system_error>
 
 namespace sonarium {
 
 ReadAhead::ReadAhead(sonIO& source, const BlockSplit& split)
     : source_(source), split_(split),
-      storage_(std::make_unique<std::int16_t[]>(std::size_t{kDepth} * kBlockValues)) {
+      slotValues_(std::size_t{std::min(kRunBlocks, split.blocks())} * split.per) {
+    // The last block may be longer than the others (per + rem values at most 2 × per).
+    slotValues_ = std::max(slotValues_, std::size_t{split.per} * (kRunBlocks - 1) +
+                                            static_cast<std::size_t>(std::max(split.rem, 0)));
+    storage_ =
+        std::make_unique<std::int16_t[]>(std::size_t{std::min(kDepth, runs())} * slotValues_);
     try {
         thread_ = std::thread([this] { run(); });
     } catch (const std::system_error&) {
-        // No thread to be had: next() reads each block itself.
+        // No thread to be had: next() reads each run itself.
     }
 }
 
@@ -26,24 +33,29 @@ ReadAhead::~ReadAhead() {
     thread_.join();
 }
 
-void ReadAhead::readBlock(std::uint32_t j) {
-    source_.ReadBlock(storage_.get() + std::size_t{j % kDepth} * kBlockValues,
-                      static_cast<int>(split_.count(j)));
-    truncated_[j % kDepth] = source_.Truncated();
+void ReadAhead::readRun(std::uint32_t run) {
+    const std::uint32_t first = run * kRunBlocks;
+    const std::uint32_t end = std::min(first + kRunBlocks, split_.blocks());
+    std::size_t values = 0;
+    for (std::uint32_t j = first; j < end; ++j)
+        values += split_.count(j);
+    const std::size_t got = source_.ReadValues(slot(run), values);
+    cutAt_[run % kDepth] =
+        source_.Truncated() && got < values ? got : std::numeric_limits<std::size_t>::max();
 }
 
 void ReadAhead::run() {
-    for (std::uint32_t j = 0; j < split_.blocks(); ++j) {
+    for (std::uint32_t r = 0; r < runs(); ++r) {
         {
             std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] { return stopping_ || j < released_ + kDepth; });
+            changed_.wait(lock, [&] { return stopping_ || r < released_ + kDepth; });
             if (stopping_)
                 return;
         }
-        readBlock(j);
+        readRun(r);
         {
             std::lock_guard lock(mutex_);
-            filled_ = j + 1;
+            filled_ = r + 1;
         }
         changed_.notify_all();
     }
@@ -51,17 +63,25 @@ void ReadAhead::run() {
 
 ReadAhead::Block ReadAhead::next() {
     const std::uint32_t j = next_++;
-    if (!thread_.joinable()) {
-        readBlock(j);
-    } else {
-        {
-            std::unique_lock lock(mutex_);
-            released_ = j; // the block handed out before is free again
-            changed_.wait(lock, [&] { return filled_ > j; });
+    const std::uint32_t r = j / kRunBlocks;
+    const std::uint32_t inRun = j % kRunBlocks;
+    if (inRun == 0) {
+        if (!thread_.joinable()) {
+            readRun(r);
+        } else {
+            {
+                std::unique_lock lock(mutex_);
+                released_ = r; // the runs handed out before are free again
+                changed_.wait(lock, [&] { return filled_ > r; });
+            }
+            changed_.notify_all();
         }
-        changed_.notify_all();
     }
-    return {storage_.get() + std::size_t{j % kDepth} * kBlockValues, truncated_[j % kDepth]};
+    // Every block before the last holds per values, so a block starts at inRun × per.
+    const std::size_t start = std::size_t{inRun} * split_.per;
+    return {.values = slot(r) + start,
+            .truncated = start + split_.count(j) > cutAt_[r % kDepth],
+            .endsRun = inRun + 1 == kRunBlocks || j == split_.n};
 }
 
 } // namespace sonarium

@@ -113,7 +113,13 @@ void sonIO::createWriter(int headerChannels, int rate, int bits, std::int64_t da
 }
 
 int sonIO::ReadBlock(std::int16_t* buffer, int count) {
-    std::size_t values = count > 0 ? static_cast<std::size_t>(count) : 0;
+    const std::size_t values = count > 0 ? static_cast<std::size_t>(count) : 0;
+    if (values == 0) // nothing asked: 1 unless the data has ended
+        return writer_ || !file_.isOpen() || position_ >= dataEnd_ ? 0 : 1;
+    return ReadValues(buffer, values) == values ? 1 : 0;
+}
+
+std::size_t sonIO::ReadValues(std::int16_t* buffer, std::size_t values) {
     auto zeroFrom = [&](std::size_t first) {
         if (first < values)
             std::memset(buffer + first, 0, (values - first) * sizeof(std::int16_t));
@@ -127,7 +133,7 @@ int sonIO::ReadBlock(std::int16_t* buffer, int count) {
     const std::size_t got = file_.read(buffer, static_cast<std::size_t>(toRead));
     if (got == want) {
         position_ += got;
-        return 1;
+        return values;
     }
     // The bytes the file still had before the data chunk's end are the file's; anything
     // missing from there was cut off after the file was opened.
@@ -137,7 +143,7 @@ int sonIO::ReadBlock(std::int16_t* buffer, int count) {
     zeroFrom(got / 2);
     position_ = dataEnd_;
     file_.seek(position_);
-    return 0;
+    return got / 2;
 }
 
 void sonIO::SeekData(std::uint32_t offset) {

@@ -55,6 +55,9 @@ public:
     // the end of the data chunk came first, the rest of the buffer being zero; every later read
     // then gives zeros. Only the data chunk's bytes are ever delivered as samples.
     int ReadBlock(std::int16_t* buffer, int count);
+    // ReadBlock for any count, telling how many of the values came from the file: count when
+    // all of them did, fewer when the data chunk (or the file) ended first.
+    std::size_t ReadValues(std::int16_t* buffer, std::size_t count);
     // True once a read found the file ending before its data chunk did: another program
     // truncated the file after it was opened.
     bool Truncated() const { return truncated_; }
