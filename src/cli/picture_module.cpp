@@ -15,7 +15,8 @@ namespace {
 constexpr const char* kModuleName = "sonarium-png.so";
 constexpr const char* kEntryPoint = "sonariumEncodeWaveformPng";
 
-// Loaded once and kept for the life of the process; null with the reason when it cannot be.
+// The module's entry point, the module staying loaded for the rest of the process; null with
+// the reason when it cannot be loaded.
 decltype(&sonariumEncodeWaveformPng) loadEntryPoint(std::string& error) {
     const fs::path folder = executableFolder();
     std::string reasons;

@@ -9,10 +9,11 @@ namespace sonarium {
 
 ReadAhead::ReadAhead(sonIO& source, const BlockSplit& split)
     : source_(source), split_(split),
-      slotValues_(std::size_t{std::min(kRunBlocks, split.blocks())} * split.per) {
-    // The last block may be longer than the others (per + rem values at most 2 × per).
-    slotValues_ = std::max(slotValues_, std::size_t{split.per} * (kRunBlocks - 1) +
-                                            static_cast<std::size_t>(std::max(split.rem, 0)));
+      // A run holds at most kRunBlocks blocks of per values, the split's last block (rem
+      // values) in place of one of them.
+      slotValues_(
+          std::size_t{split.per} * (std::min(kRunBlocks, split.blocks()) - 1) +
+          std::max<std::size_t>(split.per, static_cast<std::size_t>(std::max(split.rem, 0)))) {
     storage_ =
         std::make_unique<std::int16_t[]>(std::size_t{std::min(kDepth, runs())} * slotValues_);
     try {
