@@ -38,7 +38,7 @@ TEST(OperationDeclarations, FieldsAreConsistent) {
             // Without a dialog there is nowhere to set a field.
             EXPECT_TRUE(op->fields.empty());
         }
-        EXPECT_TRUE(op->run);
+        EXPECT_TRUE(op->prepare || op->legacyRun);
         std::set<int> items{op->helpItem};
         std::set<std::string> options{"sel-start", "sel-length"};
         for (const FieldSpec& f : op->fields) {

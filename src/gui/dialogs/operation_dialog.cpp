@@ -274,7 +274,7 @@ QWidget* COperationDialog::fieldEditor(std::string_view member) const {
 void COperationDialog::accept() {
     if (job_ != nullptr)
         return; // OK again while the job runs: the job is already under way
-    Parameters parameters;
+    Parameters parameters(operation_);
     if (!readFields(parameters))
         return; // the dialog stays open on the offending field
     prepareJob(parameters);

@@ -39,7 +39,7 @@ const OperationDecl& extractOperation() {
         .notes = SONARIUM_POSITION_NOTES
         " Both ends are rounded down to a multiple of 4 bytes; the result keeps the source's "
         "rate, channels and bits.",
-        .run = runExtract,
+        .legacyRun = runExtract,
     };
     return decl;
 }

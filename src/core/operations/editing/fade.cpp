@@ -82,7 +82,7 @@ const OperationDecl& fadeOperation() {
                  "half the file makes each fade half the file; with one, a length of 0 makes it "
                  "the whole file. The gain ramps linearly from 0 to full level (in) or from full "
                  "level to 0 (out); the part between the fades is copied unchanged.",
-        .run = runFade,
+        .legacyRun = runFade,
     };
     return decl;
 }

@@ -25,7 +25,8 @@ const OperationDecl& fadeInOperation() {
         .progressOnly = true,
         .notes = "The gain ramps linearly from 0 at the start of the selection to full level at "
                  "its end.",
-        .run = [](JobContext& context, const Parameters&) { return runFadeSelection(context, 1); },
+        .legacyRun = [](JobContext& context,
+                        const Parameters&) { return runFadeSelection(context, 1); },
     };
     return decl;
 }
@@ -41,7 +42,8 @@ const OperationDecl& fadeOutOperation() {
         .progressOnly = true,
         .notes = "The gain ramps linearly from full level at the start of the selection to 0 at "
                  "its end.",
-        .run = [](JobContext& context, const Parameters&) { return runFadeSelection(context, 2); },
+        .legacyRun = [](JobContext& context,
+                        const Parameters&) { return runFadeSelection(context, 2); },
     };
     return decl;
 }

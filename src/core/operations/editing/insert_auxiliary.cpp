@@ -30,7 +30,7 @@ const OperationDecl& insertAuxiliaryOperation() {
         .fields = {insertStartField(1337)},
         .notes = SONARIUM_POSITION_NOTES SONARIUM_INSERT_NOTES
         " The Aux must be another file than the Source.",
-        .run = runInsertAuxiliary,
+        .legacyRun = runInsertAuxiliary,
     };
     return decl;
 }

@@ -35,7 +35,7 @@ const OperationDecl& insertClipboardOperation() {
         " The editor inserts the wave file on the clipboard (audio/vnd.wave, audio/wav or "
         "audio/x-wav), copied first to sonariumClipboardCopy.wav in the temporary folder; when "
         "the clipboard holds none, OK says so and writes nothing. It exists in the editor only.",
-        .run = runInsertClipboard,
+        .legacyRun = runInsertClipboard,
     };
     return decl;
 }

@@ -37,7 +37,7 @@ const OperationDecl& insertSilenceOperation() {
         "stays open. The result keeps the file's format; one that would pass the 4 GB a wave "
         "file can hold is refused before anything is written. 8-bit files get their silent "
         "middle value.",
-        .run = runInsertSilence,
+        .legacyRun = runInsertSilence,
     };
     return decl;
 }

@@ -138,7 +138,7 @@ const OperationDecl& mergeOperation() {
                  "it; beside a stereo file, each value of a mono file is written twice (left = "
                  "right). The Aux may be the Source itself: the file then follows itself. A file "
                  "of no samples adds nothing; two of them give no result.",
-        .run = runMerge,
+        .legacyRun = runMerge,
     };
     return decl;
 }

@@ -34,7 +34,7 @@ const OperationDecl& muteOperation() {
         .notes = SONARIUM_POSITION_NOTES
         " Both ends are rounded down to whole frames; an end before the start mutes nothing. "
         "8-bit files are muted with their silent middle value.",
-        .run = runMute,
+        .legacyRun = runMute,
     };
     return decl;
 }

@@ -14,7 +14,7 @@ const OperationDecl& muteSelectionOperation() {
         .input = InputKind::OneWithSelection,
         .progressOnly = true,
         .notes = "8-bit files are muted with their silent middle value.",
-        .run =
+        .legacyRun =
             [](JobContext& context, const Parameters&) {
                 return editSelection(context, EditSamples::Bytes,
                                      [](EditJob& job, ByteSpan s) { job.writeSilence(s.length); });

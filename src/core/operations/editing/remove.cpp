@@ -50,7 +50,7 @@ const OperationDecl& removeOperation() {
         " Both ends are rounded down to a multiple of 4 bytes. Nothing is written when the "
         "whole file, or all but fewer than 100 bytes, would go; an end before the start removes "
         "nothing (the result is a copy).",
-        .run = runRemove,
+        .legacyRun = runRemove,
     };
     return decl;
 }

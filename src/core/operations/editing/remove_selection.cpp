@@ -40,7 +40,7 @@ const OperationDecl& removeSelectionOperation() {
         .input = InputKind::OneWithSelection,
         .progressOnly = true,
         .notes = "Nothing is written when the whole file is selected.",
-        .run = runRemoveSelection,
+        .legacyRun = runRemoveSelection,
     };
     return decl;
 }

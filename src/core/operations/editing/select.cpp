@@ -44,7 +44,7 @@ const OperationDecl& selectOperation() {
         " Both ends are rounded down to whole frames (channels x 2 bytes); an end before the "
         "start gives an empty selection at the start. Prints the first frame and the number of "
         "frames selected.",
-        .run = runSelect,
+        .legacyRun = runSelect,
     };
     return decl;
 }

@@ -45,7 +45,7 @@ const OperationDecl& selectionPositionOperation() {
             },
         .notes = "Prints the selection's start and end in seconds (bytes / rate / channels / "
                  "bytes per value, in single precision, with 3 decimals).",
-        .run = runSelectionPosition,
+        .legacyRun = runSelectionPosition,
     };
     return decl;
 }

@@ -80,7 +80,7 @@ const OperationDecl& bastOperation() {
                  "input (both 0 at the start): v = (s + y) / 2; when |v - h| and |y - h| "
                  "(truncated) both exceed the sensitivity the output is v (truncated), otherwise "
                  "h. Stereo channels are processed apart, each with its own y and h.",
-        .run = runBast,
+        .legacyRun = runBast,
     };
     return decl;
 }

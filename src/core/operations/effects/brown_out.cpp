@@ -124,7 +124,7 @@ const OperationDecl& brownOutOperation() {
             "given and the output is quieter than it, D is first divided by the shifting value "
             "once (never below the smallest normal double). Autoscale needs a shifting value "
             "above 1: 1 and below are refused before anything is read.",
-        .run = runBrownOut,
+        .legacyRun = runBrownOut,
     };
     return decl;
 }

@@ -132,7 +132,7 @@ const OperationDecl& frequentialProjectionOperation() {
                  "t of value k of block j (blocks as the job splits the file, per values each "
                  "but the last) is (j - 1) * per + k in unsigned 32 bits: block 0 wraps to "
                  "2^32 - per + k.",
-        .run = runFrequentialProjection,
+        .legacyRun = runFrequentialProjection,
     };
     return decl;
 }

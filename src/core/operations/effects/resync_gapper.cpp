@@ -162,7 +162,7 @@ const OperationDecl& resyncGapperOperation() {
                  "reverses each block (the repeats then come first). The last block keeps its "
                  "length. Stereo shuffling makes the input blocks one value longer, so the "
                  "channels of a stereo file swap from block to block; a mono source refuses it.",
-        .run = runResyncGapper,
+        .legacyRun = runResyncGapper,
     };
     return decl;
 }

@@ -192,7 +192,7 @@ const OperationDecl& shadokEffectOperation() {
                  "at -32768. A period that runs past an output block is carried into the next "
                  "(at most 64000 values, and the next block keeps room for one new period); the "
                  "rest of it is dropped. Scale is not used.",
-        .run = runShadokEffect,
+        .legacyRun = runShadokEffect,
     };
     return decl;
 }

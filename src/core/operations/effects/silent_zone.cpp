@@ -228,7 +228,7 @@ const OperationDecl& silentZoneOperation() {
                  .defaultValue = 1,
                  .enabled = false},
             },
-        .run = runSilentZone,
+        .legacyRun = runSilentZone,
     };
     return decl;
 }

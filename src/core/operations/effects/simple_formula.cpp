@@ -170,7 +170,7 @@ const OperationDecl& simpleFormulaOperation() {
                  "|s / 16|, |s / 256| and |s / 1024| (integer division). P multiplies each value "
                  "by a new draw of the random generator (0..32767) / 32768; the dialog seeds it "
                  "with the time, --seed N with N (-1, the default: the time).",
-        .run = runSimpleFormula,
+        .legacyRun = runSimpleFormula,
     };
     return decl;
 }

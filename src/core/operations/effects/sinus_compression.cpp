@@ -85,7 +85,7 @@ const OperationDecl& sinusCompressionOperation() {
                  "wave on each side, so every pass rounds the peaks further. With Keep "
                  "difference the result is the shaped value minus the original, wrapping to "
                  "16 bits.",
-        .run = runSinusCompression,
+        .legacyRun = runSinusCompression,
     };
     return decl;
 }

@@ -264,7 +264,7 @@ const OperationDecl& smoothOperation() {
             "(previous output) with the LFO on and s x (1 - g) with it off, clipped to 16 bits; "
             "g itself is swept by a sine at the feedback LFO frequency by depth / 2 percent of "
             "itself. Both channels of a stereo file are one stream.",
-        .run = runSmooth,
+        .legacyRun = runSmooth,
     };
     return decl;
 }

@@ -196,7 +196,7 @@ const OperationDecl& stepperOperation() {
                  "channel's sum divided by the step's value count, so half the channel's mean), "
                  "or its smallest in magnitude (a stereo step of fewer than 4 values keeps its "
                  "first frame). The result has exactly as many values as the source.",
-        .run = runStepper,
+        .legacyRun = runStepper,
     };
     return decl;
 }

@@ -120,7 +120,7 @@ const OperationDecl& substractOperation() {
                  "gain / 100; the first D + 1 values are halved. A feedback gain above 1/128 "
                  "(0.78125 %) mixes the output back into the delay line; smaller and negative "
                  "feedback gains do nothing. Both channels of a stereo file are one stream.",
-        .run = runSubstract,
+        .legacyRun = runSubstract,
     };
     return decl;
 }

@@ -209,7 +209,7 @@ const OperationDecl& zetaPitchOperation() {
                  "result is ratio percent as long as the source. Blocks are odd in length, or "
                  "even with Stereo Shuffling; Stereo Shuffling on a mono file makes a stereo "
                  "file twice as long. A source of fewer than 3 values is refused.",
-        .run = runZetaPitch,
+        .legacyRun = runZetaPitch,
     };
     return decl;
 }

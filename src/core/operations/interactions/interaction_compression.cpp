@@ -110,7 +110,7 @@ const OperationDecl& interactionCompressionOperation() {
             "the shorter file, with the Source's channels. Given the same file twice, each value "
             "is blended by its own level. The gain's label shows 1 to 32768, but no gain is "
             "refused.",
-        .run = runInteractionCompression,
+        .legacyRun = runInteractionCompression,
     };
     return decl;
 }

@@ -8,13 +8,6 @@
 
 namespace sonarium {
 
-bool auxIsSource(const JobInput& input) {
-    if (input.aux.empty() || input.aux == input.source)
-        return true;
-    std::error_code error;
-    return std::filesystem::equivalent(input.source, input.aux, error);
-}
-
 int quietChannelCount(const std::string& path) {
     SilentReporter silent;
     const WaveContext wave{silent, "", {}};

@@ -3,7 +3,7 @@
 // job asks for them.
 #pragma once
 
-#include "jobs/block_job.h"
+#include "jobs/kernels.h"
 
 #include <cstdint>
 #include <functional>
@@ -12,16 +12,6 @@
 #include <string>
 
 namespace sonarium {
-
-inline constexpr const char* kInvalidAuxText =
-    "Invalid auxiliary file\n\nThis interaction cannot be performed\n without an "
-    "auxiliary\ndifferent from the source file.\n\nSelect, add, open or synthesize \nanother "
-    "soundfile before. ";
-
-// True when the Aux names the Source's own file on disk, however the two paths are spelled
-// (another relative form, a link), or when no Aux is given: the Aux selector then shows the
-// Source.
-bool auxIsSource(const JobInput& input);
 
 // The channel count a wave file's header declares, without a message; 0 when it cannot be read.
 int quietChannelCount(const std::string& path);
@@ -37,10 +27,6 @@ std::optional<TwoSources> openTwoSources(JobContext& context);
 
 // The stereo warning when the two files have different channel counts: true to go on.
 bool acceptChannelMismatch(JobContext& context, const sonIO& source, const sonIO& aux);
-
-// out[i] = combine(source[i], aux[i]) for count values; out may be the source block itself.
-using PairKernel = std::function<void(std::int16_t* out, const std::int16_t* source,
-                                      const std::int16_t* aux, std::uint32_t count)>;
 
 // Value by value as the files lie: min(source values, aux values) values, each block of the
 // split read from both files, combined into the source's block and written with the given

@@ -255,7 +255,7 @@ const OperationDecl& interlaceOperation() {
             "twice, each of its pieces (blocks of about 16000 values, a piece open at a block's "
             "end running on into the next block) is written twice in a row. A stereo file gets "
             "the stereo warning, which, for one file, only warns.",
-        .run = runInterlace,
+        .legacyRun = runInterlace,
     };
     return decl;
 }

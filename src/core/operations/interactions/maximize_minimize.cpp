@@ -89,7 +89,7 @@ const OperationDecl& maximizeMinimizeOperation() {
                  "result is as long as the shorter file, stereo when the Aux is. The Aux must be "
                  "another file than the Source; files of different channel counts get the stereo "
                  "warning.",
-        .run = runMaximizeMinimize,
+        .legacyRun = runMaximizeMinimize,
     };
     return decl;
 }

@@ -253,7 +253,7 @@ const OperationDecl& multiplyOperation() {
             "when they tie). Given the same file twice, the file multiplies itself (panoramic: "
             "by its own difference, stereo files only). A partner value missing at the end of a "
             "file counts as 0.",
-        .run = runMultiply,
+        .legacyRun = runMultiply,
     };
     return decl;
 }

@@ -122,7 +122,7 @@ const OperationDecl& affineSynthesisOperation() {
             "within -32767..32767.\n"
             "Every variation method draws this same ramp: the method is read and changes "
             "nothing. The LFO controls are shown disabled and take no part.",
-        .run = runAffineSynthesis,
+        .legacyRun = runAffineSynthesis,
     };
     return decl;
 }

@@ -194,7 +194,7 @@ const OperationDecl& shadokSynthesisOperation() {
             "over: the next block opens with at most its length minus one of the carried values "
             "and the rest are dropped, so a period longer than a block is cut short. Equal "
             "fields give equal files.",
-        .run = runShadokSynthesis,
+        .legacyRun = runShadokSynthesis,
     };
     return decl;
 }

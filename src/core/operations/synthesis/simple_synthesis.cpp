@@ -172,7 +172,7 @@ const OperationDecl& simpleSynthesisOperation() {
             "applies, so depth 50 at LFO frequency 0 gives a steady 1.5 x F.\n"
             "Square is +32767 where the sine is positive and -32768 elsewhere (a period opens "
             "with -32768); triangle spans -32767..32767.",
-        .run = runSimpleSynthesis,
+        .legacyRun = runSimpleSynthesis,
     };
     return decl;
 }

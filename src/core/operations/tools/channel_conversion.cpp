@@ -153,7 +153,7 @@ const OperationDecl& channelConversionOperation() {
             "file as Source and Aux is read as frames of two values whatever its channel count, "
             "and only the four Source coefficients apply. A value that a block's end leaves "
             "without its partner counts the partner as 0.",
-        .run = runChannelConversion,
+        .legacyRun = runChannelConversion,
     };
     return decl;
 }

@@ -119,7 +119,7 @@ const OperationDecl& fileInformationOperation() {
                  "\"created\" is the birth time where the file system records it, else the time "
                  "the file's status last changed. A header with no channels, rate or bits gives "
                  "a length of 00:00.000 and 0 samples.",
-        .run = runFileInformation,
+        .legacyRun = runFileInformation,
     };
     return decl;
 }

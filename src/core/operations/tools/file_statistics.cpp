@@ -164,7 +164,7 @@ const OperationDecl& fileStatisticsOperation() {
                  "whole seconds of data), their mean period in ms (1000 / frequency) and the "
                  "longest stretch between two crossings in ms. Less than a whole second of data "
                  "gives a frequency and a mean period of 0. A file with no values is refused.",
-        .run = runFileStatistics,
+        .legacyRun = runFileStatistics,
     };
     return decl;
 }

@@ -66,7 +66,7 @@ const OperationDecl& groupToStereoOperation() {
         .notes = "The Source becomes the left channel and the Aux the right channel of a stereo "
                  "file (44100 Hz) with one frame for each value of the longer file; the shorter "
                  "channel ends in silence. Both files must be mono and be two different files.",
-        .run = runGroupToStereo,
+        .legacyRun = runGroupToStereo,
     };
     return decl;
 }

@@ -77,7 +77,7 @@ const OperationDecl& mixOperation() {
                  "counts as silence past its end. Two mono files give a mono result, any other "
                  "pair a stereo one, a mono value then standing for both values of its frame. The "
                  "Aux must be another file than the Source.",
-        .run = runMix,
+        .legacyRun = runMix,
     };
     return decl;
 }

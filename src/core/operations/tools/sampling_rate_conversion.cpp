@@ -67,7 +67,7 @@ const OperationDecl& samplingRateConversionOperation() {
                  "plays at output rate / source rate times the Source's speed and pitch. The "
                  "Source's channel count and sample width are kept (an 8-bit file stays 8-bit), "
                  "and its data is copied in whole 16-bit units. No method converts the samples.",
-        .run = runSamplingRateConversion,
+        .legacyRun = runSamplingRateConversion,
     };
     return decl;
 }

@@ -58,7 +58,7 @@ const OperationDecl& splitStereoOperation() {
         .progressOnly = true,
         .notes = "Two mono files (44100 Hz): the first holds the left channel of the stereo "
                  "Source, the second its right channel. The Source must be stereo.",
-        .run = runSplitStereo,
+        .legacyRun = runSplitStereo,
     };
     return decl;
 }

@@ -48,7 +48,7 @@ const OperationDecl& stereoToMonoOperation() {
         .progressOnly = true,
         .notes = "A mono file (44100 Hz) whose values are the averages of each frame's left and "
                  "right values, truncated toward zero. The Source must be stereo.",
-        .run = runStereoToMono,
+        .legacyRun = runStereoToMono,
     };
     return decl;
 }
