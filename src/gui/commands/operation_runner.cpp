@@ -3,6 +3,7 @@
 
 #include "dialogs/named_dialogs.h"
 #include "display/child_frame.h"
+#include "frame/command_table.h"
 #include "frame/main_frame.h"
 #include "frame/notices.h"
 #include "playback/completion_sound.h"
