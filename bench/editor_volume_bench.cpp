@@ -190,19 +190,19 @@ int main(int argc, char** argv) {
         bestScan = std::min(bestScan, displayScan(reporter, cliOutput));
         {
             const auto start = Clock::now();
-            CChildFrame* window = bench.openDocument(QString::fromStdString(cliOutput));
+            CChildFrame* window = bench.windows().openDocument(QString::fromStdString(cliOutput));
             bestOpen = std::min(bestOpen, secondsSince(start));
             delete window;
-            bench.AddToList(source, 2);
+            bench.session().AddToList(source, 2);
         }
         fs::remove(cliOutput);
         bestEditor = std::min(bestEditor, editorJob(frame));
         // Only the source's window stays open, and the source is the Source again.
-        for (CChildFrame* window : bench.waveWindows())
+        for (CChildFrame* window : bench.session().waveWindows())
             if (window->document().GetPathName() != QString::fromStdString(source))
                 delete window;
         removeResults(locationPath(Location::TempSounds));
-        bench.AddToList(source, 2);
+        bench.session().AddToList(source, 2);
     }
     if (reporter.count != 0)
         return 1;

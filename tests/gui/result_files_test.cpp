@@ -24,7 +24,7 @@ class ResultFilesTest : public test::EditorFixture {
 
     JobOutcome runVolume() {
         return bench->operations().runJob(volumeOperation(), {.source = source},
-                                          [this] { return bench->NextTempPath(); });
+                                          [this] { return bench->session().NextTempPath(); });
     }
 
     std::vector<std::string> resultNames() const {
