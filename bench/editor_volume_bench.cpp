@@ -29,6 +29,8 @@
 #include <string>
 #include <vector>
 
+SONARIUM_DECLARE_OPERATION(volume);
+
 namespace fs = std::filesystem;
 using namespace sonarium;
 
@@ -157,7 +159,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        QString::fromStdString((work / "root").string()));
-    installMissingResources(SONARIUM_SOURCE_DATA_DIR);
+    installMissingResources(SONARIUM_BUILD_DATA_DIR);
     fs::create_directories(locationPath(Location::TempSounds));
 
     PrintingReporter reporter;

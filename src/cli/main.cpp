@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -98,12 +99,23 @@ int main(int argc, char* argv[]) {
         std::puts("sonarium-cli " SONARIUM_VERSION);
         return 0;
     }
-    for (const Command& command : kCommands)
-        if (command.name == argv[1])
-            return command.run(argc - 2, argv + 2);
-    // Every declared operation but the editor-only ones is a command of its own name.
-    if (sonarium::isOperationName(argv[1]))
-        return sonarium::runOperationCommand(argc - 1, argv + 1);
+    // A job's own errors are caught around it (with the operation's name); this catches what
+    // escapes the rest of a command.
+    try {
+        for (const Command& command : kCommands)
+            if (command.name == argv[1])
+                return command.run(argc - 2, argv + 2);
+        // Every declared operation but the editor-only ones is a command of its own name.
+        if (sonarium::isOperationName(argv[1]))
+            return sonarium::runOperationCommand(argc - 1, argv + 1);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "sonarium-cli: Internal error: %s\n", error.what());
+        return sonarium::kInternalErrorStatus;
+    } catch (...) {
+        std::fputs("sonarium-cli: Internal error: an error that is not a standard exception\n",
+                   stderr);
+        return sonarium::kInternalErrorStatus;
+    }
     std::fprintf(stderr, "sonarium-cli: unknown command '%s'\n%s", argv[1], usageText().c_str());
     return 2;
 }

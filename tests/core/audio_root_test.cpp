@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+SONARIUM_DECLARE_OPERATION(volume);
+
 namespace sonarium {
 namespace {
 
@@ -54,7 +56,7 @@ TEST(AudioRoot, HomeAudioWithoutTheVariable) {
 
 TEST(AudioRoot, InstallCopiesOnlyWhatIsMissing) {
     test::TempAudioRoot root;
-    InstallResult first = installMissingResources(test::sourceDataDir());
+    InstallResult first = installMissingResources(test::shippedDataDir());
     EXPECT_TRUE(first.failures.empty());
     EXPECT_GE(first.copied, 4);
     for (const char* name : {"suffix.rc2", "prefs.snp", "beep.rc2", "atwork.rc2"})
@@ -66,7 +68,7 @@ TEST(AudioRoot, InstallCopiesOnlyWhatIsMissing) {
     const std::string prefs = resourceFile("prefs.snp").string();
     test::writeBytes(prefs, test::Bytes(523, 1));
     fs::remove(resourceFile("beep.rc2"));
-    InstallResult second = installMissingResources(test::sourceDataDir());
+    InstallResult second = installMissingResources(test::shippedDataDir());
     EXPECT_EQ(second.copied, 1);
     EXPECT_EQ(test::readBytes(prefs), test::Bytes(523, 1));
     EXPECT_TRUE(fs::exists(resourceFile("beep.rc2")));
@@ -79,7 +81,7 @@ TEST(AudioRoot, PrivateFoldersAndResultsUnderAnyUmask) {
         SCOPED_TRACE(mask);
         const mode_t before = ::umask(mask);
         test::TempAudioRoot root;
-        const InstallResult installed = installMissingResources(test::sourceDataDir());
+        const InstallResult installed = installMissingResources(test::shippedDataDir());
         EXPECT_TRUE(installed.failures.empty());
         for (Location location : {Location::TempSounds, Location::Program})
             EXPECT_EQ(fs::status(locationPath(location)).permissions(), fs::perms::owner_all);

@@ -9,6 +9,11 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+SONARIUM_DECLARE_OPERATION(insertSilence);
+SONARIUM_DECLARE_OPERATION(insertClipboard);
+SONARIUM_DECLARE_OPERATION(insertAuxiliary);
+SONARIUM_DECLARE_OPERATION(merge);
+
 namespace sonarium {
 namespace {
 

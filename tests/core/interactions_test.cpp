@@ -14,6 +14,12 @@
 #include <optional>
 #include <sstream>
 
+SONARIUM_DECLARE_OPERATION(interactionFormula);
+SONARIUM_DECLARE_OPERATION(maximizeMinimize);
+SONARIUM_DECLARE_OPERATION(multiply);
+SONARIUM_DECLARE_OPERATION(interactionCompression);
+SONARIUM_DECLARE_OPERATION(interlace);
+
 namespace sonarium {
 namespace {
 

@@ -11,6 +11,11 @@
 #include <set>
 #include <stdexcept>
 
+SONARIUM_DECLARE_OPERATION(volume);
+SONARIUM_DECLARE_OPERATION(normalize);
+SONARIUM_DECLARE_OPERATION(silentZone);
+SONARIUM_DECLARE_OPERATION(crop);
+
 namespace sonarium {
 namespace {
 

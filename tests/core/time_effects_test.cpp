@@ -10,6 +10,12 @@
 #include <numeric>
 #include <set>
 
+SONARIUM_DECLARE_OPERATION(smooth);
+SONARIUM_DECLARE_OPERATION(substract);
+SONARIUM_DECLARE_OPERATION(zetaPitch);
+SONARIUM_DECLARE_OPERATION(resyncGapper);
+SONARIUM_DECLARE_OPERATION(stepper);
+
 namespace sonarium {
 namespace {
 

@@ -14,6 +14,8 @@
 #include <QtTest>
 #include <filesystem>
 
+SONARIUM_DECLARE_OPERATION(volume);
+
 using namespace sonarium;
 namespace fs = std::filesystem;
 

@@ -28,6 +28,8 @@
 #include <filesystem>
 #include <functional>
 
+SONARIUM_DECLARE_OPERATION(volume);
+
 using namespace sonarium;
 
 namespace {} // namespace

@@ -186,6 +186,10 @@ std::optional<std::string> parseFieldValue(const FieldSpec& field, const std::st
     return rangeMessage(field, value);
 }
 
+#define SONARIUM_OPERATION(name) const OperationDecl& name##Operation();
+#include "operations/operation_list.h"
+#undef SONARIUM_OPERATION
+
 std::span<const OperationDecl* const> allOperations() {
     static const OperationDecl* const operations[] = {
 #define SONARIUM_OPERATION(name) &name##Operation(),

@@ -211,10 +211,15 @@ std::string formatBound(double value);
 std::optional<std::string> parseFieldValue(const FieldSpec& field, const std::string& text,
                                            double& value);
 
-// The declaration of each operation of the list: volumeOperation(), cropOperation() and so on.
-#define SONARIUM_OPERATION(name) const OperationDecl& name##Operation();
-#include "operations/operation_list.h"
-#undef SONARIUM_OPERATION
+// Declares, at file scope, the declaration's accessor of one operation of the list
+// (SONARIUM_DECLARE_OPERATION(volume); gives volumeOperation()), defined in the operation's own
+// file. A file that names an operation declares just that one: only the files that enumerate
+// the list include operation_list.h, so a new line there recompiles its own file and those few.
+#define SONARIUM_DECLARE_OPERATION(name)                                                           \
+    namespace sonarium {                                                                           \
+    const OperationDecl& name##Operation();                                                        \
+    }                                                                                              \
+    static_assert(true)
 
 // Every operation of the list, in its order, and lookup by command-line name or command id.
 std::span<const OperationDecl* const> allOperations();

@@ -6,6 +6,7 @@
 #include "frame/command_table.h"
 #include "frame/main_frame.h"
 #include "frame/notices.h"
+#include "operations/guarded_job.h"
 #include "playback/completion_sound.h"
 #include "playback/playback_controller.h"
 #include "support/job_progress_dialog.h"
@@ -128,7 +129,8 @@ JobOutcome OperationRunner::runJob(const OperationDecl& operation, const JobInpu
                        .result = ResultFile::Open};
     QApplication::setOverrideCursor(Qt::BusyCursor);
     const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-    const JobOutcome outcome = operation.run(context, operation.defaults());
+    // An error escaping the job is told and its result dropped; the session goes on.
+    const JobOutcome outcome = runGuardedJob(operation, context, operation.defaults());
     if (interrupted != nullptr)
         *interrupted = outcome == JobOutcome::Cancelled && progress.cancelRequested();
     return outcome;
