@@ -156,6 +156,10 @@ JobOutcome generate(JobFiles& files, const GeneratorKernel& generator) {
 
 JobOutcome runKernel(JobContext& context, const Kernel& kernel, int sourceCount,
                      const SourceRules& rules) {
+    if (const auto* refusal = std::get_if<Refusal>(&kernel)) {
+        context.reporter().report(refusal->text, refusal->icon);
+        return JobOutcome::EndedWithMessage;
+    }
     JobFiles files(context);
     JobOutcome outcome;
     if (!openSources(files, sourceCount, rules, outcome))
@@ -173,8 +177,10 @@ JobOutcome runKernel(JobContext& context, const Kernel& kernel, int sourceCount,
                 return pairSources(files, files.source().channels, k.writeIcon, k.combine);
             } else if constexpr (std::is_same_v<Kind, GeneratorKernel>)
                 return generate(files, k);
-            else
+            else if constexpr (std::is_same_v<Kind, FilesKernel>)
                 return k.run(files);
+            else
+                return JobOutcome::EndedWithMessage; // a refusal ends the job before it opens
         },
         kernel);
     return files.finish(outcome);

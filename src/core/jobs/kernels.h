@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -80,7 +81,15 @@ struct FilesKernel {
     std::function<JobOutcome(JobFiles& files)> run;
 };
 
-using Kernel = std::variant<TransformKernel, PairedKernel, GeneratorKernel, FilesKernel>;
+// Settings that can give no result (a formula the operation does not know, a step that could
+// never bring the values into range): the framework tells the user why before any file is
+// opened, and the job ends there with nothing written.
+struct Refusal {
+    std::string text;
+    MessageIcon icon = MessageIcon::Warning;
+};
+
+using Kernel = std::variant<TransformKernel, PairedKernel, GeneratorKernel, FilesKernel, Refusal>;
 
 // The files of a running job: the sources the framework opened and the results the job
 // creates. Sources close and unfinished results are abandoned when the object goes.
