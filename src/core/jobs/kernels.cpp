@@ -32,9 +32,22 @@ bool JobFiles::reopenSource(std::uint32_t values) {
     return source_ != nullptr;
 }
 
+sonIO* JobFiles::openSourceAgain(std::uint32_t values) {
+    auto reader = reopenJobSource(context_, context_.input.source, values);
+    if (!reader) {
+        if (!context_.stopped())
+            context_.stop = JobStop::SourceChanged; // the reader has said why
+        return nullptr;
+    }
+    sourceAgain_.push_back(std::move(reader));
+    return sourceAgain_.back().get();
+}
+
 void JobFiles::closeSource() {
     if (source_)
         source_->CloseRead();
+    for (auto& reader : sourceAgain_)
+        reader->CloseRead();
 }
 
 void JobFiles::closeAux() {
@@ -66,7 +79,7 @@ namespace {
 bool openSources(JobFiles& files, int sourceCount, const SourceRules& rules, JobOutcome& outcome) {
     JobContext& context = files.context();
     outcome = JobOutcome::EndedWithMessage;
-    if (sourceCount == 0)
+    if (sourceCount == 0 || !rules.open)
         return true;
     const bool withAux = sourceCount == 2 && !auxIsSource(context.input);
     if (sourceCount == 2 && !withAux && rules.aux == AuxRule::Distinct) {

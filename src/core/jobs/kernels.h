@@ -29,6 +29,9 @@ enum class AuxRule {
 
 // How the framework opens the files an operation reads, before anything is created.
 struct SourceRules {
+    // false: the framework opens nothing and the kernel reads the Source's path itself (a report
+    // on any file, a wave file or not, or a file that is missing).
+    bool open = true;
     SampleAccess access = SampleAccess::Values16;
     EmptySource empty = EmptySource::Refuse;
     // Treats both channels as one stream: a stereo Source is accepted only after the warning.
@@ -111,6 +114,10 @@ public:
     // Opens the Source again for a second pass over the `values` counted in the first; false
     // when it cannot be read any more or changed meanwhile (the job is stopped and told why).
     bool reopenSource(std::uint32_t values);
+    // A second reader of the Source beside the first, for a job that reads a stretch again while
+    // its pass goes on; it closes with the sources. Nothing when the Source cannot be read any
+    // more or no longer holds the `values` counted (the job is stopped and told why).
+    sonIO* openSourceAgain(std::uint32_t values);
     // Closes a source once the job has read all it needs of it, so that a truncation found later
     // no longer counts (the sources close by themselves at the end of the job otherwise).
     void closeSource();
@@ -127,6 +134,7 @@ private:
     JobContext& context_;
     std::unique_ptr<sonIO> source_;
     std::unique_ptr<sonIO> aux_;
+    std::vector<std::unique_ptr<sonIO>> sourceAgain_;
     std::vector<std::unique_ptr<sonIO>> results_;
 };
 

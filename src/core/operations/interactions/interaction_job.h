@@ -1,6 +1,6 @@
-// What the interactions share: telling whether the Aux is the Source's own file, opening both
-// files, the job that pairs their values as they lie, and reading a file's values at the pace a
-// job asks for them.
+// What the interactions share: a file's channel count read quietly, the warning for files of
+// different channel counts, reading a file's values at the pace a job asks for them and writing
+// values as a job makes them, and the split into blocks of whole stereo frames.
 #pragma once
 
 #include "jobs/kernels.h"
@@ -16,23 +16,8 @@ namespace sonarium {
 // The channel count a wave file's header declares, without a message; 0 when it cannot be read.
 int quietChannelCount(const std::string& path);
 
-// The two readers of a two-file job, both opened on files of 16-bit values holding at least one
-// value.
-struct TwoSources {
-    std::unique_ptr<sonIO> source;
-    std::unique_ptr<sonIO> aux;
-};
-// Opens the Source, then the Aux; nothing when either cannot be used (the user was told why).
-std::optional<TwoSources> openTwoSources(JobContext& context);
-
-// The stereo warning when the two files have different channel counts: true to go on.
-bool acceptChannelMismatch(JobContext& context, const sonIO& source, const sonIO& aux);
-
-// Value by value as the files lie: min(source values, aux values) values, each block of the
-// split read from both files, combined into the source's block and written with the given
-// failure icon. Closes both readers and finishes the destination.
-JobOutcome runPairedJob(JobContext& context, TwoSources& files, int channels, MessageIcon writeIcon,
-                        const PairKernel& combine);
+// The stereo warning when the Source and the Aux have different channel counts: true to go on.
+bool acceptChannelMismatch(JobFiles& files);
 
 // Reads a file's values in file order through one fixed buffer, for jobs that take them at their
 // own pace: an index may be asked for again or skipped, but never one before the buffer's first.
