@@ -81,6 +81,10 @@ bool openSources(JobFiles& files, int sourceCount, const SourceRules& rules, Job
     outcome = JobOutcome::EndedWithMessage;
     if (sourceCount == 0 || !rules.open)
         return true;
+    if (sourceCount == 2 && rules.noAuxText != nullptr && context.input.aux.empty()) {
+        context.reporter().report(rules.noAuxText, MessageIcon::Warning);
+        return false;
+    }
     const bool withAux = sourceCount == 2 && !auxIsSource(context.input);
     if (sourceCount == 2 && !withAux && rules.aux == AuxRule::Distinct) {
         context.reporter().report(kInvalidAuxText, MessageIcon::Warning);

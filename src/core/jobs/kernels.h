@@ -40,6 +40,9 @@ struct SourceRules {
     int channels = 0;
     const char* channelsText = nullptr;
     AuxRule aux = AuxRule::Distinct;
+    // When no Aux is given at all, refuses with this text (a warning) before anything is opened;
+    // nullptr: the AuxRule decides as it does for an Aux that is the Source.
+    const char* noAuxText = nullptr;
     SampleAccess auxAccess = SampleAccess::Values16;
     EmptySource auxEmpty = EmptySource::Refuse;
 };
