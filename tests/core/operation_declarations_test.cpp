@@ -43,7 +43,7 @@ TEST(OperationDeclarations, FieldsAreConsistent) {
             // Without a dialog there is nowhere to set a field.
             EXPECT_TRUE(op->fields.empty());
         }
-        EXPECT_TRUE(op->prepare || op->legacyRun);
+        EXPECT_TRUE(op->prepare);
         std::set<int> items{op->helpItem};
         std::set<std::string> options{"sel-start", "sel-length"};
         for (const FieldSpec& f : op->fields) {

@@ -60,8 +60,6 @@ std::optional<std::size_t> Parameters::choiceIndex(std::string_view member) cons
 }
 
 JobOutcome OperationDecl::run(JobContext& context, const Parameters& p) const {
-    if (legacyRun)
-        return legacyRun(context, p);
     const Kernel kernel = prepare(p);
     return runKernel(context, kernel, sourceCount(), sources);
 }

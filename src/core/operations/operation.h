@@ -178,9 +178,6 @@ struct OperationDecl {
     // checked) before any file is opened, and gives the kernel the framework runs. A parameter
     // the declaration does not have, or a choice it does not list, throws.
     std::function<Kernel(const Parameters&)> prepare;
-    // The job of an operation not yet moved onto a kernel: reads context.input, writes through
-    // context.destination.
-    std::function<JobOutcome(JobContext&, const Parameters&)> legacyRun;
 
     // Runs the operation: settings decoded, files opened, the kernel run, results finished.
     JobOutcome run(JobContext& context, const Parameters& p) const;
