@@ -201,7 +201,7 @@ Table readTable(const std::filesystem::path& path) {
 }
 
 std::filesystem::path tablePath() {
-    return test::sourceDataDir() / "tests" / "core" / "golden_results.txt";
+    return SONARIUM_GOLDEN_TABLE;
 }
 
 // Every operation's runs, keyed as in the table.
