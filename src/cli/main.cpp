@@ -6,6 +6,7 @@
 #include "wavefile/staged_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -85,6 +86,19 @@ std::string usageText() {
     return text;
 }
 
+// The status of a command whose printed output must also have reached its destination: what
+// could not be written (a full disk, a closed pipe) makes a successful command fail.
+int outputWritten(int status) {
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+    if (flushed)
+        return status;
+    const int error = errno != 0 ? errno : EIO;
+    std::fprintf(stderr, "sonarium-cli: the output could not be written: %s\n",
+                 std::strerror(error));
+    return status == 0 ? 1 : status;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -92,18 +106,18 @@ int main(int argc, char* argv[]) {
     sonarium::removeStagedFilesOnSignals();
     if (argc < 2 || std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0) {
         std::fputs(usageText().c_str(), argc < 2 ? stderr : stdout);
-        return argc < 2 ? 2 : 0;
+        return argc < 2 ? 2 : outputWritten(0);
     }
     if (std::strcmp(argv[1], "--version") == 0) {
         std::puts("sonarium-cli " SONARIUM_VERSION);
-        return 0;
+        return outputWritten(0);
     }
     for (const Command& command : kCommands)
         if (command.name == argv[1])
-            return command.run(argc - 2, argv + 2);
+            return outputWritten(command.run(argc - 2, argv + 2));
     // Every declared operation but the editor-only ones is a command of its own name.
     if (sonarium::isOperationName(argv[1]))
-        return sonarium::runOperationCommand(argc - 1, argv + 1);
+        return outputWritten(sonarium::runOperationCommand(argc - 1, argv + 1));
     std::fprintf(stderr, "sonarium-cli: unknown command '%s'\n%s", argv[1], usageText().c_str());
     return 2;
 }

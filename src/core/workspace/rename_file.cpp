@@ -10,7 +10,18 @@ namespace sonarium {
 
 bool isSameFile(const std::string& a, const std::string& b) {
     std::error_code error;
-    return a == b || std::filesystem::equivalent(nativePath(a), nativePath(b), error);
+    if (a == b || std::filesystem::equivalent(nativePath(a), nativePath(b), error))
+        return true;
+    // A name that does not exist yet is compared by where it leads: its absolute path with ".",
+    // ".." and the links of its existing part resolved.
+    const auto resolved = [](const std::string& name, std::error_code& failed) {
+        return std::filesystem::weakly_canonical(
+            std::filesystem::absolute(nativePath(name), failed), failed);
+    };
+    std::error_code errorA, errorB;
+    const std::filesystem::path first = resolved(a, errorA);
+    const std::filesystem::path second = resolved(b, errorB);
+    return !errorA && !errorB && !a.empty() && !b.empty() && first == second;
 }
 
 RenameResult renameFile(const std::string& from, const std::string& to, std::error_code& error) {

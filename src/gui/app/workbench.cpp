@@ -26,6 +26,7 @@ Workbench::Workbench(CMainFrame& frame, Reporter& reporter, Preferences preferen
       list_(reporter), wave_{reporter, resourceFile("suffix.rc2").string(), {}} {
     list_.SetOutputDir(preferences_.outputDir);
     wave_.openDocument = [this](const std::string& path) { openDocument(qs(path)); };
+    wave_.nameTaken = [this](const std::string& taken) { return list_.redrawTakenName(taken); };
     playback_ = std::make_unique<PlaybackController>(
         reporter_,
         [this]() -> std::optional<QString> {
@@ -287,7 +288,7 @@ void Workbench::installHandlers() {
     frame_.setHandler(cmd::kPlayLooped, [this] { playback_->PlayLooped(); });
     frame_.setHandler(cmd::kStop, [this] { playback_->Stop(); });
     frame_.setHandler(cmd::kCopyToClipboard, [this] { clipboard_.CopyToClipboard(); });
-    frame_.setHandler(cmd::kPasteClipboard, [this] { clipboard_.ClipboardToFile(true); });
+    frame_.setHandler(cmd::kPasteClipboard, [this] { clipboard_.PasteClipboardToFile(); });
     frame_.setHandler(cmd::kPlayClipboardLooped, [this] {
         clipboard_.playClipboardLooped([this] { playback_->PlayLooped(); });
     });

@@ -4,6 +4,7 @@
 #include "display/child_frame.h"
 #include "display/sonarium_doc.h"
 #include "display/sonarium_view.h"
+#include "frame/command_table.h"
 #include "operations/editing/clipboard_wave.h"
 #include "operations/editing/extract_range.h"
 #include "support/qt_text.h"
@@ -72,6 +73,13 @@ void ClipboardCommands::CopyToClipboard() {
     for (const QString& type : waveMimeTypes())
         data->setData(type, bytes);
     QGuiApplication::clipboard()->setMimeData(data);
+    host_.ShowActivity(qs(activityText(cmd::kCopyToClipboard)));
+}
+
+void ClipboardCommands::PasteClipboardToFile() {
+    const Paste paste = ClipboardToFile(true);
+    if (paste.ok && !paste.path.empty())
+        host_.ShowActivity(qs(activityText(cmd::kPasteClipboard)));
 }
 
 ClipboardCommands::Paste ClipboardCommands::ClipboardToFile(bool listed) {
@@ -94,13 +102,14 @@ ClipboardCommands::Paste ClipboardCommands::ClipboardToFile(bool listed) {
     }
     if (!found)
         return {.ok = true};
-    const std::string path =
+    const std::string drawn =
         listed ? host_.list().NextTempPath() : host_.list().outputDir + kClipboardCopyName;
-    if (path.empty())
+    if (drawn.empty())
         return {};
     const std::span<const std::uint8_t> raw(reinterpret_cast<const std::uint8_t*>(bytes.data()),
                                             static_cast<std::size_t>(bytes.size()));
-    if (!writeClipboardWave(host_.waveContext(), raw, path))
+    std::string path;
+    if (!writeClipboardWave(host_.waveContext(), raw, drawn, &path))
         return {};
     if (listed)
         host_.openDocument(qs(path));

@@ -10,6 +10,7 @@
 #include "support/job_progress_dialog.h"
 #include "support/launcher.h"
 #include "support/qt_text.h"
+#include "workspace/audio_root.h"
 #include "workspace/preferences.h"
 #include "workspace/rename_file.h"
 #include "workspace/working_list.h"
@@ -18,6 +19,7 @@
 #include <QFileDialog>
 #include <QScopeGuard>
 #include <QStandardPaths>
+#include <filesystem>
 
 namespace sonarium {
 
@@ -121,28 +123,30 @@ void ExchangeCommands::exportEightBit() {
         [target] { return target; }, ResultFile::Finish);
 }
 
-bool ExchangeCommands::writeBatch(const std::vector<std::string>& paths) {
+std::string ExchangeCommands::writeBatch(const std::vector<Mp3Export>& jobs) {
     std::string error;
-    if (writeMp3Batch(paths, host_.preferences().mp3Option, error))
-        return true;
-    // Launching now would run the batch of an earlier export.
-    host_.reporter().report("File " + mp3BatchPath().string() + "\ncannot be written: " + error,
-                            MessageIcon::Error);
-    return false;
+    const std::string batch = writeMp3Batch(jobs, host_.preferences().mp3Option, error);
+    if (batch.empty())
+        host_.reporter().report("The MP3 batch cannot be written in " +
+                                    locationPath(Location::Resources).string() + "\n" + error,
+                                MessageIcon::Error);
+    return batch;
 }
 
-void ExchangeCommands::launchBatch() {
+bool ExchangeCommands::launchBatch(const std::string& batch) {
     if (QStandardPaths::findExecutable(QStringLiteral("lame")).isEmpty()) {
         host_.reporter().report("The MP3 encoder lame was not found.\n\nInstall the package "
                                 "lame, then export again.",
                                 MessageIcon::Warning);
-        return;
+        return false;
     }
     // The launcher is read by sh from its path: it runs even where a copy lost its execute bit.
-    if (!startProgram(QStringLiteral("sh"),
-                      {qs(mp3LauncherPath().string()), qs(mp3BatchPath().string())}))
+    if (!startProgram(QStringLiteral("sh"), {qs(mp3LauncherPath().string()), qs(batch)})) {
         host_.reporter().report("The MP3 batch could not be started:\nsh was not found.",
                                 MessageIcon::Warning);
+        return false;
+    }
+    return true;
 }
 
 void ExchangeCommands::exportSourceToMp3() {
@@ -168,9 +172,15 @@ void ExchangeCommands::exportSourceToMp3() {
         host_.reporter().report("This file already exists", MessageIcon::Warning);
         return;
     }
-    // The encoder writes beside the source whatever name was chosen.
-    if (writeBatch({source}))
-        launchBatch();
+    // The MP3 goes exactly where the user chose.
+    const auto jobs = checkMp3Exports(host_.reporter(), {{source, target}});
+    if (!jobs || jobs->empty())
+        return;
+    const std::string batch = writeBatch(*jobs);
+    if (!batch.empty() && !launchBatch(batch)) {
+        std::error_code ignored;
+        std::filesystem::remove(batch, ignored);
+    }
 }
 
 void ExchangeCommands::exportAllToMp3() {
@@ -179,7 +189,11 @@ void ExchangeCommands::exportAllToMp3() {
     for (const std::string& path : host_.list().filePaths)
         if (!path.empty())
             paths.push_back(path);
-    if (!writeBatch(paths))
+    const auto jobs = checkMp3Exports(host_.reporter(), mp3ExportsBeside(paths));
+    if (!jobs)
+        return;
+    const std::string batch = writeBatch(*jobs);
+    if (batch.empty())
         return;
     bool confirmed = false;
     if (confirmBatch) {
@@ -188,8 +202,11 @@ void ExchangeCommands::exportAllToMp3() {
         CConfirmMp3BatchDialog dialog(host_.preferences().helpLanguage, host_.dialogParent());
         confirmed = dialog.exec() == QDialog::Accepted;
     }
-    if (confirmed)
-        launchBatch();
+    // A batch that will not run goes: each export writes one of its own.
+    if (!confirmed || !launchBatch(batch)) {
+        std::error_code ignored;
+        std::filesystem::remove(batch, ignored);
+    }
 }
 
 } // namespace sonarium
