@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 
 namespace {
 
@@ -104,6 +105,11 @@ int outputWritten(int status) {
 int main(int argc, char* argv[]) {
     // Ctrl+C or a kill in the middle of a job leaves neither a result nor a temporary file.
     sonarium::removeStagedFilesOnSignals();
+    // What a command prints leaves in one piece when it ends (a pipe or file takes it in blocks
+    // anyway), so that a write that fails is seen there with the system's reason.
+    static char outputBuffer[1 << 20];
+    if (::isatty(STDOUT_FILENO) == 0)
+        std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
     if (argc < 2 || std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0) {
         std::fputs(usageText().c_str(), argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : outputWritten(0);

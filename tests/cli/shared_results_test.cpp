@@ -217,7 +217,8 @@ TEST(CommandLineNames, OutputsAsAsked) {
     for (const auto& entry : fs::directory_iterator(dir.path()))
         EXPECT_FALSE(entry.path().filename().string().ends_with(".part")) << entry.path();
 
-    for (const std::string command : {"peaks '" + mono + "'", "info '" + mono + "'", "list"}) {
+    for (const std::string& command :
+         std::vector<std::string>{"peaks '" + mono + "'", "info '" + mono + "'", "list"}) {
         SCOPED_TRACE(command);
         const CliRun full = test::runCliShell(command + " >/dev/full");
         EXPECT_EQ(full.status, 1);

@@ -293,15 +293,17 @@ TEST(Mp3Batch, LinesQuoteEveryPath) {
     const std::string encoder = "/r/res/mpenc";
     EXPECT_EQ(mp3BatchLines({"/a/b's/x y.wav", "/m/x y.mp3"}, "-b 192", encoder),
               "m='x y.mp2'\n"
-              "if t=$(mktemp -d '/m/.x y.mp3.XXXXXX') && [ ! -d '/m/x y.mp3' ]; then\n"
-              "    (cd -- \"$t\" && exec '/r/res/mpenc' -b 192 '/a/b'\\''s/x y.wav') && "
+              "w='x y.wav'\n"
+              "if t=$(mktemp -d '/m/.x y.mp3.XXXXXX') && [ ! -d '/m/x y.mp3' ] && "
+              "ln -s -- '/a/b'\\''s/x y.wav' \"$t/$w\"; then\n"
+              "    (cd -- \"$t\" && exec '/r/res/mpenc' -b 192 \"$t/$w\") && "
               "mv -f -- \"$t/$m\" '/m/x y.mp3'\n"
               "fi\n"
               "finish\n");
     // The option is written only when it is one of the six rates.
     for (const std::string option : {"", "-b 64", "-b 192; rm x", "-V 2", "-b 1280"}) {
         const std::string lines = mp3BatchLines({"/a.wav", "/a.mp3"}, option, encoder);
-        EXPECT_NE(lines.find("exec '/r/res/mpenc' '/a.wav')"), std::string::npos) << option;
+        EXPECT_NE(lines.find("exec '/r/res/mpenc' \"$t/$w\")"), std::string::npos) << option;
     }
     // The working folder beside a result whose name is as long as the system takes is named
     // within that limit; the result keeps its name.

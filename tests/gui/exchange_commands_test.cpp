@@ -86,7 +86,7 @@ class ExchangeCommandsTest : public test::EditorFixture {
     int batchesLeft() const {
         int left = 0;
         for (const auto& entry : fs::directory_iterator(locationPath(Location::Resources)))
-            left += entry.path().filename().string().starts_with("mpenc-") ? 1 : 0;
+            left += entry.path().extension() == ".sh" ? 1 : 0;
         return left;
     }
 

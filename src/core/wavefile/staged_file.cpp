@@ -122,8 +122,8 @@ bool lockTemporaryFile(int fd, const std::string& path) {
         if (errno != EINTR)
             return true; // no locks on this file system: no file here is ever taken as abandoned
     }
-    struct stat own {
-    }, named{};
+    struct stat own {};
+    struct stat named {};
     return ::fstat(fd, &own) == 0 && ::lstat(path.c_str(), &named) == 0 && sameFile(own, named);
 }
 
@@ -192,8 +192,8 @@ int removeAbandonedStagedFiles(const std::string& folder) {
         const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0)
             continue;
-        struct stat own {
-        }, named{};
+        struct stat own {};
+        struct stat named {};
         // A writer holds its lock from creation to commit; a lock this process can take belongs
         // to nobody, and the file still under the name is the one locked.
         if (::fstat(fd, &own) == 0 && S_ISREG(own.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&

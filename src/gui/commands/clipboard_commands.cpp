@@ -8,11 +8,11 @@
 #include "operations/editing/clipboard_wave.h"
 #include "operations/editing/extract_range.h"
 #include "support/qt_text.h"
+#include "wavefile/binary_file.h"
 #include "workspace/working_list.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFile>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QScopeGuard>
@@ -63,12 +63,17 @@ void ClipboardCommands::CopyToClipboard() {
                 return; // the extract has said why
         }
     }
-    QFile in(qs(file));
-    if (!in.open(QIODevice::ReadOnly)) {
+    // Read as every reader of the system reads: a FIFO or device put under the name is refused
+    // at once instead of blocking the editor.
+    BinaryFile in(file, BinaryFile::Mode::Read);
+    QByteArray bytes;
+    if (in.isOpen())
+        bytes.resize(static_cast<qsizetype>(in.size()));
+    if (!in.isOpen() || in.read(bytes.data(), static_cast<std::size_t>(bytes.size())) !=
+                            static_cast<std::size_t>(bytes.size())) {
         host_.reporter().report("Cannot open source File", MessageIcon::None);
         return;
     }
-    const QByteArray bytes = in.readAll();
     auto* data = new QMimeData;
     for (const QString& type : waveMimeTypes())
         data->setData(type, bytes);

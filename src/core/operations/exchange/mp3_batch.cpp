@@ -11,7 +11,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <random>
+#include <set>
 #include <system_error>
 
 namespace sonarium {
@@ -87,14 +89,19 @@ std::string workFolderTemplate(const std::string& result) {
 
 std::string mp3BatchLines(const Mp3Export& job, const std::string& option,
                           const std::string& encoder) {
+    // The encoder reads the source through a link named NAME.wav in the hidden folder: whatever
+    // the source's own name (old.mp2, say), it is read as the wave file it is, and its NAME.mp2
+    // is made there too.
+    const std::string stem = mp3Names(job.source).stem;
     const std::string result = shellQuoted(job.result);
-    std::string lines = "m=" + shellQuoted(mp3Names(job.source).stem + ".mp2") + "\n";
+    std::string lines = "m=" + shellQuoted(stem + ".mp2") + "\n";
+    lines += "w=" + shellQuoted(stem + ".wav") + "\n";
     lines += "if t=$(mktemp -d " + shellQuoted(workFolderTemplate(job.result)) + ") && [ ! -d " +
-             result + " ]; then\n";
+             result + " ] && ln -s -- " + shellQuoted(job.source) + " \"$t/$w\"; then\n";
     lines += "    (cd -- \"$t\" && exec " + shellQuoted(encoder);
     if (isMp3RateOption(option))
         lines += " " + option;
-    lines += " " + shellQuoted(job.source) + ") && mv -f -- \"$t/$m\" " + result + "\n";
+    lines += " \"$t/$w\") && mv -f -- \"$t/$m\" " + result + "\n";
     lines += "fi\nfinish\n";
     return lines;
 }
@@ -107,9 +114,10 @@ std::string mp3Batch(const std::vector<Mp3Export>& jobs, const std::string& opti
         "# its result; the folder, and this batch, go when done or interrupted.\n"
         "t=\n"
         "m=\n"
+        "w=\n"
         "finish() {\n"
         "    if [ -n \"$t\" ]; then\n"
-        "        rm -f -- \"$t/$m\"\n"
+        "        rm -f -- \"$t/$m\" \"$t/$w\"\n"
         "        rmdir -- \"$t\"\n"
         "    fi\n"
         "    t=\n"
@@ -132,15 +140,21 @@ fs::path mp3LauncherPath() {
 std::optional<std::vector<Mp3Export>> checkMp3Exports(Reporter& reporter,
                                                       const std::vector<Mp3Export>& jobs) {
     // Two encodings with one result would lose one of them: nothing runs.
-    for (std::size_t i = 1; i < jobs.size(); ++i)
-        for (std::size_t k = 0; k < i; ++k)
-            if (isSameFile(jobs[i].result, jobs[k].result)) {
-                reporter.report("Files " + jobs[k].source + "\nand " + jobs[i].source +
-                                    "\nwould both be encoded to " + jobs[i].result +
-                                    "\n\nNothing was exported.",
-                                MessageIcon::Error);
-                return std::nullopt;
-            }
+    std::map<std::string, std::size_t> results;
+    std::set<std::string> sources;
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        const std::string identity = fileIdentity(jobs[i].result);
+        const auto [earlier, added] =
+            results.emplace(identity.empty() ? jobs[i].result : identity, i);
+        if (!added) {
+            reporter.report("Files " + jobs[earlier->second].source + "\nand " + jobs[i].source +
+                                "\nwould both be encoded to " + jobs[i].result +
+                                "\n\nNothing was exported.",
+                            MessageIcon::Error);
+            return std::nullopt;
+        }
+        sources.insert(fileIdentity(jobs[i].source));
+    }
     std::vector<Mp3Export> accepted;
     const WaveContext wave{reporter, "", {}};
     NullProgress progress;
@@ -151,10 +165,7 @@ std::optional<std::vector<Mp3Export>> checkMp3Exports(Reporter& reporter,
         if (!reader)
             continue;
         reader->CloseRead();
-        bool overSource = false;
-        for (const Mp3Export& other : jobs)
-            overSource = overSource || isSameFile(job.result, other.source);
-        if (overSource) {
+        if (sources.count(fileIdentity(job.result)) != 0) {
             reporter.report("File " + job.result +
                                 "\nis a source of this operation: the result cannot be written "
                                 "over it",

@@ -39,8 +39,9 @@ struct Mp3Export {
 std::vector<Mp3Export> mp3ExportsBeside(const std::vector<std::string>& wavePaths);
 
 // The lines of one encoding: a fresh hidden folder ".NAME.XXXXXX" beside the result, the encoder
-// run on the source inside it (where it leaves NAME.mp2), its NAME.mp2 moved onto the result,
-// the folder removed with what the encoder left in it. A failed step ends that encoding only.
+// run inside it on a link NAME.wav to the source (so that it leaves NAME.mp2 there), its NAME.mp2
+// moved onto the result, the folder removed with the link and what the encoder left. A failed
+// step ends that encoding only.
 std::string mp3BatchLines(const Mp3Export& job, const std::string& option,
                           const std::string& encoder);
 // "#!/bin/sh", the removal of the batch itself (batchPath) and of a hidden folder left by an
