@@ -234,8 +234,8 @@ int runExportMp3Command(int argc, char** argv) {
     for (const std::string& failure : installed.failures)
         std::fprintf(stderr, "sonarium-cli: %s\n", failure.c_str());
 
-    // Each source is checked before anything runs; the batch changes folder before each file, so
-    // the paths it names are absolute.
+    // Each source is checked before anything runs; the paths the batch names are absolute, so
+    // that they do not depend on where it runs.
     const std::vector<Mp3Export> asked = mp3ExportsBeside(sources);
     const auto jobs = checkMp3Exports(reporter, asked);
     if (!jobs)
