@@ -513,6 +513,16 @@ TEST_F(ExchangeCommands, Mp3NeverTouchesWhatIsNotItsOwn) {
         EXPECT_FALSE(fs::exists("/dev/.mp3"));
         EXPECT_TRUE(fs::is_empty(cwd.path()));
     }
+    // The encoder script alone never takes over, nor removes, a NAME.mp2 already there.
+    test::TempDir folder;
+    file(folder.path(), "song.wav", wave);
+    const std::string user = file(folder.path(), "song.mp2", mine);
+    const CliRun direct = test::runProgramForTests(
+        "sh", {"-c", "cd \"$1\" && sh \"$2\" song.wav", "sh", folder.path().string(),
+               (test::sourceDataDir() / "res" / "mpenc").string()});
+    EXPECT_EQ(direct.status, 1);
+    EXPECT_NE(direct.err.find("song.mp2 exists already"), std::string::npos) << direct.err;
+    EXPECT_EQ(test::readBytes(user), mine);
 }
 
 // Two exports at once, many times: each runs its own batch, and each result is its own source's
