@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -118,12 +119,23 @@ int main(int argc, char* argv[]) {
         std::puts("sonarium-cli " SONARIUM_VERSION);
         return outputWritten(0);
     }
-    for (const Command& command : kCommands)
-        if (command.name == argv[1])
-            return outputWritten(command.run(argc - 2, argv + 2));
-    // Every declared operation but the editor-only ones is a command of its own name.
-    if (sonarium::isOperationName(argv[1]))
-        return outputWritten(sonarium::runOperationCommand(argc - 1, argv + 1));
+    // A job's own errors are caught around it (with the operation's name); this catches what
+    // escapes the rest of a command.
+    try {
+        for (const Command& command : kCommands)
+            if (command.name == argv[1])
+                return outputWritten(command.run(argc - 2, argv + 2));
+        // Every declared operation but the editor-only ones is a command of its own name.
+        if (sonarium::isOperationName(argv[1]))
+            return outputWritten(sonarium::runOperationCommand(argc - 1, argv + 1));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "sonarium-cli: Internal error: %s\n", error.what());
+        return sonarium::kInternalErrorStatus;
+    } catch (...) {
+        std::fputs("sonarium-cli: Internal error: an error that is not a standard exception\n",
+                   stderr);
+        return sonarium::kInternalErrorStatus;
+    }
     std::fprintf(stderr, "sonarium-cli: unknown command '%s'\n%s", argv[1], usageText().c_str());
     return 2;
 }

@@ -89,7 +89,7 @@ int main(int argc, char* argv[]) {
     sonarium::removeAbandonedStagedFiles(workbench.list().outputDir);
     frame.showMaximized();
     if (preferences.alwaysAskOutputPath)
-        workbench.SelectOutputPath();
+        workbench.options().SelectOutputPath();
     // Files named on the command line (a file manager's "Open with") open as Open opens them.
     if (const QStringList files = QApplication::arguments().mid(1); !files.isEmpty())
         workbench.files().openFiles(files);

@@ -228,7 +228,7 @@ TEST_F(ExchangeCommands, Mp3HostileNamesReachTheEncoderExactly) {
     sources.push_back(test::writeWave((hostileFolder / "-in hostile ' $(x).wav").string(), sound));
     // The command installs the encoder scripts under the audio root the first time; they are
     // there before, as in any session after the first.
-    ASSERT_TRUE(installMissingResources(test::sourceDataDir()).failures.empty());
+    ASSERT_TRUE(installMissingResources(test::shippedDataDir()).failures.empty());
     const auto before = snapshot({dir.path(), cwd.path(), root.path()});
 
     const CliRun r = exportMp3([&] {
@@ -344,7 +344,7 @@ TEST_F(ExchangeCommands, Mp3WithoutLame) {
     // The encoder script alone says so too, with the status of a command not found.
     fs::create_symlink("/bin/sh", empty.path() / "sh");
     const CliRun mpenc = test::runProgramForTests(
-        "sh", {(test::sourceDataDir() / "res" / "mpenc").string(), source});
+        "sh", {(test::shippedDataDir() / "res" / "mpenc").string(), source});
     EXPECT_EQ(mpenc.status, 127);
     EXPECT_NE(mpenc.err.find("lame"), std::string::npos) << mpenc.err;
 }
@@ -353,9 +353,9 @@ TEST_F(ExchangeCommands, Mp3WithoutLame) {
 // its output in mpenc.log; either way the batch reaches it as one argument.
 TEST_F(ExchangeCommands, Mp3Launcher) {
     const std::string source = test::writeWave(dir.file("a b.wav"), test::ramp(100));
-    const std::string launcher = (test::sourceDataDir() / "res" / "mpenc-launch").string();
+    const std::string launcher = (test::shippedDataDir() / "res" / "mpenc-launch").string();
     const std::string batch = dir.file("my batch.sh");
-    const std::string encoder = (test::sourceDataDir() / "res" / "mpenc").string();
+    const std::string encoder = (test::shippedDataDir() / "res" / "mpenc").string();
     const std::string text = mp3Batch(mp3ExportsBeside({source}), "-b 128", encoder, batch);
     test::writeBytes(batch, Bytes(text.begin(), text.end()));
     // Only what the scripts need is on PATH, so that no terminal of this machine is found.
@@ -519,7 +519,7 @@ TEST_F(ExchangeCommands, Mp3NeverTouchesWhatIsNotItsOwn) {
     const std::string user = file(folder.path(), "song.mp2", mine);
     const CliRun direct = test::runProgramForTests(
         "sh", {"-c", "cd \"$1\" && sh \"$2\" song.wav", "sh", folder.path().string(),
-               (test::sourceDataDir() / "res" / "mpenc").string()});
+               (test::shippedDataDir() / "res" / "mpenc").string()});
     EXPECT_EQ(direct.status, 1);
     EXPECT_NE(direct.err.find("song.mp2 exists already"), std::string::npos) << direct.err;
     EXPECT_EQ(test::readBytes(user), mine);

@@ -11,6 +11,11 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+SONARIUM_DECLARE_OPERATION(volume);
+SONARIUM_DECLARE_OPERATION(saturate);
+SONARIUM_DECLARE_OPERATION(normalize);
+SONARIUM_DECLARE_OPERATION(silentZone);
+
 namespace sonarium {
 namespace {
 

@@ -18,7 +18,7 @@ protected:
     test::TempDir dir;
     test::RecordingReporter reporter;
     std::vector<std::string> opened;
-    WaveContext context{reporter, (test::sourceDataDir() / "res" / "suffix.rc2").string(),
+    WaveContext context{reporter, (test::shippedDataDir() / "res" / "suffix.rc2").string(),
                         [this](const std::string& path) { opened.push_back(path); }};
 };
 

@@ -10,6 +10,11 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
+SONARIUM_DECLARE_OPERATION(affineSynthesis);
+SONARIUM_DECLARE_OPERATION(gaussianSynthesis);
+SONARIUM_DECLARE_OPERATION(shadokSynthesis);
+SONARIUM_DECLARE_OPERATION(simpleSynthesis);
+
 namespace sonarium {
 namespace {
 

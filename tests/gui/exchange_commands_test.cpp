@@ -170,7 +170,7 @@ private slots:
 
     void eightBitExportWritesWhereChosen() {
         const std::string source = test::writeWave(files->file("take.wav"), test::ramp(4002), 2);
-        QVERIFY(bench->openDocument(QString::fromStdString(source)) != nullptr);
+        QVERIFY(bench->windows().openDocument(QString::fromStdString(source)) != nullptr);
         const int opened = windows();
         QString suggested;
         answerSave(files->file("sub/../take8.wav"), &suggested);
@@ -198,7 +198,7 @@ private slots:
     // itself is refused.
     void exportSourceToMp3() {
         const std::string source = test::writeWave(files->file("take.wav"), test::ramp(4000));
-        QVERIFY(bench->openDocument(QString::fromStdString(source)) != nullptr);
+        QVERIFY(bench->windows().openDocument(QString::fromStdString(source)) != nullptr);
         fs::create_directory(files->file("music"));
         QString suggested;
         answerSave(files->file("music/Other.mp3"), &suggested);

@@ -19,6 +19,11 @@
 #include <QtTest>
 #include <filesystem>
 
+SONARIUM_DECLARE_OPERATION(insertSilence);
+SONARIUM_DECLARE_OPERATION(insertClipboard);
+SONARIUM_DECLARE_OPERATION(insertAuxiliary);
+SONARIUM_DECLARE_OPERATION(merge);
+
 using namespace sonarium;
 namespace fs = std::filesystem;
 

@@ -32,6 +32,10 @@
 #include <set>
 #include <unistd.h>
 
+SONARIUM_DECLARE_OPERATION(volume);
+SONARIUM_DECLARE_OPERATION(saturate);
+SONARIUM_DECLARE_OPERATION(crop);
+
 using namespace sonarium;
 namespace fs = std::filesystem;
 

@@ -15,6 +15,8 @@
 #include <QtTest>
 #include <filesystem>
 
+SONARIUM_DECLARE_OPERATION(volume);
+
 using namespace sonarium;
 namespace fs = std::filesystem;
 
@@ -25,7 +27,7 @@ class ResultFilesTest : public test::EditorFixture {
 
     JobOutcome runVolume() {
         return bench->operations().runJob(volumeOperation(), {.source = source},
-                                          [this] { return bench->NextTempPath(); });
+                                          [this] { return bench->session().NextTempPath(); });
     }
 
     std::vector<std::string> resultNames() const {

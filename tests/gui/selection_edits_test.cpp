@@ -26,6 +26,14 @@
 #include <functional>
 #include <set>
 
+SONARIUM_DECLARE_OPERATION(select);
+SONARIUM_DECLARE_OPERATION(remove);
+SONARIUM_DECLARE_OPERATION(removeSelection);
+SONARIUM_DECLARE_OPERATION(mute);
+SONARIUM_DECLARE_OPERATION(reverse);
+SONARIUM_DECLARE_OPERATION(fade);
+SONARIUM_DECLARE_OPERATION(selectionPosition);
+
 using namespace sonarium;
 
 namespace {

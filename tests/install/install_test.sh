@@ -10,7 +10,9 @@ trap 'rm -rf "$prefix"' EXIT
 fail() { echo "install test: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix/usr" >/dev/null
-for f in bin/sonarium bin/sonarium-cli share/sonarium/res/suffix.rc2 share/sonarium/help \
+# The help pages are written by the build (none are in the source tree) and installed from it.
+for f in bin/sonarium bin/sonarium-cli share/sonarium/res/suffix.rc2 \
+    share/sonarium/help/_english.html share/sonarium/help/EFFVOL_1.0_francais.html \
     share/applications/sonarium.desktop share/man/man1/sonarium-cli.1 \
     share/icons/hicolor/48x48/apps/sonarium.png share/icons/hicolor/256x256/apps/sonarium.png \
     share/icons/hicolor/scalable/apps/sonarium.svg lib/sonarium/sonarium-png.so; do
@@ -50,4 +52,6 @@ QT_QPA_PLATFORM=offscreen timeout 5 "$prefix/usr/bin/sonarium" "$prefix/in.wav" 
     >"$prefix/gui.log" 2>&1 || status=$?
 [ "$status" -eq 124 ] || { cat "$prefix/gui.log" >&2; fail "the editor ended with $status"; }
 [ -f "$SONARIUM_ROOT/sonarium/res/suffix.rc2" ] || fail "the editor did not find its resources"
+[ -f "$SONARIUM_ROOT/sonarium/help/EFFVOL_1.0_english.html" ] ||
+    fail "the editor did not find its help pages"
 echo "install test: passed"

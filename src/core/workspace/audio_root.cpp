@@ -116,8 +116,8 @@ fs::path findShippedData(const fs::path& exeDir) {
     fs::path installed = exeDir / ".." / "share" / "sonarium";
     if (fs::is_directory(installed / "res", error))
         return installed.lexically_normal();
-#ifdef SONARIUM_SOURCE_DATA_DIR
-    return fs::path(SONARIUM_SOURCE_DATA_DIR);
+#ifdef SONARIUM_BUILD_DATA_DIR
+    return fs::path(SONARIUM_BUILD_DATA_DIR);
 #else
     return installed.lexically_normal();
 #endif

@@ -41,7 +41,8 @@ std::filesystem::path helpPage(const std::string& code, const std::string& helpL
 std::string resolveUnderRoot(const std::string& stored);
 
 // The folder that holds the shipped res/ and help/ folders: $SONARIUM_DATA_DIR, else
-// <exeDir>/../share/sonarium when it exists, else the source tree the program was built from.
+// <exeDir>/../share/sonarium when it exists, else the build tree's share/sonarium (res/ from the
+// sources, help/ written by the build) the program was built in.
 std::filesystem::path findShippedData(const std::filesystem::path& exeDir);
 
 struct InstallResult {

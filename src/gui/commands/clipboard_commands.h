@@ -2,15 +2,17 @@
 // copy Insert Clipboard reads and the paste Play Clipboard Looped plays.
 #pragma once
 
-#include "commands/file_commands.h"
+#include "commands/session.h"
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <string>
 
-class QMimeData;
-
 namespace sonarium {
+
+class OperationRunner;
+class WindowCommands;
 
 inline constexpr const char* kClipboardDataName = "SonariumClipboardData.wav";
 inline constexpr const char* kClipboardCopyName = "sonariumClipboardCopy.wav";
@@ -20,7 +22,8 @@ QStringList waveMimeTypes();
 
 class ClipboardCommands {
 public:
-    explicit ClipboardCommands(FileCommandHost& host) : host_(host) {}
+    // Installs the clipboard commands, Insert Clipboard's included.
+    ClipboardCommands(Session& session, WindowCommands& windows, OperationRunner& operations);
 
     // Puts the Source file on the clipboard; when the active window shows it with a selection of
     // more than 4 bytes that is not the whole file, that selection extracted to
@@ -40,10 +43,11 @@ public:
     void PasteClipboardToFile();
 
     // Play Clipboard Looped: the listed paste, then Play Looped on it.
-    void playClipboardLooped(const std::function<void()>& playLooped);
+    void playClipboardLooped();
 
 private:
-    FileCommandHost& host_;
+    Session& session_;
+    WindowCommands& windows_;
 };
 
 } // namespace sonarium

@@ -3,6 +3,7 @@
 #include "commands/exchange_commands.h"
 
 #include "dialogs/exchange_dialogs.h"
+#include "frame/command_table.h"
 #include "operations/exchange/eight_bit_export.h"
 #include "operations/exchange/eight_bit_import.h"
 #include "operations/exchange/mp3_batch.h"
@@ -32,11 +33,19 @@ constexpr const char* kImportDone = "Import file - done";
 
 } // namespace
 
+ExchangeCommands::ExchangeCommands(Session& session) : session_(session) {
+    session_.setHandler(cmd::kImportRaw, [this] { importRaw(); });
+    session_.setHandler(cmd::kImportEightBit, [this] { importEightBit(); });
+    session_.setHandler(cmd::kExportEightBit, [this] { exportEightBit(); });
+    session_.setHandler(cmd::kExportSourceToMp3, [this] { exportSourceToMp3(); });
+    session_.setHandler(cmd::kExportAllToMp3, [this] { exportAllToMp3(); });
+}
+
 QStringList ExchangeCommands::pickFiles(const QString& title, const QString& filter,
                                         const QString& suffix) {
     if (chooseFilesToOpen)
         return chooseFilesToOpen(title);
-    QFileDialog dialog(host_.dialogParent(), title, QString(), filter);
+    QFileDialog dialog(session_.dialogParent(), title, QString(), filter);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setOption(QFileDialog::ReadOnly, false);
@@ -49,7 +58,7 @@ QString ExchangeCommands::pickSaveName(const QString& title, const QString& sugg
                                        const QString& filter, const QString& suffix) {
     if (chooseSaveName)
         return chooseSaveName(title, suggested);
-    QFileDialog dialog(host_.dialogParent(), title, suggested, filter);
+    QFileDialog dialog(session_.dialogParent(), title, suggested, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(suffix);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
@@ -58,8 +67,8 @@ QString ExchangeCommands::pickSaveName(const QString& title, const QString& sugg
 JobOutcome ExchangeCommands::runJob(const QString& caption, JobOutcome (*job)(JobContext&),
                                     const std::string& source,
                                     std::function<std::string()> destination, ResultFile result) {
-    JobProgressDialog progress(caption, host_.dialogParent());
-    JobContext context{.wave = host_.waveContext(),
+    JobProgressDialog progress(caption, session_.dialogParent());
+    JobContext context{.wave = session_.waveContext(),
                        .progress = progress,
                        .input = {.source = source},
                        .destination = std::move(destination),
@@ -70,7 +79,7 @@ JobOutcome ExchangeCommands::runJob(const QString& caption, JobOutcome (*job)(Jo
 }
 
 void ExchangeCommands::importRaw() {
-    host_.StopPlaying();
+    session_.StopPlaying();
     importRawFiles(pickFiles(QStringLiteral("Import RAW File"), kAllFilter, QString()));
 }
 
@@ -82,10 +91,10 @@ void ExchangeCommands::importRawFiles(const QStringList& paths) {
         // The temporary number is drawn only once the file is known to hold samples.
         const JobOutcome outcome = runJob(
             QStringLiteral("Import RAW File"), sonarium::importRaw, path,
-            [this, path] { return rawImportPath(host_.list().NextTempPath(), path); },
+            [this, path] { return rawImportPath(session_.list().NextTempPath(), path); },
             ResultFile::Open);
         if (outcome == JobOutcome::Completed)
-            host_.ShowActivity(QString::fromLatin1(kImportDone));
+            session_.ShowActivity(QString::fromLatin1(kImportDone));
     }
 }
 
@@ -101,13 +110,13 @@ void ExchangeCommands::importEightBitFiles(const QStringList& paths) {
         const std::string path = chosen.toStdString();
         runJob(
             QStringLiteral("Import 8 bit Wave File"), sonarium::importEightBit, path,
-            [this, path] { return eightBitImportPath(path, host_.list().outputDir); },
+            [this, path] { return eightBitImportPath(path, session_.list().outputDir); },
             ResultFile::Open);
     }
 }
 
 void ExchangeCommands::exportEightBit() {
-    WorkingList& list = host_.list();
+    WorkingList& list = session_.list();
     const auto current = list.slotPath(list.GetSourceIndex());
     if (!current)
         return;
@@ -125,9 +134,9 @@ void ExchangeCommands::exportEightBit() {
 
 std::string ExchangeCommands::writeBatch(const std::vector<Mp3Export>& jobs) {
     std::string error;
-    const std::string batch = writeMp3Batch(jobs, host_.preferences().mp3Option, error);
+    const std::string batch = writeMp3Batch(jobs, session_.preferences().mp3Option, error);
     if (batch.empty())
-        host_.reporter().report("The MP3 batch cannot be written in " +
+        session_.reporter().report("The MP3 batch cannot be written in " +
                                     locationPath(Location::Resources).string() + "\n" + error,
                                 MessageIcon::Error);
     return batch;
@@ -135,14 +144,14 @@ std::string ExchangeCommands::writeBatch(const std::vector<Mp3Export>& jobs) {
 
 bool ExchangeCommands::launchBatch(const std::string& batch) {
     if (QStandardPaths::findExecutable(QStringLiteral("lame")).isEmpty()) {
-        host_.reporter().report("The MP3 encoder lame was not found.\n\nInstall the package "
+        session_.reporter().report("The MP3 encoder lame was not found.\n\nInstall the package "
                                 "lame, then export again.",
                                 MessageIcon::Warning);
         return false;
     }
     // The launcher is read by sh from its path: it runs even where a copy lost its execute bit.
     if (!startProgram(QStringLiteral("sh"), {qs(mp3LauncherPath().string()), qs(batch)})) {
-        host_.reporter().report("The MP3 batch could not be started:\nsh was not found.",
+        session_.reporter().report("The MP3 batch could not be started:\nsh was not found.",
                                 MessageIcon::Warning);
         return false;
     }
@@ -150,8 +159,8 @@ bool ExchangeCommands::launchBatch(const std::string& batch) {
 }
 
 void ExchangeCommands::exportSourceToMp3() {
-    host_.StopPlaying();
-    WorkingList& list = host_.list();
+    session_.StopPlaying();
+    WorkingList& list = session_.list();
     const auto current = list.slotPath(list.GetSourceIndex());
     if (!current)
         return;
@@ -169,11 +178,11 @@ void ExchangeCommands::exportSourceToMp3() {
     // Kept as chosen: on this system a lower-cased folder may be another folder, or none.
     list.saveAsDir = directoryPart(target);
     if (lowerCase(target) == lowerCase(source) || isSameFile(target, source)) {
-        host_.reporter().report("This file already exists", MessageIcon::Warning);
+        session_.reporter().report("This file already exists", MessageIcon::Warning);
         return;
     }
     // The MP3 goes exactly where the user chose.
-    const auto jobs = checkMp3Exports(host_.reporter(), {{source, target}});
+    const auto jobs = checkMp3Exports(session_.reporter(), {{source, target}});
     if (!jobs || jobs->empty())
         return;
     const std::string batch = writeBatch(*jobs);
@@ -184,12 +193,12 @@ void ExchangeCommands::exportSourceToMp3() {
 }
 
 void ExchangeCommands::exportAllToMp3() {
-    host_.StopPlaying();
+    session_.StopPlaying();
     std::vector<std::string> paths;
-    for (const std::string& path : host_.list().filePaths)
+    for (const std::string& path : session_.list().filePaths)
         if (!path.empty())
             paths.push_back(path);
-    const auto jobs = checkMp3Exports(host_.reporter(), mp3ExportsBeside(paths));
+    const auto jobs = checkMp3Exports(session_.reporter(), mp3ExportsBeside(paths));
     if (!jobs)
         return;
     const std::string batch = writeBatch(*jobs);
@@ -199,7 +208,7 @@ void ExchangeCommands::exportAllToMp3() {
     if (confirmBatch) {
         confirmed = confirmBatch();
     } else {
-        CConfirmMp3BatchDialog dialog(host_.preferences().helpLanguage, host_.dialogParent());
+        CConfirmMp3BatchDialog dialog(session_.preferences().helpLanguage, session_.dialogParent());
         confirmed = dialog.exec() == QDialog::Accepted;
     }
     // A batch that will not run goes: each export writes one of its own.

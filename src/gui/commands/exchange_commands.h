@@ -2,7 +2,7 @@
 // 8 bit wave file, Export source to MP3 and Export all to MP3.
 #pragma once
 
-#include "commands/file_commands.h"
+#include "commands/session.h"
 #include "jobs/block_job.h"
 #include "operations/exchange/mp3_batch.h"
 
@@ -16,7 +16,8 @@ namespace sonarium {
 
 class ExchangeCommands {
 public:
-    explicit ExchangeCommands(FileCommandHost& host) : host_(host) {}
+    // Installs the commands.
+    explicit ExchangeCommands(Session& session);
 
     // The commands as the menu runs them, file dialogs included.
     void importRaw();
@@ -47,7 +48,7 @@ private:
     // is missing.
     bool launchBatch(const std::string& batch);
 
-    FileCommandHost& host_;
+    Session& session_;
 };
 
 } // namespace sonarium

@@ -29,10 +29,8 @@ bool writeClipboardWave(const WaveContext& context, std::span<const std::uint8_t
                                 MessageIcon::Error);
         return false;
     }
-    sonIO reader(context, path);
-    const bool readable = reader.IsOpen();
-    if (readable)
-        reader.CloseRead();
+    // The reader is closed again at once: only whether it opens counts.
+    const bool readable = sonIO(context, path).IsOpen();
     if (!readable) {
         std::error_code ignored;
         std::filesystem::remove(path, ignored);
