@@ -98,6 +98,50 @@ TEST(AudioRoot, PrivateFoldersAndResultsUnderAnyUmask) {
     }
 }
 
+// A tempsnds folder the user made keeps the permissions he gave it; only a new one is private.
+TEST(AudioRoot, AnExistingTempFolderKeepsItsPermissions) {
+    test::TempAudioRoot root;
+    const fs::perms shared = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                             fs::perms::others_read | fs::perms::others_exec;
+    fs::create_directory(locationPath(Location::TempSounds));
+    fs::permissions(locationPath(Location::TempSounds), shared);
+    EXPECT_TRUE(installMissingResources(test::shippedDataDir()).failures.empty());
+    EXPECT_EQ(fs::status(locationPath(Location::TempSounds)).permissions(), shared);
+    EXPECT_EQ(fs::status(locationPath(Location::Program)).permissions(), fs::perms::owner_all);
+}
+
+// Where nothing can be made the install says so once, not once per file; without any root it
+// says why and makes nothing, not even a folder where the program was started.
+TEST(AudioRoot, NothingMadeIsToldOnce) {
+    test::TempDir dir;
+    test::writeBytes(dir.file("file"), test::Bytes{1});
+    {
+        test::TempAudioRoot root;
+        test::setEnvironment("SONARIUM_ROOT", dir.file("file") + "/root");
+        const InstallResult result = installMissingResources(test::shippedDataDir());
+        EXPECT_EQ(result.copied, 0);
+        ASSERT_EQ(result.failures.size(), 1U);
+        EXPECT_NE(result.failures[0].find("Not a directory"), std::string::npos);
+    }
+    {
+        test::TempAudioRoot root;
+        const std::optional<std::string> home =
+            std::getenv("HOME") != nullptr ? std::optional<std::string>(std::getenv("HOME"))
+                                           : std::nullopt;
+        test::setEnvironment("SONARIUM_ROOT", std::nullopt);
+        test::setEnvironment("HOME", std::nullopt);
+        const fs::path started = fs::current_path();
+        fs::current_path(dir.path());
+        const std::string problem = audioRootProblem();
+        const InstallResult result = installMissingResources(test::shippedDataDir());
+        fs::current_path(started);
+        test::setEnvironment("HOME", home);
+        EXPECT_NE(problem.find("Neither SONARIUM_ROOT nor HOME is set"), std::string::npos);
+        EXPECT_EQ(result.failures, std::vector<std::string>{problem});
+        EXPECT_EQ(test::folderEntries(dir.path()), std::set<std::string>{"file"});
+    }
+}
+
 TEST(AudioRoot, MissingShippedDataIsReported) {
     test::TempAudioRoot root;
     InstallResult result = installMissingResources(root.path() / "nothing-here");

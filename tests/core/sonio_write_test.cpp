@@ -273,7 +273,9 @@ TEST_F(SonioWrite, AFullDiskLeavesNoFile) {
             EXPECT_EQ(out.FinishWriteAndOpen(), 0);
         }
         BinaryFile::limitCreatedFilesForTesting(-1);
-        EXPECT_EQ(reporter.texts(), std::vector<std::string>{kWriteErrorText});
+        EXPECT_EQ(reporter.texts(),
+                  std::vector<std::string>{std::string(kWriteErrorText) + "\n\nFile " + path +
+                                           "\nNo space left on device"});
         EXPECT_TRUE(folderNames(dir).empty());
     }
     EXPECT_TRUE(opened.empty());

@@ -19,6 +19,7 @@ Workbench::Workbench(CMainFrame& frame, Reporter& reporter, Preferences preferen
       playback_(makePlayer()), session_(frame, reporter, list_, preferences_, wave_, *playback_) {
     list_.SetOutputDir(preferences_.outputDir);
     wave_.openDocument = [this](const std::string& path) { windows_.openDocument(qs(path)); };
+    wave_.nameTaken = [this](const std::string& taken) { return list_.redrawTakenName(taken); };
     connect(playback_.get(), &PlaybackController::enablingChanged, this,
             &Workbench::refreshEnabling);
     connect(&windows_, &WindowCommands::enablingChanged, this, &Workbench::refreshEnabling);

@@ -11,11 +11,11 @@
 #include "operations/editing/extract_range.h"
 #include "playback/playback_controller.h"
 #include "support/qt_text.h"
+#include "wavefile/binary_file.h"
 #include "workspace/working_list.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFile>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QScopeGuard>
@@ -42,7 +42,7 @@ ClipboardCommands::ClipboardCommands(Session& session, WindowCommands& windows,
                                      OperationRunner& operations)
     : session_(session), windows_(windows) {
     session_.setHandler(cmd::kCopyToClipboard, [this] { CopyToClipboard(); });
-    session_.setHandler(cmd::kPasteClipboard, [this] { ClipboardToFile(true); });
+    session_.setHandler(cmd::kPasteClipboard, [this] { PasteClipboardToFile(); });
     session_.setHandler(cmd::kPlayClipboardLooped, [this] { playClipboardLooped(); });
     // Insert Clipboard's second file is the clipboard's, copied out before its dialog opens.
     if (const OperationDecl* insert = findOperationByCommand(cmd::kInsertClipboard)) {
@@ -85,16 +85,28 @@ void ClipboardCommands::CopyToClipboard() {
                 return; // the extract has said why
         }
     }
-    QFile in(qs(file));
-    if (!in.open(QIODevice::ReadOnly)) {
+    // Read as every reader of the system reads: a FIFO or device put under the name is refused
+    // at once instead of blocking the editor.
+    BinaryFile in(file, BinaryFile::Mode::Read);
+    QByteArray bytes;
+    if (in.isOpen())
+        bytes.resize(static_cast<qsizetype>(in.size()));
+    if (!in.isOpen() || in.read(bytes.data(), static_cast<std::size_t>(bytes.size())) !=
+                            static_cast<std::size_t>(bytes.size())) {
         session_.reporter().report("Cannot open source File", MessageIcon::None);
         return;
     }
-    const QByteArray bytes = in.readAll();
     auto* data = new QMimeData;
     for (const QString& type : waveMimeTypes())
         data->setData(type, bytes);
     QGuiApplication::clipboard()->setMimeData(data);
+    session_.ShowActivity(qs(activityText(cmd::kCopyToClipboard)));
+}
+
+void ClipboardCommands::PasteClipboardToFile() {
+    const Paste paste = ClipboardToFile(true);
+    if (paste.ok && !paste.path.empty())
+        session_.ShowActivity(qs(activityText(cmd::kPasteClipboard)));
 }
 
 ClipboardCommands::Paste ClipboardCommands::ClipboardToFile(bool listed) {
@@ -117,13 +129,14 @@ ClipboardCommands::Paste ClipboardCommands::ClipboardToFile(bool listed) {
     }
     if (!found)
         return {.ok = true};
-    const std::string path =
+    const std::string drawn =
         listed ? session_.list().NextTempPath() : session_.list().outputDir + kClipboardCopyName;
-    if (path.empty())
+    if (drawn.empty())
         return {};
     const std::span<const std::uint8_t> raw(reinterpret_cast<const std::uint8_t*>(bytes.data()),
                                             static_cast<std::size_t>(bytes.size()));
-    if (!writeClipboardWave(session_.waveContext(), raw, path))
+    std::string path;
+    if (!writeClipboardWave(session_.waveContext(), raw, drawn, &path))
         return {};
     if (listed)
         windows_.openDocument(qs(path));

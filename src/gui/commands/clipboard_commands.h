@@ -27,7 +27,7 @@ public:
 
     // Puts the Source file on the clipboard; when the active window shows it with a selection of
     // more than 4 bytes that is not the whole file, that selection extracted to
-    // SonariumClipboardData.wav in the output folder instead.
+    // SonariumClipboardData.wav in the output folder instead. Its completion text once done.
     void CopyToClipboard();
 
     // What a paste found.
@@ -38,6 +38,9 @@ public:
     // Writes the clipboard's wave file: listed, to the next temporary path, opened in its own
     // window and joined to the list; otherwise to sonariumClipboardCopy.wav in the output folder.
     Paste ClipboardToFile(bool listed);
+
+    // Paste Clipboard to File: the listed paste, and its completion text once a file was made.
+    void PasteClipboardToFile();
 
     // Play Clipboard Looped: the listed paste, then Play Looped on it.
     void playClipboardLooped();

@@ -11,6 +11,7 @@
 #include "support/job_progress_dialog.h"
 #include "support/launcher.h"
 #include "support/qt_text.h"
+#include "workspace/audio_root.h"
 #include "workspace/preferences.h"
 #include "workspace/rename_file.h"
 #include "workspace/working_list.h"
@@ -19,6 +20,7 @@
 #include <QFileDialog>
 #include <QScopeGuard>
 #include <QStandardPaths>
+#include <filesystem>
 
 namespace sonarium {
 
@@ -130,28 +132,30 @@ void ExchangeCommands::exportEightBit() {
         [target] { return target; }, ResultFile::Finish);
 }
 
-bool ExchangeCommands::writeBatch(const std::vector<std::string>& paths) {
+std::string ExchangeCommands::writeBatch(const std::vector<Mp3Export>& jobs) {
     std::string error;
-    if (writeMp3Batch(paths, session_.preferences().mp3Option, error))
-        return true;
-    // Launching now would run the batch of an earlier export.
-    session_.reporter().report("File " + mp3BatchPath().string() + "\ncannot be written: " + error,
-                               MessageIcon::Error);
-    return false;
+    const std::string batch = writeMp3Batch(jobs, session_.preferences().mp3Option, error);
+    if (batch.empty())
+        session_.reporter().report("The MP3 batch cannot be written in " +
+                                    locationPath(Location::Resources).string() + "\n" + error,
+                                MessageIcon::Error);
+    return batch;
 }
 
-void ExchangeCommands::launchBatch() {
+bool ExchangeCommands::launchBatch(const std::string& batch) {
     if (QStandardPaths::findExecutable(QStringLiteral("lame")).isEmpty()) {
         session_.reporter().report("The MP3 encoder lame was not found.\n\nInstall the package "
-                                   "lame, then export again.",
-                                   MessageIcon::Warning);
-        return;
+                                "lame, then export again.",
+                                MessageIcon::Warning);
+        return false;
     }
     // The launcher is read by sh from its path: it runs even where a copy lost its execute bit.
-    if (!startProgram(QStringLiteral("sh"),
-                      {qs(mp3LauncherPath().string()), qs(mp3BatchPath().string())}))
+    if (!startProgram(QStringLiteral("sh"), {qs(mp3LauncherPath().string()), qs(batch)})) {
         session_.reporter().report("The MP3 batch could not be started:\nsh was not found.",
-                                   MessageIcon::Warning);
+                                MessageIcon::Warning);
+        return false;
+    }
+    return true;
 }
 
 void ExchangeCommands::exportSourceToMp3() {
@@ -177,9 +181,15 @@ void ExchangeCommands::exportSourceToMp3() {
         session_.reporter().report("This file already exists", MessageIcon::Warning);
         return;
     }
-    // The encoder writes beside the source whatever name was chosen.
-    if (writeBatch({source}))
-        launchBatch();
+    // The MP3 goes exactly where the user chose.
+    const auto jobs = checkMp3Exports(session_.reporter(), {{source, target}});
+    if (!jobs || jobs->empty())
+        return;
+    const std::string batch = writeBatch(*jobs);
+    if (!batch.empty() && !launchBatch(batch)) {
+        std::error_code ignored;
+        std::filesystem::remove(batch, ignored);
+    }
 }
 
 void ExchangeCommands::exportAllToMp3() {
@@ -188,7 +198,11 @@ void ExchangeCommands::exportAllToMp3() {
     for (const std::string& path : session_.list().filePaths)
         if (!path.empty())
             paths.push_back(path);
-    if (!writeBatch(paths))
+    const auto jobs = checkMp3Exports(session_.reporter(), mp3ExportsBeside(paths));
+    if (!jobs)
+        return;
+    const std::string batch = writeBatch(*jobs);
+    if (batch.empty())
         return;
     bool confirmed = false;
     if (confirmBatch) {
@@ -197,8 +211,11 @@ void ExchangeCommands::exportAllToMp3() {
         CConfirmMp3BatchDialog dialog(session_.preferences().helpLanguage, session_.dialogParent());
         confirmed = dialog.exec() == QDialog::Accepted;
     }
-    if (confirmed)
-        launchBatch();
+    // A batch that will not run goes: each export writes one of its own.
+    if (!confirmed || !launchBatch(batch)) {
+        std::error_code ignored;
+        std::filesystem::remove(batch, ignored);
+    }
 }
 
 } // namespace sonarium

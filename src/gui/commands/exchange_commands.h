@@ -4,6 +4,7 @@
 
 #include "commands/session.h"
 #include "jobs/block_job.h"
+#include "operations/exchange/mp3_batch.h"
 
 #include <QString>
 #include <QStringList>
@@ -41,11 +42,11 @@ private:
     JobOutcome runJob(const QString& caption, JobOutcome (*job)(JobContext&),
                       const std::string& source, std::function<std::string()> destination,
                       ResultFile result);
-    // Writes the batch for the paths; false (the user told why) when it could not be written.
-    bool writeBatch(const std::vector<std::string>& paths);
-    // Has the launcher run the batch; the user is told when the encoder or the launcher is
-    // missing.
-    void launchBatch();
+    // Writes a batch of its own for the encodings: its path, or "" (the user told why).
+    std::string writeBatch(const std::vector<Mp3Export>& jobs);
+    // Has the launcher run the batch; false (the user told why) when the encoder or the launcher
+    // is missing.
+    bool launchBatch(const std::string& batch);
 
     Session& session_;
 };

@@ -100,21 +100,25 @@ void OperationRunner::run(const OperationDecl& operation, Command command) {
         services.addToList = [this](const std::string& path, int channels) {
             session_.AddToList(path, channels);
         };
-        auto dialog =
-            createOperationDialog(operation, std::move(services), session_.dialogParent());
-        ok = dialog->exec() == QDialog::Accepted;
+        auto dialog = createOperationDialog(operation, std::move(services), session_.dialogParent());
+        // Done only when OK's job completed: Cancel or Esc, a declined stereo warning and a
+        // refused file (a 24-bit one, say) are not.
+        ok = dialog->exec() == QDialog::Accepted && dialog->outcome() == JobOutcome::Completed;
         interrupted = dialog->interrupted();
     } else {
         const JobOutcome outcome = runJob(
             operation, *input, [this] { return session_.NextTempPath(); }, &interrupted);
         ok = outcome == JobOutcome::Completed;
     }
-    // The completion text follows the dialog whatever it ended with (Cancel before any job
-    // included); a job the user stopped says so instead.
-    if (interrupted)
+    // The completion text only when the operation was done; anything else (Cancel, Esc, a
+    // refusal, a declined warning, a job the user stopped) says it was interrupted.
+    const CommandSpec* row = findCommand(operation.commandId);
+    const std::string_view completion =
+        row != nullptr && !row->activity.empty() ? row->activity : operation.completion;
+    if (interrupted || (!ok && !completion.empty()))
         session_.ShowActivity(QString::fromLatin1(kJobInterruptedActivity));
-    else if (!operation.completion.empty())
-        session_.ShowActivity(qs(operation.completion));
+    else if (!completion.empty())
+        session_.ShowActivity(qs(completion));
     if (command.afterOperation)
         AfterOperation(ok);
 }

@@ -23,7 +23,8 @@ struct FileStatus {
 // The status of the file opened for reading; "created" is its birth time where the file system
 // records one, else the time its status last changed.
 std::optional<FileStatus> fileStatus(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: a FIFO would otherwise wait for a writer for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     struct statx sx {};
