@@ -34,13 +34,21 @@ TEST(CommandRows, EveryDeclarationHasItsRow) {
     }
 }
 
-// An operation row's completion text is its declaration's, never a second copy in the table;
-// a spare one waits for a declaration without holding text of its own either.
+// An operation row's completion text is its declaration's; a row names its own only where the
+// declaration's text is another operation's too (Fade In's "Reverse Selection - done"), and never
+// repeats the declaration's.
 TEST(CommandRows, OperationRowsTakeTheirTextFromTheDeclaration) {
-    for (const CommandSpec& command : commandTable())
-        if (command.pattern == CommandPattern::Operation) {
-            EXPECT_TRUE(command.activity.empty()) << command.caption;
-        }
+    for (const CommandSpec& command : commandTable()) {
+        if (command.pattern != CommandPattern::Operation || command.activity.empty())
+            continue;
+        const OperationDecl* own = findOperationByCommand(command.id);
+        ASSERT_NE(own, nullptr) << command.caption << " holds a text but runs no operation";
+        EXPECT_NE(command.activity, own->completion) << command.caption;
+        int sharing = 0;
+        for (const OperationDecl* other : allOperations())
+            sharing += other->completion == own->completion ? 1 : 0;
+        EXPECT_GT(sharing, 1) << command.caption << ": its declaration's text is its own";
+    }
 }
 
 } // namespace
