@@ -10,7 +10,7 @@ prefix=$1
 work=$2
 fail() { echo "installed: $*" >&2; exit 1; }
 
-for f in bin/sonarium bin/sonarium-cli lib/sonarium/sonarium-png.so \
+for f in bin/sonarium bin/sonarium-cli \
     share/sonarium/res/suffix.rc2 share/sonarium/res/prefs.snp share/sonarium/help \
     share/applications/sonarium.desktop share/metainfo/org.sonarium.sonarium.metainfo.xml \
     share/man/man1/sonarium-cli.1.gz share/man/man1/sonarium.1.gz \
@@ -19,6 +19,9 @@ for f in bin/sonarium bin/sonarium-cli lib/sonarium/sonarium-png.so \
     share/doc/sonarium/copyright share/doc/sonarium/changelog.gz; do
     [ -e "$prefix/$f" ] || fail "$f was not installed"
 done
+# The picture module, in the system's folder for a package's private modules.
+module=$(find "$prefix/lib" -path '*/sonarium/sonarium-png.so')
+[ -n "$module" ] || fail "the picture module was not installed"
 
 # Both programs and every file that names the version give the same one.
 cli="$prefix/bin/sonarium-cli"
@@ -32,17 +35,18 @@ zcat "$prefix/share/doc/sonarium/changelog.gz" | head -n 1 | grep -qF "sonarium 
     fail "the changelog's entry is not $version"
 
 export SONARIUM_ROOT="$work/root"
-"$cli" list | grep -q '^  volume ' || fail "list has no volume"
-# A Volume on a file written here, with the trailer the installed resources hold.
+"$cli" list | grep -q '^volume ' || fail "list has no volume"
+# A Volume on a file written here (a second of a ramp, long enough for the editor to show), with
+# the trailer the installed resources hold.
 python3 - "$work/in.wav" <<'PY'
 import struct, sys, wave
 with wave.open(sys.argv[1], "wb") as w:
     w.setnchannels(1); w.setsampwidth(2); w.setframerate(44100)
-    w.writeframes(struct.pack("<4h", 100, -100, 2000, -2000))
+    w.writeframes(struct.pack("<44100h", *[(i * 37) % 20000 - 10000 for i in range(44100)]))
 PY
 "$cli" volume --ratio 50 "$work/in.wav" -o "$work/out.wav" || fail "volume failed"
 [ -s "$work/out.wav" ] || fail "volume wrote nothing"
-# The picture is drawn by the module the installed command line finds in lib/sonarium; the
+# The picture is drawn by the module the installed command line finds from its own folder; the
 # command line itself starts without Qt.
 "$cli" peaks "$work/out.wav" --png "$work/out.png" >/dev/null || fail "peaks --png failed"
 head -c 8 "$work/out.png" | od -An -c | grep -q 'P   N   G' || fail "peaks wrote no PNG"

@@ -22,7 +22,7 @@ fi
 
 dpkg-deb --field "$deb" Package Version Architecture Depends Recommends Suggests
 echo "Installed-Size: $(dpkg-deb --field "$deb" Installed-Size) KiB, file: $(du -k "$deb" | cut -f1) KiB"
-lintian --fail-on error --no-tag-display-limit "$deb" || fail "lintian reports an error"
+lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian reports an error"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/sonarium-package.XXXXXX")
 cleanup() {
@@ -59,7 +59,7 @@ while IFS= read -r path; do
     [ -e "$path" ] || [ -L "$path" ] && left="$left $path"
 done <"$work/files"
 [ -z "$left" ] || fail "left behind:$left"
-for dir in /usr/share/sonarium /usr/lib/sonarium /usr/share/doc/sonarium; do
+for dir in /usr/share/sonarium /usr/share/doc/sonarium $(sed -n 's|/sonarium-png.so$||p' "$work/files"); do
     [ ! -e "$dir" ] || fail "left behind: $dir"
 done
 # The desktop database no longer offers the editor for wave files.
