@@ -29,6 +29,8 @@
 #include <string>
 #include <vector>
 
+SONARIUM_DECLARE_OPERATION(volume);
+
 namespace fs = std::filesystem;
 using namespace sonarium;
 
@@ -157,7 +159,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        QString::fromStdString((work / "root").string()));
-    installMissingResources(SONARIUM_SOURCE_DATA_DIR);
+    installMissingResources(SONARIUM_BUILD_DATA_DIR);
     fs::create_directories(locationPath(Location::TempSounds));
 
     PrintingReporter reporter;
@@ -190,19 +192,19 @@ int main(int argc, char** argv) {
         bestScan = std::min(bestScan, displayScan(reporter, cliOutput));
         {
             const auto start = Clock::now();
-            CChildFrame* window = bench.openDocument(QString::fromStdString(cliOutput));
+            CChildFrame* window = bench.windows().openDocument(QString::fromStdString(cliOutput));
             bestOpen = std::min(bestOpen, secondsSince(start));
             delete window;
-            bench.AddToList(source, 2);
+            bench.session().AddToList(source, 2);
         }
         fs::remove(cliOutput);
         bestEditor = std::min(bestEditor, editorJob(frame));
         // Only the source's window stays open, and the source is the Source again.
-        for (CChildFrame* window : bench.waveWindows())
+        for (CChildFrame* window : bench.session().waveWindows())
             if (window->document().GetPathName() != QString::fromStdString(source))
                 delete window;
         removeResults(locationPath(Location::TempSounds));
-        bench.AddToList(source, 2);
+        bench.session().AddToList(source, 2);
     }
     if (reporter.count != 0)
         return 1;

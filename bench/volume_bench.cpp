@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+SONARIUM_DECLARE_OPERATION(volume);
+
 namespace sonarium {
 namespace {
 

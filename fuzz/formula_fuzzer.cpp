@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string>
 
+SONARIUM_DECLARE_OPERATION(simpleFormula);
+
 using namespace sonarium;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

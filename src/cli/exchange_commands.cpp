@@ -50,6 +50,12 @@ std::optional<FileArguments> parseFileArguments(const char* command, int argc, c
         } else if (options && (arg == "-o" || arg == "--output")) {
             if (i + 1 >= argc)
                 break;
+            if (argv[i + 1][0] == '\0') {
+                std::fprintf(stderr,
+                             "sonarium-cli %s: %s needs a file name: the name given is empty\n",
+                             command, argv[i]);
+                return std::nullopt;
+            }
             parsed.output = argv[++i];
         } else if (options && arg.starts_with("-") && arg.size() > 1) {
             std::fprintf(stderr, "sonarium-cli %s: unknown option %s\n", command, argv[i]);
@@ -218,40 +224,53 @@ int runExportMp3Command(int argc, char** argv) {
         LoadPreferences(quiet, resourceFile("prefs.snp").string(), preferences);
         option = preferences.mp3Option;
     }
+    // Without an audio root there is nowhere for the encoder scripts: said once, nothing made.
+    if (const std::string problem = audioRootProblem(); !problem.empty()) {
+        std::fprintf(stderr, "sonarium-cli export-mp3: %s\n", problem.c_str());
+        return 1;
+    }
     // The encoder scripts are installed under the audio root as the editor installs them.
     const InstallResult installed = installMissingResources(findShippedData(executableFolder()));
     for (const std::string& failure : installed.failures)
         std::fprintf(stderr, "sonarium-cli: %s\n", failure.c_str());
 
-    // The batch changes folder before each file: the paths it names must not depend on where it
-    // started.
-    std::vector<std::string> paths;
+    // Each source is checked before anything runs; the paths the batch names are absolute, so
+    // that they do not depend on where it runs.
+    const std::vector<Mp3Export> asked = mp3ExportsBeside(sources);
+    const auto jobs = checkMp3Exports(reporter, asked);
+    if (!jobs)
+        return 1;
+    int missing = static_cast<int>(asked.size() - jobs->size());
+    if (jobs->empty())
+        return 1;
     std::vector<FileStamp> before;
-    for (const std::string& source : sources) {
-        std::error_code error;
-        const fs::path absolute = fs::absolute(source, error);
-        paths.push_back(error ? source : absolute.string());
-        before.push_back(FileStamp::of(mp3ResultPath(paths.back())));
-    }
+    for (const Mp3Export& job : *jobs)
+        before.push_back(FileStamp::of(job.result));
     std::string error;
-    if (!writeMp3Batch(paths, *option, error)) {
-        std::fprintf(stderr, "sonarium-cli export-mp3: %s cannot be written: %s\n",
-                     mp3BatchPath().string().c_str(), error.c_str());
+    const std::string batch = writeMp3Batch(*jobs, *option, error);
+    if (batch.empty()) {
+        // An audio root where nothing can be written has been told already.
+        if (installed.failures.empty())
+            std::fprintf(stderr,
+                         "sonarium-cli export-mp3: the MP3 batch cannot be written in %s: %s\n",
+                         locationPath(Location::Resources).string().c_str(), error.c_str());
         return 1;
     }
-    if (runBatch(mp3BatchPath().string()) < 0) {
+    const int status = runBatch(batch);
+    std::error_code ignored;
+    fs::remove(batch, ignored); // the batch removes itself; not when sh could not start it
+    if (status < 0) {
         std::fputs("sonarium-cli export-mp3: sh could not be started\n", stderr);
         return 1;
     }
-    int missing = 0;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        const std::string result = mp3ResultPath(paths[i]);
-        const FileStamp after = FileStamp::of(result);
+    for (std::size_t i = 0; i < jobs->size(); ++i) {
+        const Mp3Export& job = (*jobs)[i];
+        const FileStamp after = FileStamp::of(job.result);
         if (after.exists && !after.sameAs(before[i])) {
-            std::printf("%s\n", result.c_str());
+            std::printf("%s\n", job.result.c_str());
         } else {
             ++missing;
-            reporter.report("File " + sources[i] + "\nwas not encoded: " + result +
+            reporter.report("File " + job.source + "\nwas not encoded: " + job.result +
                                 (after.exists ? " is an earlier result" : " was not made"),
                             MessageIcon::Error);
         }

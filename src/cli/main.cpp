@@ -6,10 +6,13 @@
 #include "wavefile/staged_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 
 namespace {
 
@@ -85,25 +88,54 @@ std::string usageText() {
     return text;
 }
 
+// The status of a command whose printed output must also have reached its destination: what
+// could not be written (a full disk, a closed pipe) makes a successful command fail.
+int outputWritten(int status) {
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+    if (flushed)
+        return status;
+    const int error = errno != 0 ? errno : EIO;
+    std::fprintf(stderr, "sonarium-cli: the output could not be written: %s\n",
+                 std::strerror(error));
+    return status == 0 ? 1 : status;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     // Ctrl+C or a kill in the middle of a job leaves neither a result nor a temporary file.
     sonarium::removeStagedFilesOnSignals();
+    // What a command prints leaves in one piece when it ends (a pipe or file takes it in blocks
+    // anyway), so that a write that fails is seen there with the system's reason.
+    static char outputBuffer[1 << 20];
+    if (::isatty(STDOUT_FILENO) == 0)
+        std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
     if (argc < 2 || std::strcmp(argv[1], "help") == 0 || std::strcmp(argv[1], "--help") == 0) {
         std::fputs(usageText().c_str(), argc < 2 ? stderr : stdout);
-        return argc < 2 ? 2 : 0;
+        return argc < 2 ? 2 : outputWritten(0);
     }
     if (std::strcmp(argv[1], "--version") == 0) {
         std::puts("sonarium-cli " SONARIUM_VERSION);
-        return 0;
+        return outputWritten(0);
     }
-    for (const Command& command : kCommands)
-        if (command.name == argv[1])
-            return command.run(argc - 2, argv + 2);
-    // Every declared operation but the editor-only ones is a command of its own name.
-    if (sonarium::isOperationName(argv[1]))
-        return sonarium::runOperationCommand(argc - 1, argv + 1);
+    // A job's own errors are caught around it (with the operation's name); this catches what
+    // escapes the rest of a command.
+    try {
+        for (const Command& command : kCommands)
+            if (command.name == argv[1])
+                return outputWritten(command.run(argc - 2, argv + 2));
+        // Every declared operation but the editor-only ones is a command of its own name.
+        if (sonarium::isOperationName(argv[1]))
+            return outputWritten(sonarium::runOperationCommand(argc - 1, argv + 1));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "sonarium-cli: Internal error: %s\n", error.what());
+        return sonarium::kInternalErrorStatus;
+    } catch (...) {
+        std::fputs("sonarium-cli: Internal error: an error that is not a standard exception\n",
+                   stderr);
+        return sonarium::kInternalErrorStatus;
+    }
     std::fprintf(stderr, "sonarium-cli: unknown command '%s'\n%s", argv[1], usageText().c_str());
     return 2;
 }

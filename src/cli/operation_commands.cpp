@@ -1,6 +1,7 @@
 // list, describe and the operations themselves; the options come from the declarations.
 #include "operation_commands.h"
 
+#include "operations/guarded_job.h"
 #include "operations/operation.h"
 #include "operations/operation_options.h"
 #include "stderr_reporter.h"
@@ -65,8 +66,11 @@ int runDescribeCommand(int argc, char** argv) {
 }
 
 int runOperationCommand(int argc, char** argv) {
-    const OperationDecl& op = *commandLineOperation(argv[0]);
-    std::vector<std::string> arguments(argv + 1, argv + argc);
+    return runOperation(*commandLineOperation(argv[0]),
+                        std::vector<std::string>(argv + 1, argv + argc));
+}
+
+int runOperation(const OperationDecl& op, std::vector<std::string> arguments) {
     // "--help" among the options prints what describe prints.
     for (const std::string& argument : arguments) {
         if (argument == "--")
@@ -102,8 +106,11 @@ int runOperationCommand(int argc, char** argv) {
                                           : std::string();
                            },
                        .result = ResultFile::Finish};
-    const JobOutcome outcome = op.run(context, parsed.parameters);
+    bool internalError = false;
+    const JobOutcome outcome = runGuardedJob(op, context, parsed.parameters, &internalError);
     progress.clear();
+    if (internalError)
+        return kInternalErrorStatus;
     // A report that could not be made may still say why in its text (File Information's).
     if (op.output == OutputKind::TextReport && outcome == JobOutcome::Completed)
         std::fputs(context.report.c_str(), stdout);

@@ -4,6 +4,7 @@
 #include "app/message_box_reporter.h"
 #include "app/workbench.h"
 #include "frame/main_frame.h"
+#include "wavefile/staged_file.h"
 #include "workspace/audio_root.h"
 #include "workspace/preferences.h"
 
@@ -66,6 +67,11 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QStringLiteral("sonarium"));
 
     sonarium::MessageBoxReporter reporter;
+    // Without an audio root there is nowhere to keep results: said, and nothing made.
+    if (const std::string problem = sonarium::audioRootProblem(); !problem.empty()) {
+        reporter.report(problem, sonarium::MessageIcon::Error);
+        return 1;
+    }
     auto installed = sonarium::installMissingResources(
         sonarium::findShippedData(QApplication::applicationDirPath().toStdString()));
     if (!installed.failures.empty()) {
@@ -93,9 +99,11 @@ int main(int argc, char* argv[]) {
     sonarium::CMainFrame frame(options);
     reporter.setParent(&frame);
     sonarium::Workbench workbench(frame, reporter, preferences);
+    // What writers killed before their end left in the output folder goes now.
+    sonarium::removeAbandonedStagedFiles(workbench.list().outputDir);
     frame.showMaximized();
     if (preferences.alwaysAskOutputPath)
-        workbench.SelectOutputPath();
+        workbench.options().SelectOutputPath();
     // Files named on the command line (a file manager's "Open with") open as Open opens them.
     if (const QStringList files = QApplication::arguments().mid(1); !files.isEmpty())
         workbench.files().openFiles(files);

@@ -1,4 +1,4 @@
-// sonarium-help: writes every help page into a folder (the repository's help/ at build time).
+// sonarium-help: writes every help page into a folder (the build tree's share/sonarium/help).
 // Pages whose bytes are already there are left untouched, and pages of this kind that are no
 // longer generated are removed, so the folder holds exactly the current pages.
 #include "help_pages.h"

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
@@ -77,10 +78,12 @@ protected:
     std::string record = tools.file("lame.record");
 
     void SetUp() override {
-        // Records each call's arguments, each ended by a NUL and the call by one more; fails
-        // like lame on an input it cannot read; writes its output file.
+        // Records each call's arguments (a link as what it links to), each ended by a NUL and
+        // the call by one more; fails like lame on an input it cannot read; writes its output.
         writeScript(tools.path() / "lame", "#!/bin/sh\n"
-                                           "for a in \"$@\"; do printf '%s\\0' \"$a\"; done >>'" +
+                                           "for a in \"$@\"; do [ -L \"$a\" ] && "
+                                           "a=$(readlink -- \"$a\"); printf '%s\\0' \"$a\"; "
+                                           "done >>'" +
                                                record +
                                                "'\n"
                                                "printf '\\0' >>'" +
@@ -88,6 +91,7 @@ protected:
                                                "'\n"
                                                "for a in \"$@\"; do in=$out; out=$a; done\n"
                                                "[ -r \"$in\" ] || exit 1\n"
+                                               "case $in in *fails*) exit 1 ;; esac\n"
                                                "printf 'stand-in mp3' >\"$out\"\n");
     }
     std::vector<std::vector<std::string>> lameCalls() const {
@@ -224,7 +228,7 @@ TEST_F(ExchangeCommands, Mp3HostileNamesReachTheEncoderExactly) {
     sources.push_back(test::writeWave((hostileFolder / "-in hostile ' $(x).wav").string(), sound));
     // The command installs the encoder scripts under the audio root the first time; they are
     // there before, as in any session after the first.
-    ASSERT_TRUE(installMissingResources(test::sourceDataDir()).failures.empty());
+    ASSERT_TRUE(installMissingResources(test::shippedDataDir()).failures.empty());
     const auto before = snapshot({dir.path(), cwd.path(), root.path()});
 
     const CliRun r = exportMp3([&] {
@@ -251,20 +255,21 @@ TEST_F(ExchangeCommands, Mp3HostileNamesReachTheEncoderExactly) {
     EXPECT_EQ(r.out, printed);
     EXPECT_EQ(lameCalls(), expectedCalls);
     // Nothing but the results appeared, and nothing that was there changed.
+    // The batch and the encoder's hidden folders are gone too.
     auto after = snapshot({dir.path(), cwd.path(), root.path()});
     for (const std::string& result : made)
         EXPECT_EQ(after.erase(result), 1U) << result;
-    after.erase(mp3BatchPath().string());
     for (const auto& [path, bytes] : before)
-        if (path != mp3BatchPath().string()) {
-            EXPECT_TRUE(after.count(path) == 1 && after[path] == bytes) << path;
-        }
+        EXPECT_TRUE(after.count(path) == 1 && after[path] == bytes) << path;
     for (const auto& [path, bytes] : after)
         EXPECT_TRUE(before.count(path) == 1) << "new file " << path;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.path()))
+        EXPECT_TRUE(entry.is_regular_file() || entry.path() == hostileFolder) << entry.path();
 }
 
-// One file's failure does not stop the next; a failed cd runs no encoder; a result already there
-// from an earlier run does not count as this run's.
+// One file's failure does not stop the next: a source that cannot be read is refused before the
+// encoder runs, one the encoder fails on is reported after, and a result already there from an
+// earlier run does not count as this run's.
 TEST_F(ExchangeCommands, Mp3FailuresAreReported) {
     const std::string good = test::writeWave(dir.file("good.wav"), test::ramp(100));
     const std::string good2 = test::writeWave(dir.file("good2.wav"), test::ramp(100));
@@ -272,15 +277,22 @@ TEST_F(ExchangeCommands, Mp3FailuresAreReported) {
     const std::string noFolder = dir.file("nofolder") + "/x.wav";
     const std::string stale = dir.file("stale.wav");
     test::writeBytes(dir.file("stale.mp3"), {'o', 'l', 'd'});
-    const CliRun r = exportMp3({"--bitrate", "none", good, missing, noFolder, stale, good2});
+    // The stand-in encoder fails on this one.
+    const std::string failing = test::writeWave(dir.file("fails.wav"), test::ramp(100));
+    const CliRun r =
+        exportMp3({"--bitrate", "none", good, missing, noFolder, stale, failing, good2});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, mp3ResultPath(good) + "\n" + mp3ResultPath(good2) + "\n");
-    for (const std::string& failed : {missing, noFolder, stale})
-        EXPECT_NE(r.err.find("File " + failed + "\nwas not encoded"), std::string::npos) << r.err;
+    for (const std::string& refused : {missing, noFolder, stale})
+        EXPECT_NE(r.err.find("File " + refused + "\ncannot be read"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("File " + failing + "\nwas not encoded: " + mp3ResultPath(failing) +
+                         " was not made"),
+              std::string::npos)
+        << r.err;
     const auto calls = lameCalls();
-    ASSERT_EQ(calls.size(), 4U); // never for the file whose folder does not exist
-    EXPECT_EQ(calls[0], (std::vector<std::string>{"--quiet", good, "good.mp2"}));
-    EXPECT_EQ(calls[3], (std::vector<std::string>{"--quiet", good2, "good2.mp2"}));
+    EXPECT_EQ(calls.size(), 3U); // never for the sources refused
+    EXPECT_EQ(calls.front(), (std::vector<std::string>{"--quiet", good, "good.mp2"}));
+    EXPECT_EQ(calls.back(), (std::vector<std::string>{"--quiet", good2, "good2.mp2"}));
     EXPECT_TRUE(fs::is_empty(cwd.path()));
     EXPECT_EQ(test::readBytes(dir.file("stale.mp3")), Bytes({'o', 'l', 'd'}));
 }
@@ -332,7 +344,7 @@ TEST_F(ExchangeCommands, Mp3WithoutLame) {
     // The encoder script alone says so too, with the status of a command not found.
     fs::create_symlink("/bin/sh", empty.path() / "sh");
     const CliRun mpenc = test::runProgramForTests(
-        "sh", {(test::sourceDataDir() / "res" / "mpenc").string(), source});
+        "sh", {(test::shippedDataDir() / "res" / "mpenc").string(), source});
     EXPECT_EQ(mpenc.status, 127);
     EXPECT_NE(mpenc.err.find("lame"), std::string::npos) << mpenc.err;
 }
@@ -341,13 +353,13 @@ TEST_F(ExchangeCommands, Mp3WithoutLame) {
 // its output in mpenc.log; either way the batch reaches it as one argument.
 TEST_F(ExchangeCommands, Mp3Launcher) {
     const std::string source = test::writeWave(dir.file("a b.wav"), test::ramp(100));
-    const std::string launcher = (test::sourceDataDir() / "res" / "mpenc-launch").string();
+    const std::string launcher = (test::shippedDataDir() / "res" / "mpenc-launch").string();
     const std::string batch = dir.file("my batch.sh");
-    const std::string encoder = (test::sourceDataDir() / "res" / "mpenc").string();
-    const std::string text = mp3Batch({source}, "-b 128", encoder);
+    const std::string encoder = (test::shippedDataDir() / "res" / "mpenc").string();
+    const std::string text = mp3Batch(mp3ExportsBeside({source}), "-b 128", encoder, batch);
     test::writeBytes(batch, Bytes(text.begin(), text.end()));
     // Only what the scripts need is on PATH, so that no terminal of this machine is found.
-    for (const char* program : {"sh", "mv"})
+    for (const char* program : {"sh", "mv", "mktemp", "ln", "rm", "rmdir"})
         fs::create_symlink(fs::path("/bin") / program, tools.path() / program);
     ScopedPath path(tools.path().string());
 
@@ -355,6 +367,8 @@ TEST_F(ExchangeCommands, Mp3Launcher) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(fs::exists(dir.file("a b.mp3")));
     EXPECT_TRUE(fs::exists(dir.file("mpenc.log")));
+    EXPECT_FALSE(fs::exists(batch)); // a batch removes itself once it has run
+    test::writeBytes(batch, Bytes(text.begin(), text.end()));
 
     const std::string terminalRecord = tools.file("xterm.record");
     writeScript(tools.path() / "xterm",
@@ -387,6 +401,156 @@ TEST_F(ExchangeCommands, Mp3WithTheRealEncoder) {
     EXPECT_EQ(at == mp3.size() || at + 128 == mp3.size(), true) << at << " of " << mp3.size();
     EXPECT_GT(frames, 30);
     EXPECT_FALSE(fs::exists(dir.file("tone.mp2")));
+}
+
+// With the real encoder: the export makes its result and nothing else, never writes over its
+// source however it is named, never takes a NAME.mp2 the user has, and refuses what is not a
+// 16-bit wave file before anything runs.
+TEST_F(ExchangeCommands, Mp3NeverTouchesWhatIsNotItsOwn) {
+    if (test::runProgramForTests("lame", {"--version"}).status != 0)
+        GTEST_SKIP() << "lame is not installed";
+    const test::Bytes wave = test::buildWave({.samples = test::ramp(8000)});
+    const Bytes mine{'m', 'i', 'n', 'e', '\n'};
+    struct Case {
+        std::string name;
+        // Makes the case's files in folder; returns the export's arguments.
+        std::function<std::vector<std::string>(const fs::path&)> setup;
+        int status;
+        std::string message;           // on stderr
+        std::vector<std::string> made; // the new files, by name
+    };
+    const auto file = [](const fs::path& folder, const std::string& name, const Bytes& bytes) {
+        test::writeBytes((folder / name).string(), bytes);
+        return (folder / name).string();
+    };
+    const Case cases[] = {
+        {"a wave named .mp3",
+         [&](const fs::path& f) { return std::vector<std::string>{file(f, "voice.mp3", wave)}; },
+         1,
+         "is a source of this operation",
+         {}},
+        {"a wave named .mp2",
+         [&](const fs::path& f) { return std::vector<std::string>{file(f, "old.mp2", wave)}; },
+         0,
+         "",
+         {"old.mp3"}},
+        {"the user's NAME.mp2",
+         [&](const fs::path& f) {
+             file(f, "song.mp2", mine);
+             return std::vector<std::string>{file(f, "song.wav", wave)};
+         },
+         0,
+         "",
+         {"song.mp3"}},
+        {"a FIFO",
+         [](const fs::path& f) {
+             ::mkfifo((f / "fifo.wav").c_str(), 0600);
+             return std::vector<std::string>{(f / "fifo.wav").string()};
+         },
+         1,
+         "not a regular file",
+         {}},
+        {"a device",
+         [](const fs::path&) { return std::vector<std::string>{"/dev/zero"}; },
+         1,
+         "not a regular file",
+         {}},
+        {"a folder",
+         [](const fs::path& f) {
+             fs::create_directory(f / "folder.wav");
+             return std::vector<std::string>{(f / "folder.wav").string()};
+         },
+         1,
+         "Is a directory",
+         {}},
+        {"an empty file",
+         [&](const fs::path& f) { return std::vector<std::string>{file(f, "empty.wav", {})}; },
+         1,
+         "cannot be read as Wave Audio",
+         {}},
+        {"a text file",
+         [&](const fs::path& f) { return std::vector<std::string>{file(f, "text.wav", mine)}; },
+         1,
+         "cannot be read as Wave Audio",
+         {}},
+        {"two sources, one result",
+         [&](const fs::path& f) {
+             return std::vector<std::string>{file(f, "x.wav", wave), file(f, "x.WAV", wave)};
+         },
+         1,
+         "would both be encoded to",
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempDir folder;
+        const std::vector<std::string> sources = c.setup(folder.path());
+        const auto before = snapshot({folder.path(), root.path()});
+        const std::set<std::string> names = test::folderEntries(folder.path());
+        std::vector<std::string> arguments{"export-mp3"};
+        arguments.insert(arguments.end(), sources.begin(), sources.end());
+        const CliRun r = runCli(arguments, 60, cwd.path().string());
+        EXPECT_FALSE(r.timedOut);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        auto after = snapshot({folder.path(), root.path()});
+        for (const std::string& name : c.made) {
+            const std::string result = (folder.path() / name).string();
+            ASSERT_TRUE(after.count(result) == 1) << result;
+            EXPECT_EQ(after[result][0], 0xFF) << "not an MPEG stream";
+            after.erase(result);
+        }
+        // The installed resources may be new on the first run; nothing else is, and nothing that
+        // was there changed.
+        for (const auto& [path, bytes] : before)
+            EXPECT_TRUE(after.count(path) == 1 && after[path] == bytes) << path;
+        for (const auto& [path, bytes] : after)
+            EXPECT_TRUE(before.count(path) == 1 || path.starts_with(root.path().string()))
+                << "new file " << path;
+        std::set<std::string> expected = names;
+        expected.insert(c.made.begin(), c.made.end());
+        EXPECT_EQ(test::folderEntries(folder.path()), expected) << "a hidden folder was left";
+        EXPECT_FALSE(fs::exists("/dev/.mp3"));
+        EXPECT_TRUE(fs::is_empty(cwd.path()));
+    }
+    // The encoder script alone never takes over, nor removes, a NAME.mp2 already there.
+    test::TempDir folder;
+    file(folder.path(), "song.wav", wave);
+    const std::string user = file(folder.path(), "song.mp2", mine);
+    const CliRun direct = test::runProgramForTests(
+        "sh", {"-c", "cd \"$1\" && sh \"$2\" song.wav", "sh", folder.path().string(),
+               (test::shippedDataDir() / "res" / "mpenc").string()});
+    EXPECT_EQ(direct.status, 1);
+    EXPECT_NE(direct.err.find("song.mp2 exists already"), std::string::npos) << direct.err;
+    EXPECT_EQ(test::readBytes(user), mine);
+}
+
+// Two exports at once, many times: each runs its own batch, and each result is its own source's
+// encoding.
+TEST_F(ExchangeCommands, Mp3TwoExportsAtOnce) {
+    if (test::runProgramForTests("lame", {"--version"}).status != 0)
+        GTEST_SKIP() << "lame is not installed";
+    const std::string one = test::writeWave(dir.file("one.wav"), test::ramp(20000, 0, 3));
+    const std::string two = test::writeWave(dir.file("two.wav"), test::ramp(90000, 0, 11), 2);
+    ASSERT_EQ(runCli({"export-mp3", one, two}).status, 0);
+    const Bytes alone[] = {test::readBytes(mp3ResultPath(one)),
+                           test::readBytes(mp3ResultPath(two))};
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        fs::remove(mp3ResultPath(one));
+        fs::remove(mp3ResultPath(two));
+        const pid_t first = test::startCli({"export-mp3", one});
+        const pid_t second = test::startCli({"export-mp3", two});
+        EXPECT_EQ(test::waitCli(first).status, 0);
+        EXPECT_EQ(test::waitCli(second).status, 0);
+        EXPECT_TRUE(test::readBytes(mp3ResultPath(one)) == alone[0]);
+        EXPECT_TRUE(test::readBytes(mp3ResultPath(two)) == alone[1]);
+    }
+    // No batch is left behind, nor any hidden folder.
+    for (const auto& entry : fs::directory_iterator(locationPath(Location::Resources)))
+        EXPECT_FALSE(entry.path().extension() == ".sh") << entry.path();
+    EXPECT_EQ(test::folderEntries(dir.path()),
+              (std::set<std::string>{"one.mp3", "one.wav", "two.mp3", "two.wav"}));
 }
 
 } // namespace

@@ -205,7 +205,9 @@ TEST_F(FailureModes, AFullDiskLeavesNothing) {
     const test::CliRun run = test::runProgramForTests("unshare", {"-rm", "sh", "-c", script});
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_EQ(run.out, ""); // the tmpfs held nothing at the end
-    EXPECT_EQ(run.err, "sonarium-cli: An Error Occured\nWhile Writing Onto Disk\n");
+    // The message names the file and the system's reason.
+    EXPECT_EQ(run.err, "sonarium-cli: An Error Occured\nWhile Writing Onto Disk\n\nFile " + out +
+                           "\nNo space left on device\n");
     EXPECT_EQ(test::readBytes(source), before);
 }
 

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+SONARIUM_DECLARE_OPERATION(volume);
+
 namespace sonarium {
 namespace {
 
@@ -54,7 +56,7 @@ TEST(AudioRoot, HomeAudioWithoutTheVariable) {
 
 TEST(AudioRoot, InstallCopiesOnlyWhatIsMissing) {
     test::TempAudioRoot root;
-    InstallResult first = installMissingResources(test::sourceDataDir());
+    InstallResult first = installMissingResources(test::shippedDataDir());
     EXPECT_TRUE(first.failures.empty());
     EXPECT_GE(first.copied, 4);
     for (const char* name : {"suffix.rc2", "prefs.snp", "beep.rc2", "atwork.rc2"})
@@ -66,7 +68,7 @@ TEST(AudioRoot, InstallCopiesOnlyWhatIsMissing) {
     const std::string prefs = resourceFile("prefs.snp").string();
     test::writeBytes(prefs, test::Bytes(523, 1));
     fs::remove(resourceFile("beep.rc2"));
-    InstallResult second = installMissingResources(test::sourceDataDir());
+    InstallResult second = installMissingResources(test::shippedDataDir());
     EXPECT_EQ(second.copied, 1);
     EXPECT_EQ(test::readBytes(prefs), test::Bytes(523, 1));
     EXPECT_TRUE(fs::exists(resourceFile("beep.rc2")));
@@ -79,7 +81,7 @@ TEST(AudioRoot, PrivateFoldersAndResultsUnderAnyUmask) {
         SCOPED_TRACE(mask);
         const mode_t before = ::umask(mask);
         test::TempAudioRoot root;
-        const InstallResult installed = installMissingResources(test::sourceDataDir());
+        const InstallResult installed = installMissingResources(test::shippedDataDir());
         EXPECT_TRUE(installed.failures.empty());
         for (Location location : {Location::TempSounds, Location::Program})
             EXPECT_EQ(fs::status(locationPath(location)).permissions(), fs::perms::owner_all);
@@ -93,6 +95,50 @@ TEST(AudioRoot, PrivateFoldersAndResultsUnderAnyUmask) {
         EXPECT_EQ(perms & (fs::perms::group_write | fs::perms::others_write), fs::perms::none);
         EXPECT_NE(perms & fs::perms::owner_write, fs::perms::none);
         ::umask(before);
+    }
+}
+
+// A tempsnds folder the user made keeps the permissions he gave it; only a new one is private.
+TEST(AudioRoot, AnExistingTempFolderKeepsItsPermissions) {
+    test::TempAudioRoot root;
+    const fs::perms shared = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                             fs::perms::others_read | fs::perms::others_exec;
+    fs::create_directory(locationPath(Location::TempSounds));
+    fs::permissions(locationPath(Location::TempSounds), shared);
+    EXPECT_TRUE(installMissingResources(test::shippedDataDir()).failures.empty());
+    EXPECT_EQ(fs::status(locationPath(Location::TempSounds)).permissions(), shared);
+    EXPECT_EQ(fs::status(locationPath(Location::Program)).permissions(), fs::perms::owner_all);
+}
+
+// Where nothing can be made the install says so once, not once per file; without any root it
+// says why and makes nothing, not even a folder where the program was started.
+TEST(AudioRoot, NothingMadeIsToldOnce) {
+    test::TempDir dir;
+    test::writeBytes(dir.file("file"), test::Bytes{1});
+    {
+        test::TempAudioRoot root;
+        test::setEnvironment("SONARIUM_ROOT", dir.file("file") + "/root");
+        const InstallResult result = installMissingResources(test::shippedDataDir());
+        EXPECT_EQ(result.copied, 0);
+        ASSERT_EQ(result.failures.size(), 1U);
+        EXPECT_NE(result.failures[0].find("Not a directory"), std::string::npos);
+    }
+    {
+        test::TempAudioRoot root;
+        const std::optional<std::string> home =
+            std::getenv("HOME") != nullptr ? std::optional<std::string>(std::getenv("HOME"))
+                                           : std::nullopt;
+        test::setEnvironment("SONARIUM_ROOT", std::nullopt);
+        test::setEnvironment("HOME", std::nullopt);
+        const fs::path started = fs::current_path();
+        fs::current_path(dir.path());
+        const std::string problem = audioRootProblem();
+        const InstallResult result = installMissingResources(test::shippedDataDir());
+        fs::current_path(started);
+        test::setEnvironment("HOME", home);
+        EXPECT_NE(problem.find("Neither SONARIUM_ROOT nor HOME is set"), std::string::npos);
+        EXPECT_EQ(result.failures, std::vector<std::string>{problem});
+        EXPECT_EQ(test::folderEntries(dir.path()), std::set<std::string>{"file"});
     }
 }
 

@@ -16,6 +16,16 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
+SONARIUM_DECLARE_OPERATION(groupToStereo);
+SONARIUM_DECLARE_OPERATION(mix);
+SONARIUM_DECLARE_OPERATION(monoToStereo);
+SONARIUM_DECLARE_OPERATION(splitStereo);
+SONARIUM_DECLARE_OPERATION(stereoToMono);
+SONARIUM_DECLARE_OPERATION(channelConversion);
+SONARIUM_DECLARE_OPERATION(samplingRateConversion);
+SONARIUM_DECLARE_OPERATION(fileInformation);
+SONARIUM_DECLARE_OPERATION(fileStatistics);
+
 namespace sonarium {
 namespace {
 

@@ -244,7 +244,9 @@ TEST_F(Exchange, AFailedWriteIsReportedAndLeavesNoFile) {
         const Result r = run(job, job == importEightBit ? eight : source, dir.file("out.wav"));
         BinaryFile::limitCreatedFilesForTesting(-1);
         EXPECT_EQ(r.outcome, JobOutcome::EndedWithMessage);
-        EXPECT_EQ(r.messages, std::vector<std::string>{kWriteErrorText});
+        EXPECT_EQ(r.messages,
+                  std::vector<std::string>{std::string(kWriteErrorText) + "\n\nFile " +
+                                           dir.file("out.wav") + "\nNo space left on device"});
         EXPECT_FALSE(std::filesystem::exists(dir.file("out.wav")));
     }
 }
@@ -289,20 +291,35 @@ TEST(ExchangeNames, ResultPaths) {
 
 TEST(Mp3Batch, LinesQuoteEveryPath) {
     const std::string encoder = "/r/res/mpenc";
-    EXPECT_EQ(
-        mp3Batch({"/a/003.wav", "/a/b's/x y.wav", "/a/004.wav"}, "-b 192", encoder),
-        "#!/bin/sh\n"
-        "cd -- '/a' &&\n'/r/res/mpenc' -b 192 '/a/003.wav' &&\nmv -f -- '003.mp2' '003.mp3'\n"
-        "cd -- '/a/b'\\''s' &&\n'/r/res/mpenc' -b 192 '/a/b'\\''s/x y.wav' &&\n"
-        "mv -f -- 'x y.mp2' 'x y.mp3'\n"
-        "cd -- '/a' &&\n'/r/res/mpenc' -b 192 '/a/004.wav' &&\nmv -f -- '004.mp2' '004.mp3'\n");
+    EXPECT_EQ(mp3BatchLines({"/a/b's/x y.wav", "/m/x y.mp3"}, "-b 192", encoder),
+              "m='x y.mp2'\n"
+              "w='x y.wav'\n"
+              "if t=$(mktemp -d '/m/.x y.mp3.XXXXXX') && [ ! -d '/m/x y.mp3' ] && "
+              "ln -s -- '/a/b'\\''s/x y.wav' \"$t/$w\"; then\n"
+              "    (cd -- \"$t\" && exec '/r/res/mpenc' -b 192 \"$t/$w\") && "
+              "mv -f -- \"$t/$m\" '/m/x y.mp3'\n"
+              "fi\n"
+              "finish\n");
     // The option is written only when it is one of the six rates.
-    for (const std::string option : {"", "-b 64", "-b 192; rm x", "-V 2", "-b 1280"})
-        EXPECT_EQ(mp3BatchLines("/a.wav", option, encoder),
-                  "cd -- '/' &&\n'/r/res/mpenc' '/a.wav' &&\nmv -f -- 'a.mp2' 'a.mp3'\n")
-            << option;
-    EXPECT_EQ(mp3Batch({}, "", encoder), "#!/bin/sh\n");
+    for (const std::string option : {"", "-b 64", "-b 192; rm x", "-V 2", "-b 1280"}) {
+        const std::string lines = mp3BatchLines({"/a.wav", "/a.mp3"}, option, encoder);
+        EXPECT_NE(lines.find("exec '/r/res/mpenc' \"$t/$w\")"), std::string::npos) << option;
+    }
+    // The working folder beside a result whose name is as long as the system takes is named
+    // within that limit; the result keeps its name.
+    const std::string longResult = "/m/" + std::string(251, 'n') + ".mp3";
+    const std::string lines = mp3BatchLines({"/a.wav", longResult}, "", encoder);
+    const std::size_t from = lines.find("mktemp -d '/m/") + 14;
+    EXPECT_EQ(lines.find('\'', from) - from, 255U);
+    EXPECT_NE(lines.find("mv -f -- \"$t/$m\" '" + longResult + "'"), std::string::npos);
+    // The batch removes itself, whatever ends it.
+    const std::string batch = mp3Batch({}, "", encoder, "/r/res/mpenc-12.sh");
+    EXPECT_TRUE(batch.starts_with("#!/bin/sh\n"));
+    EXPECT_NE(batch.find("trap 'finish; rm -f -- '\\''/r/res/mpenc-12.sh'\\''' EXIT\n"),
+              std::string::npos)
+        << batch;
     EXPECT_EQ(mp3ResultPath("/m/song.wav"), "/m/song.mp3");
+    EXPECT_EQ(mp3ExportsBeside({"/m/a.wav"})[0].result, "/m/a.mp3");
 }
 
 } // namespace

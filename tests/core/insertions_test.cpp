@@ -9,6 +9,11 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+SONARIUM_DECLARE_OPERATION(insertSilence);
+SONARIUM_DECLARE_OPERATION(insertClipboard);
+SONARIUM_DECLARE_OPERATION(insertAuxiliary);
+SONARIUM_DECLARE_OPERATION(merge);
+
 namespace sonarium {
 namespace {
 
@@ -222,9 +227,17 @@ TEST_F(Insertions, InsertClipboardTakesTheCopyOrSaysThereIsNone) {
         EXPECT_EQ(clipboard.output, auxiliary.output);
         EXPECT_EQ(clipboard.channels, 2);
     }
-    const test::JobRun itself = run(insertClipboardOperation(), {.source = source, .aux = source});
-    ASSERT_EQ(itself.outcome, JobOutcome::Completed);
-    EXPECT_EQ(itself.output.size(), 6000U);
+    // The Source's own file: its whole data lands at the start, and the rest follows from there
+    // (44100 Hz stereo: 0.0101 s is 1781.64 bytes, 445 whole frames).
+    const Values main = test::ramp(3000, 3, 11);
+    for (const auto& [start, at] :
+         {std::pair<const char*, std::size_t>{"", 3000}, {"0", 0}, {"0.0101", 890}}) {
+        SCOPED_TRACE(std::string("itself at ") + start);
+        const test::JobRun itself =
+            run(insertClipboardOperation(), {.source = source, .aux = source}, {{"start", start}});
+        ASSERT_EQ(itself.outcome, JobOutcome::Completed);
+        EXPECT_EQ(itself.output, spliced(main, at, main));
+    }
 
     reporter.reports.clear();
     const test::JobRun none = run(insertClipboardOperation(), {.source = source});
@@ -233,6 +246,28 @@ TEST_F(Insertions, InsertClipboardTakesTheCopyOrSaysThereIsNone) {
     EXPECT_EQ(
         reporter.texts(),
         std::vector<std::string>{"The clipboard holds no wave data:\nthere is nothing to insert."});
+}
+
+// With no Aux given, Merge and Insert Clipboard say so before they open anything: a Source that
+// cannot be read adds no message of its own.
+TEST_F(Insertions, NoAuxIsToldBeforeTheSourceIsOpened) {
+    const std::string missing = dir.file("missing.wav");
+    const struct {
+        const OperationDecl& op;
+        const char* text;
+    } cases[] = {
+        {mergeOperation(), "No auxiliary file selected:\nthere is nothing to merge."},
+        {insertClipboardOperation(),
+         "The clipboard holds no wave data:\nthere is nothing to insert."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.op.name));
+        reporter.reports.clear();
+        const test::JobRun r = run(c.op, {.source = missing});
+        EXPECT_EQ(r.outcome, JobOutcome::EndedWithMessage);
+        EXPECT_FALSE(r.written);
+        EXPECT_EQ(reporter.texts(), std::vector<std::string>{c.text});
+    }
 }
 
 TEST(ClipboardWave, TheRiffChunkAsFarAsTheDataGoes) {

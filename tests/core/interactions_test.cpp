@@ -14,6 +14,12 @@
 #include <optional>
 #include <sstream>
 
+SONARIUM_DECLARE_OPERATION(interactionFormula);
+SONARIUM_DECLARE_OPERATION(maximizeMinimize);
+SONARIUM_DECLARE_OPERATION(multiply);
+SONARIUM_DECLARE_OPERATION(interactionCompression);
+SONARIUM_DECLARE_OPERATION(interlace);
+
 namespace sonarium {
 namespace {
 
@@ -212,6 +218,43 @@ TEST_F(Interactions, InterlaceOfOneFileDoublesPiecesAcrossBlocks) {
     EXPECT_EQ(reporter.texts(), std::vector<std::string>{kStereoWarningText});
 }
 
+// Shows nothing; while the first message is up, a shorter file takes the place of `path` (a new
+// file under the name: a reader already open keeps reading the old one).
+class ReplacingReporter final : public Reporter {
+public:
+    ReplacingReporter(std::string path, std::string replacement)
+        : path_(std::move(path)), replacement_(std::move(replacement)) {}
+    std::vector<std::string> texts;
+
+protected:
+    Answer present(const std::string& text, MessageIcon, MessageButtons) override {
+        texts.push_back(text);
+        if (!replacement_.empty())
+            std::filesystem::rename(replacement_, path_);
+        replacement_.clear();
+        return Answer::Ok;
+    }
+
+private:
+    std::string path_;
+    std::string replacement_;
+};
+
+// A piece that spans blocks is read again from the file by its name; a file replaced meanwhile
+// no longer holds the values counted, so the job stops with the changed-file message and leaves
+// no result rather than one made of two different files.
+TEST_F(Interactions, InterlaceOfOneFileStopsWhenItsFileIsReplaced) {
+    const std::string file = test::writeWave(dir.file("one.wav"), Values(80000, 300), 2);
+    ReplacingReporter replacing(file,
+                                test::writeWave(dir.file("shorter.wav"), Values(200, 300), 2));
+    const test::JobRun r = test::runOperation(interlaceOperation(), {}, {.source = file}, replacing,
+                                              {.destination = out});
+    EXPECT_EQ(r.outcome, JobOutcome::EndedWithMessage);
+    EXPECT_FALSE(r.written);
+    EXPECT_EQ(replacing.texts,
+              (std::vector<std::string>{kStereoWarningText, changedSourceMessage(file)}));
+}
+
 TEST_F(Interactions, InterlaceOfTwoFiles) {
     // Pieces in the order they end, the Source's first at the same place; a silent Aux never
     // crosses, so its block is one piece placed where it ends.
@@ -383,7 +426,8 @@ TEST_F(Interactions, RefusalsLeaveNoFile) {
     }
 }
 
-// A failed write is told in each operation's own words and icon, and leaves no file.
+// A failed write is told in each operation's own words and icon, then the file and the system's
+// reason, and leaves no file.
 TEST_F(Interactions, WriteFailures) {
     struct Case {
         const OperationDecl& op;
@@ -406,7 +450,10 @@ TEST_F(Interactions, WriteFailures) {
         EXPECT_EQ(r.outcome, JobOutcome::EndedWithMessage);
         EXPECT_FALSE(r.written);
         ASSERT_EQ(reporter.reports.size(), 1U);
-        EXPECT_EQ(reporter.reports[0].text, c.text);
+        EXPECT_TRUE(reporter.reports[0].text.starts_with(std::string(c.text) + "\n\nFile "))
+            << reporter.reports[0].text;
+        EXPECT_TRUE(reporter.reports[0].text.ends_with("\nNo space left on device"))
+            << reporter.reports[0].text;
         EXPECT_EQ(reporter.reports[0].icon, c.icon);
     }
 }

@@ -11,6 +11,11 @@
 #include <set>
 #include <stdexcept>
 
+SONARIUM_DECLARE_OPERATION(volume);
+SONARIUM_DECLARE_OPERATION(normalize);
+SONARIUM_DECLARE_OPERATION(silentZone);
+SONARIUM_DECLARE_OPERATION(crop);
+
 namespace sonarium {
 namespace {
 
@@ -38,7 +43,7 @@ TEST(OperationDeclarations, FieldsAreConsistent) {
             // Without a dialog there is nowhere to set a field.
             EXPECT_TRUE(op->fields.empty());
         }
-        EXPECT_TRUE(op->run);
+        EXPECT_TRUE(op->prepare);
         std::set<int> items{op->helpItem};
         std::set<std::string> options{"sel-start", "sel-length"};
         for (const FieldSpec& f : op->fields) {

@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+SONARIUM_DECLARE_OPERATION(volume);
+
 namespace sonarium {
 namespace {
 
@@ -45,7 +47,7 @@ class PeerPrograms : public ::testing::Test {
 protected:
     test::TempDir dir;
     test::RecordingReporter reporter;
-    WaveContext context{reporter, (test::sourceDataDir() / "res" / "suffix.rc2").string(), {}};
+    WaveContext context{reporter, (test::shippedDataDir() / "res" / "suffix.rc2").string(), {}};
 };
 
 TEST_F(PeerPrograms, SoxReadsEveryKindOfFileWeWrite) {

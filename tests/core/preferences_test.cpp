@@ -96,8 +96,8 @@ TEST_F(PreferencesTest, DefaultsAndTheShippedFileAgree) {
     EXPECT_EQ(p.helpLanguage, "English");
     EXPECT_EQ(p.mp3Option, "");
     Preferences shipped;
-    ASSERT_TRUE(
-        LoadPreferences(reporter, (test::sourceDataDir() / "res" / "prefs.snp").string(), shipped));
+    ASSERT_TRUE(LoadPreferences(reporter, (test::shippedDataDir() / "res" / "prefs.snp").string(),
+                                shipped));
     EXPECT_EQ(shipped, p);
 }
 

@@ -11,6 +11,15 @@
 #include <gtest/gtest.h>
 #include <locale>
 
+SONARIUM_DECLARE_OPERATION(select);
+SONARIUM_DECLARE_OPERATION(extract);
+SONARIUM_DECLARE_OPERATION(remove);
+SONARIUM_DECLARE_OPERATION(mute);
+SONARIUM_DECLARE_OPERATION(reverse);
+SONARIUM_DECLARE_OPERATION(invert);
+SONARIUM_DECLARE_OPERATION(fade);
+SONARIUM_DECLARE_OPERATION(selectionPosition);
+
 namespace sonarium {
 namespace {
 

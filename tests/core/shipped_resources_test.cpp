@@ -13,7 +13,7 @@ namespace {
 using test::Bytes;
 
 std::string shipped(const char* name) {
-    return (test::sourceDataDir() / "res" / name).string();
+    return (test::shippedDataDir() / "res" / name).string();
 }
 
 TEST(ShippedResources, TrailerIsTheBuiltInListChunk) {

@@ -18,7 +18,7 @@ protected:
     test::TempDir dir;
     test::RecordingReporter reporter;
     std::vector<std::string> opened;
-    WaveContext context{reporter, (test::sourceDataDir() / "res" / "suffix.rc2").string(),
+    WaveContext context{reporter, (test::shippedDataDir() / "res" / "suffix.rc2").string(),
                         [this](const std::string& path) { opened.push_back(path); }};
 };
 
@@ -273,7 +273,9 @@ TEST_F(SonioWrite, AFullDiskLeavesNoFile) {
             EXPECT_EQ(out.FinishWriteAndOpen(), 0);
         }
         BinaryFile::limitCreatedFilesForTesting(-1);
-        EXPECT_EQ(reporter.texts(), std::vector<std::string>{kWriteErrorText});
+        EXPECT_EQ(reporter.texts(),
+                  std::vector<std::string>{std::string(kWriteErrorText) + "\n\nFile " + path +
+                                           "\nNo space left on device"});
         EXPECT_TRUE(folderNames(dir).empty());
     }
     EXPECT_TRUE(opened.empty());

@@ -1,6 +1,7 @@
 // Smooth, Substract, Zeta Pitch, Resync Gapper and Stepper on real files: each rule on values
 // worked out by hand, state carried across block boundaries (checked against plain models of the
-// rules), and the cases that must be refused or must not overrun.
+// rules), and the cases that must be refused or must not overrun. Last, the effects' choice words
+// that no button has, which some effects once took for one of their choices.
 #include "operations/operation.h"
 #include "run_operation.h"
 #include "test_support.h"
@@ -9,6 +10,13 @@
 #include <gtest/gtest.h>
 #include <numeric>
 #include <set>
+#include <stdexcept>
+
+SONARIUM_DECLARE_OPERATION(smooth);
+SONARIUM_DECLARE_OPERATION(substract);
+SONARIUM_DECLARE_OPERATION(zetaPitch);
+SONARIUM_DECLARE_OPERATION(resyncGapper);
+SONARIUM_DECLARE_OPERATION(stepper);
 
 namespace sonarium {
 namespace {
@@ -369,6 +377,38 @@ TEST_F(TimeEffects, StepperWritesExactlyTheSourceLength) {
                 EXPECT_EQ(r.output[k], in[k]);
             }
         EXPECT_EQ(r.output[0], in[0]);
+    }
+}
+
+// A word none of a radio group's buttons has is refused while the settings are decoded, before
+// the source is looked at (the source named here does not exist, so opening it would have been
+// reported): never taken for the group's first or last choice, as these effects once did.
+TEST_F(TimeEffects, AChoiceWordNoButtonHasIsRefusedBeforeTheSourceIsOpened) {
+    struct Case {
+        const OperationDecl& op;
+        Parameters p;
+    };
+    const OperationDecl& smooth = smoothOperation();
+    const OperationDecl& stepper = stepperOperation();
+    const OperationDecl& shadok = shadokEffectOperation();
+    const OperationDecl& zone = silentZoneOperation();
+    const Case cases[] = {
+        // With the LFO on, any word but square or triangle was taken for sine.
+        {smooth, with(smooth, {{"lfoFreq", 5}, {"lfoDepth", 100}}, {{"lfoShape", "Square"}})},
+        // With it off, the shape was not read at all.
+        {smooth, with(smooth, {{"lfoFreq", 0}}, {{"lfoShape", "sawtooth"}})},
+        {stepper, with(stepper, {}, {{"method", "max"}})}, // was First
+        {shadok, with(shadok, {}, {{"shape", "Sine"}})},   // was Square
+        {zone, with(zone, {}, {{"detection", "noise"}})},  // was Silent
+        {zone, with(zone, {}, {{"processing", "muted"}})}, // was Cut
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.op.name));
+        reporter.reports.clear();
+        EXPECT_THROW(test::runOperation(c.op, c.p, {.source = dir.file("missing.wav")}, reporter,
+                                        {.destination = dir.file("out.wav")}),
+                     std::invalid_argument);
+        EXPECT_TRUE(reporter.reports.empty());
     }
 }
 

@@ -8,6 +8,13 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+SONARIUM_DECLARE_OPERATION(sinusCompression);
+SONARIUM_DECLARE_OPERATION(bast);
+SONARIUM_DECLARE_OPERATION(brownOut);
+SONARIUM_DECLARE_OPERATION(shadokEffect);
+SONARIUM_DECLARE_OPERATION(frequentialProjection);
+SONARIUM_DECLARE_OPERATION(simpleFormula);
+
 namespace sonarium {
 namespace {
 

@@ -252,19 +252,37 @@ TEST_F(WorkingListTest, NextTempPathNeverNamesTheFilesBeingRead) {
     EXPECT_TRUE(reporter.reports.empty());
 }
 
-// A second run of the editor starts numbering at 000 again: earlier results stay untouched.
+// Numbering goes on after the highest result in the folder, whoever made it, so that results
+// stay in the order they were made; gaps are not filled. Once 999 is taken the names cycle,
+// passing over every name taken.
 TEST_F(WorkingListTest, NextTempPathPassesOverFilesOnDisk) {
     test::TempDir dir;
     list.SetOutputDir(dir.path().string());
     const std::string folder = list.outputDir;
-    for (const char* taken : {"000.wav", "001.wav", "003.wav"})
+    for (const char* taken : {"000.wav", "001.wav", "003.wav", "mine.wav", "1234.wav"})
         test::writeBytes(folder + taken, test::Bytes{1});
     std::filesystem::create_directory(folder + "004.wav");
     std::filesystem::create_symlink(folder + "gone", folder + "005.wav"); // dangling, still taken
-    EXPECT_EQ(list.NextTempPath(), folder + "002.wav");
     EXPECT_EQ(list.NextTempPath(), folder + "006.wav");
-    EXPECT_EQ(list.tempCounter, 7);
+    EXPECT_EQ(list.NextTempPath(), folder + "007.wav");
+    EXPECT_EQ(list.tempCounter, 8);
+    // Another program's results meanwhile: the next number follows them, a raw import's name
+    // counting as its number.
+    test::writeBytes(folder + "010.wav", test::Bytes{1});
+    test::writeBytes(folder + "012_drums.raw_.wav", test::Bytes{1});
+    EXPECT_EQ(list.NextTempPath(), folder + "013.wav");
     EXPECT_TRUE(reporter.reports.empty());
+
+    // A drawn name (or one made from it) taken before its result was complete is drawn again;
+    // a name never drawn is the user's own.
+    const std::pair<std::string, std::string> redrawn[] = {
+        {folder + "013.wav", folder + "014.wav"},
+        {folder + "013_noise_.wav", folder + "015_noise_.wav"},
+        {folder + "mine.wav", ""},
+        {folder + "013_noise.wav", ""},
+    };
+    for (const auto& [taken, next] : redrawn)
+        EXPECT_EQ(list.redrawTakenName(taken), next) << taken;
 
     for (int n = 0; n < 1000; ++n) {
         char name[8];

@@ -41,7 +41,7 @@ protected:
         frame.reset();
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                            QString::fromStdString(root->path().string()));
-        installMissingResources(sourceDataDir());
+        installMissingResources(shippedDataDir());
         Preferences preferences = Preferences::defaults();
         preferences.newNumberOnOpen = false;
         preferences.beep = false;

@@ -77,9 +77,17 @@ class ExchangeCommandsTest : public test::EditorFixture {
             texts << QString::fromStdString(text);
         return texts.join(QStringLiteral(" | "));
     }
+    // The batch the last start was given.
     std::string batchText() const {
-        const test::Bytes bytes = test::readBytes(mp3BatchPath().string());
+        const test::Bytes bytes = test::readBytes(started.last().arguments.value(1).toStdString());
         return std::string(bytes.begin(), bytes.end());
+    }
+    // The batches left in the resources folder.
+    int batchesLeft() const {
+        int left = 0;
+        for (const auto& entry : fs::directory_iterator(locationPath(Location::Resources)))
+            left += entry.path().extension() == ".sh" ? 1 : 0;
+        return left;
     }
 
 private slots:
@@ -162,7 +170,7 @@ private slots:
 
     void eightBitExportWritesWhereChosen() {
         const std::string source = test::writeWave(files->file("take.wav"), test::ramp(4002), 2);
-        QVERIFY(bench->openDocument(QString::fromStdString(source)) != nullptr);
+        QVERIFY(bench->windows().openDocument(QString::fromStdString(source)) != nullptr);
         const int opened = windows();
         QString suggested;
         answerSave(files->file("sub/../take8.wav"), &suggested);
@@ -186,11 +194,11 @@ private slots:
         QVERIFY(test::readBytes(source) == before);
     }
 
-    // The chosen name only sets saveAsDir and is checked against the source; the encoder writes
-    // beside the source.
+    // The MP3 goes exactly where the user chose; the choice also sets saveAsDir, and the source
+    // itself is refused.
     void exportSourceToMp3() {
         const std::string source = test::writeWave(files->file("take.wav"), test::ramp(4000));
-        QVERIFY(bench->openDocument(QString::fromStdString(source)) != nullptr);
+        QVERIFY(bench->windows().openDocument(QString::fromStdString(source)) != nullptr);
         fs::create_directory(files->file("music"));
         QString suggested;
         answerSave(files->file("music/Other.mp3"), &suggested);
@@ -198,12 +206,14 @@ private slots:
         QCOMPARE(suggested, QString::fromStdString(files->file("take.mp3")));
         QCOMPARE(titles.last(), "Export " + QString::fromStdString(source) + " as...");
         QCOMPARE(bench->list().saveAsDir, files->file("music/"));
-        QCOMPARE(batchText(),
-                 mp3Batch({source}, bench->preferences().mp3Option, mp3EncoderPath().string()));
         QCOMPARE(started.size(), qsizetype(1));
         QCOMPARE(started[0].program, QStringLiteral("sh"));
-        QCOMPARE(started[0].arguments, (QStringList{QString::fromStdString(mp3LauncherPath()),
-                                                    QString::fromStdString(mp3BatchPath())}));
+        QCOMPARE(started[0].arguments.size(), qsizetype(2));
+        QCOMPARE(started[0].arguments[0], QString::fromStdString(mp3LauncherPath()));
+        const std::string batch = started[0].arguments[1].toStdString();
+        QCOMPARE(batchText(),
+                 mp3Batch({{source, files->file("music/Other.mp3")}},
+                          bench->preferences().mp3Option, mp3EncoderPath().string(), batch));
 
         // With saveAsDir set, the proposal is there; the source itself is refused.
         answerSave(files->file("TAKE.WAV"), &suggested);
@@ -215,8 +225,8 @@ private slots:
         QCOMPARE(started.size(), qsizetype(1));
     }
 
-    // Slots in order, two folders with their own cd; the batch is written before the question
-    // and stays when the answer is Cancel.
+    // Slots in order, each result beside its source; a batch of its own for each export, gone
+    // when the answer is Cancel.
     void exportAllToMp3() {
         fs::create_directory(files->file("other"));
         const std::string a = test::writeWave(files->file("a.wav"), test::ramp(10));
@@ -233,22 +243,34 @@ private slots:
             ++asked;
             return answer;
         };
+        const int before = batchesLeft();
         exchange().exportAllToMp3();
         QCOMPARE(asked, 1);
         QVERIFY(started.isEmpty());
-        const std::string batch = batchText();
-        QCOMPARE(batch, mp3Batch({a, b, c}, "-b 256", mp3EncoderPath().string()));
-        QCOMPARE(std::count(batch.begin(), batch.end(), '\n'), 10L);
-        QVERIFY(batch.find("cd -- '" + files->file("other") + "'") != std::string::npos);
+        QCOMPARE(batchesLeft(), before);
         answer = true;
         exchange().exportAllToMp3();
         QCOMPARE(started.size(), qsizetype(1));
+        const std::string batch = started[0].arguments.value(1).toStdString();
+        QCOMPARE(batchText(),
+                 mp3Batch(mp3ExportsBeside({a, b, c}), "-b 256", mp3EncoderPath().string(), batch));
+        QVERIFY(batchText().find("'" + files->file("other/b.mp3") + "'") != std::string::npos);
+
+        // Two files of the list with one result: nothing is asked, nothing runs.
+        list.filePaths[9] = files->file("A.WAV");
+        test::writeWave(list.filePaths[9], test::ramp(10));
+        list.filePaths[0] = files->file("A.wav");
+        test::writeWave(list.filePaths[0], test::ramp(10));
+        exchange().exportAllToMp3();
+        QCOMPARE(asked, 2);
+        QVERIFY(said().contains(QStringLiteral("would both be encoded to")));
 
         // An empty list still asks, over an empty batch.
         list.filePaths.fill({});
         exchange().exportAllToMp3();
         QCOMPARE(asked, 3);
-        QCOMPARE(batchText(), std::string("#!/bin/sh\n"));
+        QCOMPARE(started.size(), qsizetype(2));
+        QVERIFY(batchText().find("mktemp") == std::string::npos);
     }
 
     void confirmDialogAsShown() {

@@ -32,6 +32,10 @@
 #include <set>
 #include <unistd.h>
 
+SONARIUM_DECLARE_OPERATION(volume);
+SONARIUM_DECLARE_OPERATION(saturate);
+SONARIUM_DECLARE_OPERATION(crop);
+
 using namespace sonarium;
 namespace fs = std::filesystem;
 
@@ -353,9 +357,9 @@ private slots:
         QCOMPARE(test::folderEntries(tempSounds()), std::set<std::string>{});
     }
 
-    // A stereo warning answered with Cancel also ends the job without a result, but the user
-    // stopped nothing: the completion text stands as after any dialog.
-    void aDeclinedStereoWarningIsNoInterruption() {
+    // A stereo warning answered with Cancel ends the job without a result: the Activity field
+    // says it was interrupted, not done.
+    void aDeclinedStereoWarningSaysOperationInterrupted() {
         bench->files().openFiles(
             {qs(test::writeWave(files->file("stereo.wav"), test::ramp(20000), 2))});
         reporter->answers = {Answer::Cancel};
@@ -366,7 +370,7 @@ private slots:
             });
         frame->runCommand(saturateOperation().commandId);
         QCOMPARE(reporter->texts(), std::vector<std::string>{kStereoWarningText});
-        QCOMPARE(activity(), qs(std::string(saturateOperation().completion)));
+        QCOMPARE(activity(), QString::fromLatin1(kJobInterruptedActivity));
         QCOMPARE(test::folderEntries(tempSounds()), std::set<std::string>{});
     }
 

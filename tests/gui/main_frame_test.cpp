@@ -116,8 +116,9 @@ private slots:
         QTest::addColumn<bool>("auxStereo");
         QTest::addColumn<QList<int>>("enabled");
         QTest::addColumn<QList<int>>("disabled");
-        const QList<int> never = {33052, 33055, 32930, 32774, 32904, 32786, 32796, 32884,
-                                  32883, 32893, 32914, 32970, 32895, 34001, 34002, 34003};
+        // The spare operation rows (Inertia, Doppler...) have a rule of their own for the
+        // operation that will take them; without a declaration they get no handler.
+        const QList<int> never = {33052, 33055, 32893, 32914, 32970, 32895, 34001, 34002, 34003};
         QTest::newRow("empty list")
             << 0 << false << false
             << QList<int>{cmd::kOpen, cmd::kAddToList, kAffine, cmd::kClearTempDir,

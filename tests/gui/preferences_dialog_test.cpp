@@ -87,8 +87,8 @@ class PreferencesDialogTest : public test::EditorFixture {
     }
 
     void startRecording() {
-        bench->playCompletionSound = [this](const QString& path) { sounds << path; };
-        bench->playSource = [this] { ++plays; };
+        bench->operations().playCompletionSound = [this](const QString& path) { sounds << path; };
+        bench->operations().playSource = [this] { ++plays; };
     }
 
 private slots:
@@ -119,23 +119,23 @@ private slots:
         const Row rows[] = {
             {"Beep when computed", [](CPreferencesDialog& d) { box(d, 1133)->setChecked(true); },
              [this] {
-                 bench->AfterOperation(false);
+                 bench->operations().AfterOperation(false);
                  QVERIFY(sounds.isEmpty()); // only after a result
-                 bench->AfterOperation(true);
+                 bench->operations().AfterOperation(true);
                  QCOMPARE(sounds,
                           QStringList{QString::fromStdString(bench->preferences().beepPath)});
              }},
             {"Auto Play when computed",
              [](CPreferencesDialog& d) { box(d, 1145)->setChecked(true); },
              [this] {
-                 bench->AfterOperation(true);
+                 bench->operations().AfterOperation(true);
                  QCOMPARE(plays, 1);
                  QVERIFY(sounds.isEmpty());
              }},
             {"Green waveform", [](CPreferencesDialog& d) { box(d, 1144)->setChecked(true); },
              [this] {
                  CChildFrame* window =
-                     bench->openDocument(QString::fromStdString(makeWave("w.wav")));
+                     bench->windows().openDocument(QString::fromStdString(makeWave("w.wav")));
                  QVERIFY(window != nullptr);
                  QCOMPARE(window->view()->waveColour(), (Rgb{0, 128, 0}));
                  // The picture is drawn in it: its middle row holds the pen colour.
@@ -185,7 +185,9 @@ private slots:
              [this](CPreferencesDialog& d) {
                  edit(d, 1002)->setText(QString::fromStdString(files->path().string() + "/out/"));
              },
-             [this] { QCOMPARE(bench->NextTempPath(), files->path().string() + "/out/000.wav"); }},
+             [this] {
+                 QCOMPARE(bench->session().NextTempPath(), files->path().string() + "/out/000.wav");
+             }},
         };
         for (const Row& row : rows) {
             qInfo("%s", row.name);

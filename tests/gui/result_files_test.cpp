@@ -1,4 +1,5 @@
-// The editor's results on disk: a new run never replaces an earlier run's results, a folder with
+// The editor's results on disk: a new run never replaces an earlier run's results, nor a result
+// another program wrote under a drawn name meanwhile, a folder with
 // every name taken refuses the job, and a disk that fills up ends the job with one message and
 // leaves no file.
 #include "app/workbench.h"
@@ -14,6 +15,8 @@
 #include <QtTest>
 #include <filesystem>
 
+SONARIUM_DECLARE_OPERATION(volume);
+
 using namespace sonarium;
 namespace fs = std::filesystem;
 
@@ -24,7 +27,7 @@ class ResultFilesTest : public test::EditorFixture {
 
     JobOutcome runVolume() {
         return bench->operations().runJob(volumeOperation(), {.source = source},
-                                          [this] { return bench->NextTempPath(); });
+                                          [this] { return bench->session().NextTempPath(); });
     }
 
     std::vector<std::string> resultNames() const {
@@ -57,6 +60,28 @@ private slots:
         QVERIFY(reporter->reports.empty());
     }
 
+    // Another editor's result took the drawn name before this one was complete: it stays, and
+    // this result takes the next number, under which its window opens.
+    void aNameTakenMeanwhileIsDrawnAgain() {
+        std::string drawn;
+        const test::Bytes theirs{'t', 'h', 'e', 'i', 'r', 's'};
+        QCOMPARE(bench->operations().runJob(volumeOperation(), {.source = source},
+                                            [&] {
+                                                drawn = bench->NextTempPath();
+                                                test::writeBytes(drawn, theirs);
+                                                return drawn;
+                                            }),
+                 JobOutcome::Completed);
+        QCOMPARE(fs::path(drawn).filename().string(), std::string("000.wav"));
+        QVERIFY(test::readBytes(drawn) == theirs);
+        QCOMPARE(resultNames(), (std::vector<std::string>{"000.wav", "001.wav"}));
+        auto* active = qobject_cast<CChildFrame*>(frame->mdiArea()->activeSubWindow());
+        QVERIFY(active != nullptr);
+        QCOMPARE(active->document().GetPathName(),
+                 QString::fromStdString((tempSounds() / "001.wav").string()));
+        QVERIFY(reporter->reports.empty());
+    }
+
     void everyNameTakenRefusesTheJob() {
         for (int n = 0; n < 1000; ++n) {
             char name[8];
@@ -74,7 +99,9 @@ private slots:
     void aFullDiskEndsTheJobWithOneMessage() {
         BinaryFile::limitCreatedFilesForTesting(44 + 100000);
         QCOMPARE(runVolume(), JobOutcome::EndedWithMessage);
-        QCOMPARE(reporter->texts(), std::vector<std::string>{kWriteErrorText});
+        QCOMPARE(reporter->texts().size(), std::size_t(1));
+        QVERIFY(reporter->texts()[0].starts_with(std::string(kWriteErrorText) + "\n\nFile "));
+        QVERIFY(reporter->texts()[0].ends_with("\nNo space left on device"));
         QVERIFY(resultNames().empty());
         QVERIFY(frame->mdiArea()->subWindowList().isEmpty());
     }

@@ -6,6 +6,7 @@
 #include "display/child_frame.h"
 #include "display/sonarium_view.h"
 #include "editor_fixture.h"
+#include "frame/command_table.h"
 #include "frame/notices.h"
 #include "modal_helpers.h"
 #include "operations/operation.h"
@@ -24,6 +25,14 @@
 #include <filesystem>
 #include <functional>
 #include <set>
+
+SONARIUM_DECLARE_OPERATION(select);
+SONARIUM_DECLARE_OPERATION(remove);
+SONARIUM_DECLARE_OPERATION(removeSelection);
+SONARIUM_DECLARE_OPERATION(mute);
+SONARIUM_DECLARE_OPERATION(reverse);
+SONARIUM_DECLARE_OPERATION(fade);
+SONARIUM_DECLARE_OPERATION(selectionPosition);
 
 using namespace sonarium;
 
@@ -194,10 +203,39 @@ private slots:
         for (const OperationDecl* op : {&removeOperation(), &muteOperation(), &fadeOperation()}) {
             whenModal([](QWidget* modal) { clickButton(modal, QStringLiteral("Cancel")); });
             frame->runCommand(op->commandId);
-            QCOMPARE(activity(), qs(std::string(op->completion)));
+            QCOMPARE(activity(), QString::fromLatin1(kJobInterruptedActivity));
         }
-        QCOMPARE(activity(), QStringLiteral("Fade - done"));
         QVERIFY(results().empty());
+    }
+
+    // Each command's own completion text once it was done; after a refusal (a 24-bit file) the
+    // Activity field says the operation was interrupted.
+    void statusTellsWhatHappened() {
+        bench->files().openFiles({qs(makeSource("take.wav"))});
+        const std::pair<int, const char*> done[] = {
+            {fadeInOperation().commandId, "Fade In - done"},
+            {fadeOutOperation().commandId, "Fade Out - done"},
+            {invertOperation().commandId, "Invert - done"},
+            {reverseOperation().commandId, "Reverse Selection - done"},
+            {cmd::kCopyToClipboard, "Copy to clipboard - done"},
+            {cmd::kPasteClipboard, "Paste clipboard - done"},
+        };
+        for (const auto& [command, text] : done) {
+            frame->ShowActivity(QStringLiteral("Ready"));
+            frame->runCommand(command);
+            QCOMPARE(activity(), QString::fromLatin1(text));
+        }
+        QVERIFY2(reporter->reports.empty(),
+                 reporter->reports.empty() ? "" : reporter->reports[0].text.c_str());
+
+        const std::string wide = files->file("wide.wav");
+        test::writeBytes(wide, test::buildWave({.bits = 24, .samples = test::ramp(3000)}));
+        bench->AddToList(wide, 1);
+        whenModal([](QWidget* modal) { clickButton(modal, QStringLiteral("OK")); });
+        frame->runCommand(volumeOperation().commandId);
+        QCOMPARE(reporter->reports.size(), std::size_t(1));
+        QVERIFY(reporter->reports[0].text.find("24-bit") != std::string::npos);
+        QCOMPARE(activity(), QString::fromLatin1(kJobInterruptedActivity));
     }
 };
 

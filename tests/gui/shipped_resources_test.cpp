@@ -19,7 +19,7 @@ class ShippedResourcesTest : public QObject {
 private slots:
     void animationDecodesEveryFrame() {
         const QString path = QString::fromStdString(
-            (sonarium::test::sourceDataDir() / "res" / "atwork.rc2").string());
+            (sonarium::test::shippedDataDir() / "res" / "atwork.rc2").string());
         QMovie movie(path, "gif");
         QVERIFY(movie.isValid());
         QCOMPARE(movie.frameCount(), 12);

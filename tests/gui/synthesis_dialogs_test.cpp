@@ -20,6 +20,11 @@
 #include <filesystem>
 #include <variant>
 
+SONARIUM_DECLARE_OPERATION(affineSynthesis);
+SONARIUM_DECLARE_OPERATION(gaussianSynthesis);
+SONARIUM_DECLARE_OPERATION(shadokSynthesis);
+SONARIUM_DECLARE_OPERATION(simpleSynthesis);
+
 using namespace sonarium;
 
 namespace {

@@ -18,6 +18,13 @@
 #include <filesystem>
 #include <fstream>
 
+SONARIUM_DECLARE_OPERATION(monoToStereo);
+SONARIUM_DECLARE_OPERATION(splitStereo);
+SONARIUM_DECLARE_OPERATION(channelConversion);
+SONARIUM_DECLARE_OPERATION(samplingRateConversion);
+SONARIUM_DECLARE_OPERATION(fileInformation);
+SONARIUM_DECLARE_OPERATION(fileStatistics);
+
 using namespace sonarium;
 
 class ToolDialogsTest : public QObject {

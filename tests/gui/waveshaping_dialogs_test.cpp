@@ -7,6 +7,8 @@
 #include <QtTest>
 #include <filesystem>
 
+SONARIUM_DECLARE_OPERATION(simpleFormula);
+
 using namespace sonarium;
 
 class WaveshapingDialogsTest : public QObject {

@@ -29,11 +29,11 @@ class WindowCommandsTest : public test::EditorFixture {
 
     // Two windows on one document: the opened one and its duplicate.
     std::pair<CChildFrame*, CChildFrame*> openTwice(const std::string& path) {
-        CChildFrame* first = bench->openDocument(QString::fromStdString(path));
+        CChildFrame* first = bench->windows().openDocument(QString::fromStdString(path));
         if (first == nullptr)
             return {};
         frame->runCommand(cmd::kDuplicateWindow);
-        CChildFrame* second = bench->activeWaveWindow();
+        CChildFrame* second = bench->session().activeWaveWindow();
         return {first, second};
     }
 
@@ -45,7 +45,7 @@ private slots:
         auto [first, second] = openTwice(makeWave("a.wav"));
         QVERIFY(first != nullptr && second != nullptr);
         QVERIFY(first != second);
-        QCOMPARE(bench->waveWindows().size(), 2);
+        QCOMPARE(bench->session().waveWindows().size(), 2);
         QCOMPARE(&first->document(), &second->document());
         QCOMPARE(second->view()->picture(), first->view()->picture());
         QCOMPARE(second->windowTitle(), first->windowTitle());
@@ -58,14 +58,14 @@ private slots:
 
         // Closing one keeps the other, its document and its picture.
         second->close();
-        QTRY_COMPARE(bench->waveWindows().size(), 1);
+        QTRY_COMPARE(bench->session().waveWindows().size(), 1);
         QCOMPARE(first->document().dataSize, whole);
         QVERIFY(!first->view()->grab().isNull());
         frame->runCommand(cmd::kDuplicateWindow);
-        QCOMPARE(bench->waveWindows().size(), 2);
+        QCOMPARE(bench->session().waveWindows().size(), 2);
         first->close();
-        QTRY_COMPARE(bench->waveWindows().size(), 1);
-        QCOMPARE(bench->waveWindows()[0]->document().dataSize, whole);
+        QTRY_COMPARE(bench->session().waveWindows().size(), 1);
+        QCOMPARE(bench->session().waveWindows()[0]->document().dataSize, whole);
     }
 
     void pathTextFollowsSaveAsAndRenameInEveryWindow() {

@@ -11,7 +11,8 @@ work=$2
 fail() { echo "installed: $*" >&2; exit 1; }
 
 for f in bin/sonarium bin/sonarium-cli \
-    share/sonarium/res/suffix.rc2 share/sonarium/res/prefs.snp share/sonarium/help \
+    share/sonarium/res/suffix.rc2 share/sonarium/res/prefs.snp \
+    share/sonarium/help/_english.html share/sonarium/help/EFFVOL_1.0_francais.html \
     share/applications/sonarium.desktop share/metainfo/org.sonarium.sonarium.metainfo.xml \
     share/man/man1/sonarium-cli.1.gz share/man/man1/sonarium.1.gz \
     share/icons/hicolor/48x48/apps/sonarium.png share/icons/hicolor/256x256/apps/sonarium.png \

@@ -152,8 +152,8 @@ std::vector<std::int16_t> ramp(std::size_t n, int start, int step) {
     return out;
 }
 
-fs::path sourceDataDir() {
-    return fs::path(SONARIUM_SOURCE_DATA_DIR);
+fs::path shippedDataDir() {
+    return fs::path(SONARIUM_BUILD_DATA_DIR);
 }
 
 std::set<std::string> folderEntries(const std::filesystem::path& folder) {

@@ -102,7 +102,8 @@ std::set<std::string> folderEntries(const std::filesystem::path& folder);
 // n values of a ramp that wraps through the whole 16-bit range, distinct from their neighbours.
 std::vector<std::int16_t> ramp(std::size_t n, int start = 1, int step = 7);
 
-// The directory that holds the repository's shipped res/ and help/ folders.
-std::filesystem::path sourceDataDir();
+// The build tree's folder of shipped files: res/ (the repository's) and help/ (written by the
+// build), as the programs of the build tree find them.
+std::filesystem::path shippedDataDir();
 
 } // namespace sonarium::test

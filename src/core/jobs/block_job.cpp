@@ -125,10 +125,15 @@ int readValues(JobContext& context, sonIO& source, std::int16_t* buffer, std::ui
 
 namespace {
 
-void writeFailed(JobContext& context, MessageIcon icon, const char* failureText) {
+// The operation's words, then the file and the system's reason ("No space left on device").
+void writeFailed(JobContext& context, const sonIO& destination, MessageIcon icon,
+                 const char* failureText) {
     ++context.writeFailures;
     context.stop = JobStop::WriteFailed;
-    context.reporter().report(failureText, icon);
+    const std::string detail = destination.WriteFailure();
+    context.reporter().report(detail.empty() ? std::string(failureText)
+                                             : std::string(failureText) + "\n\n" + detail,
+                              icon);
 }
 
 } // namespace
@@ -138,7 +143,7 @@ void writeValues(JobContext& context, sonIO& destination, const std::int16_t* va
     if (context.stopped())
         return;
     if (destination.WriteBlock(values, static_cast<int>(count)) == 0)
-        writeFailed(context, icon, failureText);
+        writeFailed(context, destination, icon, failureText);
 }
 
 void writeBytes(JobContext& context, sonIO& destination, const void* bytes, std::size_t count,
@@ -146,7 +151,7 @@ void writeBytes(JobContext& context, sonIO& destination, const void* bytes, std:
     if (context.stopped())
         return;
     if (destination.WriteBytes(bytes, count) == 0)
-        writeFailed(context, icon, failureText);
+        writeFailed(context, destination, icon, failureText);
 }
 
 bool continueJob(JobContext& context) {

@@ -34,6 +34,7 @@ double Parameters::number(std::string_view member) const {
     auto it = numbers_.find(member);
     if (it == numbers_.end())
         throw std::logic_error("no numeric parameter '" + std::string(member) + "'");
+    read_.insert(it->first);
     return it->second;
 }
 
@@ -41,7 +42,26 @@ const std::string& Parameters::text(std::string_view member) const {
     auto it = texts_.find(member);
     if (it == texts_.end())
         throw std::logic_error("no text parameter '" + std::string(member) + "'");
+    read_.insert(it->first);
     return it->second;
+}
+
+std::optional<std::size_t> Parameters::choiceIndex(std::string_view member) const {
+    const std::string& word = text(member);
+    const FieldSpec* field = operation_ ? operation_->field(member) : nullptr;
+    if (field == nullptr || !field->hasChoices())
+        throw std::logic_error("no choices for parameter '" + std::string(member) + "'");
+    for (std::size_t i = 0; i < field->choices.size(); ++i)
+        if (field->choices[i].value == word)
+            return i;
+    if (word.empty() && field->defaultChoice.empty())
+        return std::nullopt;
+    throw std::invalid_argument("'" + word + "' is not a choice of '" + std::string(member) + "'");
+}
+
+JobOutcome OperationDecl::run(JobContext& context, const Parameters& p) const {
+    const Kernel kernel = prepare(p);
+    return runKernel(context, kernel, sourceCount(), sources);
 }
 
 const FieldSpec* OperationDecl::field(std::string_view member) const {
@@ -71,7 +91,7 @@ int OperationDecl::sourceCount() const {
 }
 
 Parameters OperationDecl::defaults() const {
-    Parameters p;
+    Parameters p(*this);
     for (const FieldSpec& f : fields) {
         if (f.member.empty())
             continue;
@@ -163,6 +183,10 @@ std::optional<std::string> parseFieldValue(const FieldSpec& field, const std::st
         value = static_cast<double>(static_cast<float>(value));
     return rangeMessage(field, value);
 }
+
+#define SONARIUM_OPERATION(name) const OperationDecl& name##Operation();
+#include "operations/operation_list.h"
+#undef SONARIUM_OPERATION
 
 std::span<const OperationDecl* const> allOperations() {
     static const OperationDecl* const operations[] = {

@@ -2,12 +2,14 @@
 // and its tests need, written once.
 #pragma once
 
-#include "jobs/block_job.h"
+#include "jobs/kernels.h"
 
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -100,11 +102,17 @@ enum class OutputKind {
 // The channel count of a wave result.
 enum class OutputChannels { AsSource, Mono, Stereo };
 
+struct OperationDecl;
+
 // The values a job runs with, by member name. Asking for a member that was never set (the
 // declaration has no such field) or for a number as a text is a programming error: it throws
 // std::logic_error rather than handing the job a silent 0.
 class Parameters {
 public:
+    Parameters() = default;
+    // Parameters of an operation: choices are decoded through its declaration.
+    explicit Parameters(const OperationDecl& operation) : operation_(&operation) {}
+
     void setNumber(std::string_view member, double value) { numbers_[std::string(member)] = value; }
     void setText(std::string_view member, std::string value) {
         texts_[std::string(member)] = std::move(value);
@@ -112,8 +120,28 @@ public:
     double number(std::string_view member) const;
     bool flag(std::string_view member) const { return number(member) != 0; }
     const std::string& text(std::string_view member) const;
+    // The place of the member's word among its field's choices, in the declaration's order:
+    // the value of an enumeration that lists the choices in that order. A word the field does not
+    // list throws std::invalid_argument, never falling back to another choice; an empty word
+    // (a radio group with no button checked) gives nothing.
+    std::optional<std::size_t> choiceIndex(std::string_view member) const;
+    template <typename Enum> Enum choice(std::string_view member) const {
+        const auto index = choiceIndex(member);
+        if (!index)
+            throw std::invalid_argument("no choice made for '" + std::string(member) + "'");
+        return static_cast<Enum>(*index);
+    }
+    template <typename Enum> std::optional<Enum> optionalChoice(std::string_view member) const {
+        const auto index = choiceIndex(member);
+        return index ? std::optional<Enum>(static_cast<Enum>(*index)) : std::nullopt;
+    }
+
+    // The members asked for so far: a test checks that decoding the settings reads them all.
+    const std::set<std::string, std::less<>>& membersRead() const { return read_; }
 
 private:
+    const OperationDecl* operation_ = nullptr;
+    mutable std::set<std::string, std::less<>> read_;
     std::map<std::string, double, std::less<>> numbers_;
     std::map<std::string, std::string, std::less<>> texts_;
 };
@@ -144,8 +172,15 @@ struct OperationDecl {
     // What the operation does where its fields do not say it all (modes, choices made where the
     // dialog leaves room); printed by describe and shown on the help page.
     std::string_view notes;
-    // The job: reads context.input, writes through context.destination.
-    std::function<JobOutcome(JobContext&, const Parameters&)> run;
+    // How the framework opens the files the operation reads.
+    SourceRules sources;
+    // Decodes the parameters into the operation's settings (every member read, every choice
+    // checked) before any file is opened, and gives the kernel the framework runs. A parameter
+    // the declaration does not have, or a choice it does not list, throws.
+    std::function<Kernel(const Parameters&)> prepare;
+
+    // Runs the operation: settings decoded, files opened, the kernel run, results finished.
+    JobOutcome run(JobContext& context, const Parameters& p) const;
 
     const FieldSpec* field(std::string_view member) const;
     // Every field that has a member, at its default.
@@ -173,10 +208,15 @@ std::string formatBound(double value);
 std::optional<std::string> parseFieldValue(const FieldSpec& field, const std::string& text,
                                            double& value);
 
-// The declaration of each operation of the list: volumeOperation(), cropOperation() and so on.
-#define SONARIUM_OPERATION(name) const OperationDecl& name##Operation();
-#include "operations/operation_list.h"
-#undef SONARIUM_OPERATION
+// Declares, at file scope, the declaration's accessor of one operation of the list
+// (SONARIUM_DECLARE_OPERATION(volume); gives volumeOperation()), defined in the operation's own
+// file. A file that names an operation declares just that one: only the files that enumerate
+// the list include operation_list.h, so a new line there recompiles its own file and those few.
+#define SONARIUM_DECLARE_OPERATION(name)                                                           \
+    namespace sonarium {                                                                           \
+    const OperationDecl& name##Operation();                                                        \
+    }                                                                                              \
+    static_assert(true)
 
 // Every operation of the list, in its order, and lookup by command-line name or command id.
 std::span<const OperationDecl* const> allOperations();

@@ -4,6 +4,9 @@
 // by the linker.
 //
 // Included with SONARIUM_OPERATION(name) defined by the includer; no include guard on purpose.
+// Only operation.cpp includes it (allOperations() enumerates the list for everyone else), so a
+// new line recompiles that file and the new operation's own; a file that names one operation
+// declares it with SONARIUM_DECLARE_OPERATION(name).
 
 // Level effects
 SONARIUM_OPERATION(volume)

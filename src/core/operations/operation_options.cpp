@@ -1,6 +1,8 @@
 // Command-line options from the declaration's fields.
 #include "operations/operation_options.h"
 
+#include "workspace/rename_file.h"
+
 #include <cstdint>
 #include <string>
 
@@ -129,6 +131,8 @@ std::optional<std::string> parseOperationArguments(const OperationDecl& operatio
         if (arg == "-o" || arg == "--output") {
             if (i + 1 >= arguments.size())
                 return arg + " needs a file name";
+            if (arguments[i + 1].empty())
+                return arg + " needs a file name: the name given is empty";
             parsed.outputs.push_back(arguments[++i]);
             continue;
         }
@@ -189,11 +193,15 @@ std::optional<std::string> parseOperationArguments(const OperationDecl& operatio
     if (parsed.outputs.size() != results)
         return "expected " + std::to_string(results) + " output file(s): give " +
                resultUsage(operation);
+    // Compared as files, however they are spelled ("x.wav", "./x.wav", a link to it).
     for (std::size_t i = 1; i < results; ++i)
         for (std::size_t k = 0; k < i; ++k)
-            if (parsed.outputs[i] == parsed.outputs[k])
-                return "each result needs a file of its own ('" + parsed.outputs[i] +
-                       "' is given twice)";
+            if (isSameFile(parsed.outputs[i], parsed.outputs[k]))
+                return parsed.outputs[i] == parsed.outputs[k]
+                           ? "each result needs a file of its own ('" + parsed.outputs[i] +
+                                 "' is given twice)"
+                           : "each result needs a file of its own ('" + parsed.outputs[k] +
+                                 "' and '" + parsed.outputs[i] + "' name one file)";
     return std::nullopt;
 }
 

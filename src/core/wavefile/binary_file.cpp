@@ -7,7 +7,9 @@
 #include <cstring>
 #include <system_error>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -115,7 +117,12 @@ bool BinaryFile::open(const std::string& path, Mode mode) {
         file_ = openForReading(path, openError_);
     } else {
         writeLimit_ = createdFileLimit.load();
+#ifdef _WIN32
         file_ = openNative(path, mode == Mode::Create ? "wb" : "wbx");
+#else
+        // Not inherited by the programs this one starts: their life says nothing of the file's.
+        file_ = openNative(path, mode == Mode::Create ? "wbe" : "wbxe");
+#endif
         if (file_ == nullptr)
             openError_ = std::strerror(errno);
     }
@@ -293,6 +300,28 @@ bool BinaryFile::close() {
     bool ok = std::fclose(file_) == 0;
     file_ = nullptr;
     return ok;
+}
+
+bool BinaryFile::sync() {
+    if (file_ == nullptr)
+        return true;
+    if (std::fflush(file_) != 0)
+        return false;
+#ifdef _WIN32
+    return _commit(_fileno(file_)) == 0;
+#else
+    return ::fsync(fileno(file_)) == 0;
+#endif
+}
+
+int BinaryFile::descriptor() const {
+    if (file_ == nullptr)
+        return -1;
+#ifdef _WIN32
+    return _fileno(file_);
+#else
+    return fileno(file_);
+#endif
 }
 
 void BinaryFile::limitCreatedFilesForTesting(std::int64_t bytes) {

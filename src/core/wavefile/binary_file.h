@@ -65,6 +65,11 @@ public:
     std::uint64_t size() const;
     // Closes the file; false when the system reported an error while closing.
     bool close();
+    // Makes what was written durable (fsync); false with errno set when the disk refused it.
+    // Bytes in memory need nothing.
+    bool sync();
+    // The file's descriptor, or -1 (bytes in memory, no file).
+    int descriptor() const;
 
     // For the tests of failing disks: every file created from now on holds at most `bytes`
     // bytes, the write that would pass them failing as on a full disk. Negative: no limit.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -101,8 +102,10 @@ void sonIO::createWriter(int headerChannels, int rate, int bits, std::int64_t da
     declaredBytes_ = static_cast<std::uint64_t>(dataBytes);
     if (context_.writtenBytes != nullptr)
         staged_.createInMemory(*context_.writtenBytes);
-    else if (!staged_.create(path_)) {
-        context_.reporter.report("File " + path_ + "\ncannot be created\n" + staged_.error(),
+    else if (!staged_.create(path_, context_.nameTaken)) {
+        context_.reporter.report(staged_.readOnly()
+                                     ? "File " + path_ + " is read-only"
+                                     : "File " + path_ + "\ncannot be created\n" + staged_.error(),
                                  MessageIcon::Error);
         return;
     }
@@ -110,6 +113,8 @@ void sonIO::createWriter(int headerChannels, int rate, int bits, std::int64_t da
         buildWaveHeader(headerChannels, rate, bits, static_cast<std::uint32_t>(declaredBytes_));
     // A failed header write (a full disk) fails the first block write, which the job reports.
     writeFailed_ = !staged_.file().write(header.data(), header.size());
+    if (writeFailed_)
+        writeErrno_ = errno != 0 ? errno : EIO;
 }
 
 int sonIO::ReadBlock(std::int16_t* buffer, int count) {
@@ -188,9 +193,12 @@ std::uint32_t sonIO::CopyValues(sonIO& reader, std::uint32_t count) {
 int sonIO::WriteBytes(const void* bytes, std::size_t count) {
     if (!writer_ || !staged_.isOpen() || writeFailed_)
         return 0;
+    errno = 0;
     const std::size_t written = staged_.file().writeSome(bytes, count);
     bytesWritten_ += written;
     writeFailed_ = written != count;
+    if (writeFailed_)
+        writeErrno_ = errno != 0 ? errno : EIO;
     return writeFailed_ ? 0 : 1;
 }
 
@@ -211,22 +219,41 @@ int sonIO::FinishWrite() {
             bytesWritten_ += n;
         }
     }
+    if (!ok && writeErrno_ == 0)
+        writeErrno_ = errno != 0 ? errno : EIO;
     if (ok) {
         WaveTrailer trailer = builtInTrailer();
         BinaryFile suffix(context_.trailerPath, BinaryFile::Mode::Read);
         WaveTrailer shipped{};
         if (suffix.isOpen() && suffix.read(shipped.data(), shipped.size()) == shipped.size())
             trailer = shipped;
+        errno = 0;
         ok = file.write(trailer.data(), trailer.size());
+        if (!ok)
+            writeErrno_ = errno != 0 ? errno : EIO;
     }
-    ok = ok && staged_.commit();
+    std::string reason = writeErrno_ != 0 ? std::strerror(writeErrno_) : std::string();
+    if (ok && !staged_.commit()) {
+        ok = false;
+        reason = staged_.error();
+    }
     if (!ok) {
         staged_.discard();
         writeFailed_ = true;
-        context_.reporter.report(kWriteErrorText, MessageIcon::None);
+        context_.reporter.report(std::string(kWriteErrorText) + "\n\nFile " + path_ + "\n" + reason,
+                                 MessageIcon::None);
         return 0;
     }
+    // A drawn name taken meanwhile by another program's result: this result has another one.
+    if (staged_.redrawn())
+        path_ = staged_.finalPath();
     return 1;
+}
+
+std::string sonIO::WriteFailure() const {
+    if (!writeFailed_ || writeErrno_ == 0)
+        return {};
+    return "File " + path_ + "\n" + std::strerror(writeErrno_);
 }
 
 void sonIO::Abandon() {

@@ -25,6 +25,10 @@ struct WaveContext {
     // When set, writers put the file they would create at their path into these bytes instead
     // (the fuzz targets): the same header, data and trailer, kept once FinishWrite completes it.
     std::vector<std::uint8_t>* writtenBytes = nullptr;
+    // For the results whose names are drawn from a numbering (the editor's): another name for a
+    // result whose drawn name another program took meanwhile, "" for a name the user chose. A
+    // result never replaces a file it did not mean to replace.
+    StagedFile::NameTaken nameTaken = nullptr;
 };
 
 // A reader (opened on an existing file) or a writer (creating a new file); the constructor used
@@ -84,6 +88,8 @@ public:
     void Abandon();
     // True once a write of this writer failed (its later writes are not attempted).
     bool WriteFailed() const { return writeFailed_; }
+    // "File PATH\nREASON" for the write that failed (the system's reason), or "" when none did.
+    std::string WriteFailure() const;
 
     // False for a reader or writer whose file could not be opened or created; the reason has
     // already been reported. Reads from such a reader give zeros, writes to such a writer fail.
@@ -110,6 +116,7 @@ private:
     bool writer_ = false;
     bool truncated_ = false;          // reader: the file ended before its data chunk
     bool writeFailed_ = false;        // writer: a write did not reach the disk
+    int writeErrno_ = 0;              // writer: the system's error of the failed write
     std::uint64_t fileLength_ = 0;    // reader: length at open time
     std::uint64_t dataEnd_ = 0;       // reader: offset just after the data chunk
     std::uint64_t position_ = 0;      // reader: current byte position

@@ -3,8 +3,15 @@
 
 #include "wavefile/staged_file.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <set>
 #include <system_error>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace sonarium {
 
@@ -40,6 +47,22 @@ fs::path audioRoot() {
     if (home.empty())
         return fs::current_path() / "audio";
     return fromUtf8(home) / "audio";
+}
+
+std::string audioRootProblem() {
+    if (!environment("SONARIUM_ROOT").empty())
+        return {};
+#ifdef _WIN32
+    if (!environment("USERPROFILE").empty())
+        return {};
+    return "Neither SONARIUM_ROOT nor USERPROFILE is set: there is no audio folder to keep "
+           "results and settings in.\nSet SONARIUM_ROOT to the folder to use.";
+#else
+    if (!environment("HOME").empty())
+        return {};
+    return "Neither SONARIUM_ROOT nor HOME is set: there is no audio folder to keep results and "
+           "settings in.\nSet SONARIUM_ROOT to the folder to use.";
+#endif
 }
 
 fs::path locationPath(Location location) {
@@ -93,8 +116,8 @@ fs::path findShippedData(const fs::path& exeDir) {
     fs::path installed = exeDir / ".." / "share" / "sonarium";
     if (fs::is_directory(installed / "res", error))
         return installed.lexically_normal();
-#ifdef SONARIUM_SOURCE_DATA_DIR
-    return fs::path(SONARIUM_SOURCE_DATA_DIR);
+#ifdef SONARIUM_BUILD_DATA_DIR
+    return fs::path(SONARIUM_BUILD_DATA_DIR);
 #else
     return installed.lexically_normal();
 #endif
@@ -120,12 +143,39 @@ void createPrivateFolder(const fs::path& folder, std::error_code& error) {
 
 InstallResult installMissingResources(const fs::path& shippedData) {
     InstallResult result;
+    if (const std::string problem = audioRootProblem(); !problem.empty()) {
+        result.failures.push_back(problem);
+        return result;
+    }
     std::error_code error;
+    // A root that cannot be made is the one failure to tell.
+    const fs::path root = audioRoot();
+    if (!fs::is_directory(root, error)) {
+        fs::create_directories(root, error);
+        if (error) {
+            result.failures.push_back(toUtf8(root) + ": " + error.message());
+            return result;
+        }
+    }
+#ifndef _WIN32
+    // A root where nothing can be made is told once, not for every folder and file.
+    if ((!fs::is_directory(locationPath(Location::TempSounds), error) ||
+         !fs::is_directory(locationPath(Location::Program), error)) &&
+        ::access(toUtf8(root).c_str(), W_OK) != 0) {
+        result.failures.push_back(toUtf8(root) + ": " + std::strerror(errno));
+        return result;
+    }
+#endif
+    bool programFolder = true;
     for (Location location : {Location::TempSounds, Location::Program}) {
         createPrivateFolder(locationPath(location), error);
-        if (error)
+        if (error) {
             result.failures.push_back(toUtf8(locationPath(location)) + ": " + error.message());
+            programFolder = programFolder && location != Location::Program;
+        }
     }
+    if (!programFolder)
+        return result; // nothing can be copied under a folder that could not be made
     const std::pair<const char*, Location> folders[] = {{"res", Location::Resources},
                                                         {"help", Location::Help}};
     for (const auto& [folder, location] : folders) {
@@ -135,6 +185,8 @@ InstallResult installMissingResources(const fs::path& shippedData) {
             result.failures.push_back(toUtf8(from) + ": not found");
             continue;
         }
+        // Folders that could not be made, each told once.
+        std::set<fs::path> unmade;
         for (fs::recursive_directory_iterator it(from, error), end; !error && it != end;
              it.increment(error)) {
             if (!it->is_regular_file(error) || it->path().extension() == ".py")
@@ -144,12 +196,24 @@ InstallResult installMissingResources(const fs::path& shippedData) {
                 continue;
             // Staged, so that a full disk cannot leave a cut-off resource that later starts would
             // take as installed.
+            if (unmade.count(target.parent_path()) != 0)
+                continue;
             std::error_code folderError;
             fs::create_directories(target.parent_path(), folderError);
-            std::string copyError = folderError ? folderError.message() : std::string();
-            if (!folderError)
-                copyFileAtomically(toUtf8(it->path()), toUtf8(target), copyError);
+            if (folderError) {
+                unmade.insert(target.parent_path());
+                result.failures.push_back(toUtf8(target.parent_path()) + ": " +
+                                          folderError.message());
+                continue;
+            }
+            std::string copyError;
+            copyFileAtomically(toUtf8(it->path()), toUtf8(target), copyError);
             if (!copyError.empty()) {
+                // A folder where nothing can be written refuses every file alike: once is enough.
+#ifndef _WIN32
+                if (::access(toUtf8(target.parent_path()).c_str(), W_OK) != 0)
+                    unmade.insert(target.parent_path());
+#endif
                 result.failures.push_back(toUtf8(target) + ": " + copyError);
                 continue;
             }

@@ -18,6 +18,10 @@ enum class Location {
 // $SONARIUM_ROOT when set and not empty, else the "audio" folder of the user's home.
 std::filesystem::path audioRoot();
 
+// Why there is no audio root (neither SONARIUM_ROOT nor HOME is set), in the words shown to the
+// user; empty when there is one. Nothing is then created anywhere: the program says so instead.
+std::string audioRootProblem();
+
 // The directory of a fixed location under the audio root.
 std::filesystem::path locationPath(Location location);
 
@@ -37,7 +41,8 @@ std::filesystem::path helpPage(const std::string& code, const std::string& helpL
 std::string resolveUnderRoot(const std::string& stored);
 
 // The folder that holds the shipped res/ and help/ folders: $SONARIUM_DATA_DIR, else
-// <exeDir>/../share/sonarium when it exists, else the source tree the program was built from.
+// <exeDir>/../share/sonarium when it exists, else the build tree's share/sonarium (res/ from the
+// sources, help/ written by the build) the program was built in.
 std::filesystem::path findShippedData(const std::filesystem::path& exeDir);
 
 struct InstallResult {
@@ -46,7 +51,10 @@ struct InstallResult {
 };
 
 // Copies every shipped file of res/ and help/ that is missing under <root>/sonarium/, and makes
-// sure <root>/tempsnds exists. Files already there are never overwritten.
+// sure <root>/tempsnds exists (a folder it creates is for the user alone; one already there keeps
+// its permissions). Files already there are never overwritten. A folder that cannot be made is
+// one failure, not one for each file it would have held; without an audio root nothing is made
+// and the one failure says why.
 InstallResult installMissingResources(const std::filesystem::path& shippedData);
 
 } // namespace sonarium

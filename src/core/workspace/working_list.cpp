@@ -125,10 +125,44 @@ bool WorkingList::isSourceOrAux(const std::string& path) const {
     return false;
 }
 
+namespace {
+
+// The number of a result name: "NNN.wav", or "NNN_NAME_.wav" as raw imports are named; -1 for
+// any other name.
+int resultNumber(const std::string& name) {
+    if (name.size() < 7 || !std::isdigit(static_cast<unsigned char>(name[0])) ||
+        !std::isdigit(static_cast<unsigned char>(name[1])) ||
+        !std::isdigit(static_cast<unsigned char>(name[2])))
+        return -1;
+    const std::string rest = name.substr(3);
+    if (rest != ".wav" && !(rest.size() > 6 && rest.front() == '_' && endsWith(rest, "_.wav")))
+        return -1;
+    return (name[0] - '0') * 100 + (name[1] - '0') * 10 + (name[2] - '0');
+}
+
+// The highest result number in the folder; -1 when it holds none (or cannot be read).
+int highestResultNumber(const std::string& folder) {
+    int highest = -1;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(nativePath(folder), error), end;
+         !error && it != end; it.increment(error))
+        highest = std::max(highest, resultNumber(it->path().filename().string()));
+    return highest;
+}
+
+} // namespace
+
 std::string WorkingList::NextTempPath() {
-    // The numbering starts again at every start of the editor and cycles after 999, so a name
-    // may already hold an earlier result, or the very file an operation is about to read: every
-    // name that exists on disk, or is the Source or Aux, is passed over.
+    // Numbering goes on after the highest result in the folder, so that results, of this run or
+    // of an earlier one or of another editor on the same folder, stay in the order they were
+    // made. Once 999 is taken the names cycle: every name that exists on disk, or is the Source
+    // or Aux, is passed over.
+    const int highest = highestResultNumber(outputDir);
+    if (highest >= 0 && highest < 999) {
+        const int at = ((tempCounter % 1000) + 1000) % 1000;
+        if (at <= highest)
+            tempCounter = static_cast<std::int16_t>(tempCounter + (highest + 1 - at));
+    }
     bool warned = false;
     for (int drawn = 0; drawn < kSlots; ++drawn) {
         if (tempCounter == 998 && !warned) {
@@ -147,12 +181,29 @@ std::string WorkingList::NextTempPath() {
         const auto type = std::filesystem::symlink_status(nativePath(path), error).type();
         const bool exists = type != std::filesystem::file_type::not_found &&
                             type != std::filesystem::file_type::none;
-        if (!exists && !isSourceOrAux(path))
+        if (!exists && !isSourceOrAux(path)) {
+            drawn_.insert(path);
             return path;
+        }
     }
     reporter_.report("Every result name from 000.wav to 999.wav is taken in\n" + outputDir +
                          "\n\nMove or delete some results, or choose another output folder.",
                      MessageIcon::Error);
+    return {};
+}
+
+std::string WorkingList::redrawTakenName(const std::string& taken) {
+    // The name itself, or one made from it (a raw import's "NNN_NAME_.wav"): the same made from
+    // the next free number.
+    for (const std::string& drawn : drawn_) {
+        const std::string stem = withoutExtension(drawn);
+        if (taken != drawn && !(taken.starts_with(stem + "_") && endsWith(taken, "_.wav")))
+            continue;
+        const std::string next = NextTempPath();
+        if (next.empty())
+            return {};
+        return taken == drawn ? next : withoutExtension(next) + taken.substr(stem.size());
+    }
     return {};
 }
 
@@ -168,6 +219,7 @@ void WorkingList::SetOutputDir(const std::string& directory) {
             outputDir += static_cast<char>(std::filesystem::path::preferred_separator);
     }
     tempCounter = 0;
+    drawn_.clear();
 }
 
 void WorkingList::store(int slot, const std::string& path, int channels) {

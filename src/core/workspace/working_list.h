@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace sonarium {
@@ -54,6 +55,9 @@ public:
     // outputDir followed by the next of 000.wav ... 999.wav (warning once the counter reaches
     // 998); a name that is the Source or Aux file is passed over.
     std::string NextTempPath();
+    // For a result whose drawn name (or one made from it) another program took before the result
+    // was complete: the same made from the next free number, "" for a name this list never drew.
+    std::string redrawTakenName(const std::string& taken);
     // An empty directory means the default temporary folder; a relative one is taken from the
     // audio root; a missing final separator is added. The numbering starts again at 000.
     void SetOutputDir(const std::string& directory);
@@ -94,6 +98,7 @@ private:
 
     Reporter& reporter_;
     Clock now_;
+    std::set<std::string> drawn_; // the names NextTempPath gave in this output folder
 };
 
 // Text up to and including the last separator ("/a/b/" for "/a/b/c.wav"); empty without one.

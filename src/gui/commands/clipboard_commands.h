@@ -2,15 +2,17 @@
 // copy Insert Clipboard reads and the paste Play Clipboard Looped plays.
 #pragma once
 
-#include "commands/file_commands.h"
+#include "commands/session.h"
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <string>
 
-class QMimeData;
-
 namespace sonarium {
+
+class OperationRunner;
+class WindowCommands;
 
 inline constexpr const char* kClipboardDataName = "SonariumClipboardData.wav";
 inline constexpr const char* kClipboardCopyName = "sonariumClipboardCopy.wav";
@@ -20,11 +22,12 @@ QStringList waveMimeTypes();
 
 class ClipboardCommands {
 public:
-    explicit ClipboardCommands(FileCommandHost& host) : host_(host) {}
+    // Installs the clipboard commands, Insert Clipboard's included.
+    ClipboardCommands(Session& session, WindowCommands& windows, OperationRunner& operations);
 
     // Puts the Source file on the clipboard; when the active window shows it with a selection of
     // more than 4 bytes that is not the whole file, that selection extracted to
-    // SonariumClipboardData.wav in the output folder instead.
+    // SonariumClipboardData.wav in the output folder instead. Its completion text once done.
     void CopyToClipboard();
 
     // What a paste found.
@@ -36,11 +39,15 @@ public:
     // window and joined to the list; otherwise to sonariumClipboardCopy.wav in the output folder.
     Paste ClipboardToFile(bool listed);
 
+    // Paste Clipboard to File: the listed paste, and its completion text once a file was made.
+    void PasteClipboardToFile();
+
     // Play Clipboard Looped: the listed paste, then Play Looped on it.
-    void playClipboardLooped(const std::function<void()>& playLooped);
+    void playClipboardLooped();
 
 private:
-    FileCommandHost& host_;
+    Session& session_;
+    WindowCommands& windows_;
 };
 
 } // namespace sonarium

@@ -3,6 +3,7 @@
 #include "commands/exchange_commands.h"
 
 #include "dialogs/exchange_dialogs.h"
+#include "frame/command_table.h"
 #include "operations/exchange/eight_bit_export.h"
 #include "operations/exchange/eight_bit_import.h"
 #include "operations/exchange/mp3_batch.h"
@@ -10,6 +11,7 @@
 #include "support/job_progress_dialog.h"
 #include "support/launcher.h"
 #include "support/qt_text.h"
+#include "workspace/audio_root.h"
 #include "workspace/preferences.h"
 #include "workspace/rename_file.h"
 #include "workspace/working_list.h"
@@ -18,6 +20,7 @@
 #include <QFileDialog>
 #include <QScopeGuard>
 #include <QStandardPaths>
+#include <filesystem>
 
 namespace sonarium {
 
@@ -30,11 +33,19 @@ constexpr const char* kImportDone = "Import file - done";
 
 } // namespace
 
+ExchangeCommands::ExchangeCommands(Session& session) : session_(session) {
+    session_.setHandler(cmd::kImportRaw, [this] { importRaw(); });
+    session_.setHandler(cmd::kImportEightBit, [this] { importEightBit(); });
+    session_.setHandler(cmd::kExportEightBit, [this] { exportEightBit(); });
+    session_.setHandler(cmd::kExportSourceToMp3, [this] { exportSourceToMp3(); });
+    session_.setHandler(cmd::kExportAllToMp3, [this] { exportAllToMp3(); });
+}
+
 QStringList ExchangeCommands::pickFiles(const QString& title, const QString& filter,
                                         const QString& suffix) {
     if (chooseFilesToOpen)
         return chooseFilesToOpen(title);
-    QFileDialog dialog(host_.dialogParent(), title, QString(), filter);
+    QFileDialog dialog(session_.dialogParent(), title, QString(), filter);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setOption(QFileDialog::ReadOnly, false);
@@ -47,7 +58,7 @@ QString ExchangeCommands::pickSaveName(const QString& title, const QString& sugg
                                        const QString& filter, const QString& suffix) {
     if (chooseSaveName)
         return chooseSaveName(title, suggested);
-    QFileDialog dialog(host_.dialogParent(), title, suggested, filter);
+    QFileDialog dialog(session_.dialogParent(), title, suggested, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(suffix);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
@@ -56,8 +67,8 @@ QString ExchangeCommands::pickSaveName(const QString& title, const QString& sugg
 JobOutcome ExchangeCommands::runJob(const QString& caption, JobOutcome (*job)(JobContext&),
                                     const std::string& source,
                                     std::function<std::string()> destination, ResultFile result) {
-    JobProgressDialog progress(caption, host_.dialogParent());
-    JobContext context{.wave = host_.waveContext(),
+    JobProgressDialog progress(caption, session_.dialogParent());
+    JobContext context{.wave = session_.waveContext(),
                        .progress = progress,
                        .input = {.source = source},
                        .destination = std::move(destination),
@@ -68,7 +79,7 @@ JobOutcome ExchangeCommands::runJob(const QString& caption, JobOutcome (*job)(Jo
 }
 
 void ExchangeCommands::importRaw() {
-    host_.StopPlaying();
+    session_.StopPlaying();
     importRawFiles(pickFiles(QStringLiteral("Import RAW File"), kAllFilter, QString()));
 }
 
@@ -80,10 +91,10 @@ void ExchangeCommands::importRawFiles(const QStringList& paths) {
         // The temporary number is drawn only once the file is known to hold samples.
         const JobOutcome outcome = runJob(
             QStringLiteral("Import RAW File"), sonarium::importRaw, path,
-            [this, path] { return rawImportPath(host_.list().NextTempPath(), path); },
+            [this, path] { return rawImportPath(session_.list().NextTempPath(), path); },
             ResultFile::Open);
         if (outcome == JobOutcome::Completed)
-            host_.ShowActivity(QString::fromLatin1(kImportDone));
+            session_.ShowActivity(QString::fromLatin1(kImportDone));
     }
 }
 
@@ -99,13 +110,13 @@ void ExchangeCommands::importEightBitFiles(const QStringList& paths) {
         const std::string path = chosen.toStdString();
         runJob(
             QStringLiteral("Import 8 bit Wave File"), sonarium::importEightBit, path,
-            [this, path] { return eightBitImportPath(path, host_.list().outputDir); },
+            [this, path] { return eightBitImportPath(path, session_.list().outputDir); },
             ResultFile::Open);
     }
 }
 
 void ExchangeCommands::exportEightBit() {
-    WorkingList& list = host_.list();
+    WorkingList& list = session_.list();
     const auto current = list.slotPath(list.GetSourceIndex());
     if (!current)
         return;
@@ -121,33 +132,35 @@ void ExchangeCommands::exportEightBit() {
         [target] { return target; }, ResultFile::Finish);
 }
 
-bool ExchangeCommands::writeBatch(const std::vector<std::string>& paths) {
+std::string ExchangeCommands::writeBatch(const std::vector<Mp3Export>& jobs) {
     std::string error;
-    if (writeMp3Batch(paths, host_.preferences().mp3Option, error))
-        return true;
-    // Launching now would run the batch of an earlier export.
-    host_.reporter().report("File " + mp3BatchPath().string() + "\ncannot be written: " + error,
-                            MessageIcon::Error);
-    return false;
+    const std::string batch = writeMp3Batch(jobs, session_.preferences().mp3Option, error);
+    if (batch.empty())
+        session_.reporter().report("The MP3 batch cannot be written in " +
+                                    locationPath(Location::Resources).string() + "\n" + error,
+                                MessageIcon::Error);
+    return batch;
 }
 
-void ExchangeCommands::launchBatch() {
+bool ExchangeCommands::launchBatch(const std::string& batch) {
     if (QStandardPaths::findExecutable(QStringLiteral("lame")).isEmpty()) {
-        host_.reporter().report("The MP3 encoder lame was not found.\n\nInstall the package "
+        session_.reporter().report("The MP3 encoder lame was not found.\n\nInstall the package "
                                 "lame, then export again.",
                                 MessageIcon::Warning);
-        return;
+        return false;
     }
     // The launcher is read by sh from its path: it runs even where a copy lost its execute bit.
-    if (!startProgram(QStringLiteral("sh"),
-                      {qs(mp3LauncherPath().string()), qs(mp3BatchPath().string())}))
-        host_.reporter().report("The MP3 batch could not be started:\nsh was not found.",
+    if (!startProgram(QStringLiteral("sh"), {qs(mp3LauncherPath().string()), qs(batch)})) {
+        session_.reporter().report("The MP3 batch could not be started:\nsh was not found.",
                                 MessageIcon::Warning);
+        return false;
+    }
+    return true;
 }
 
 void ExchangeCommands::exportSourceToMp3() {
-    host_.StopPlaying();
-    WorkingList& list = host_.list();
+    session_.StopPlaying();
+    WorkingList& list = session_.list();
     const auto current = list.slotPath(list.GetSourceIndex());
     if (!current)
         return;
@@ -165,31 +178,44 @@ void ExchangeCommands::exportSourceToMp3() {
     // Kept as chosen: on this system a lower-cased folder may be another folder, or none.
     list.saveAsDir = directoryPart(target);
     if (lowerCase(target) == lowerCase(source) || isSameFile(target, source)) {
-        host_.reporter().report("This file already exists", MessageIcon::Warning);
+        session_.reporter().report("This file already exists", MessageIcon::Warning);
         return;
     }
-    // The encoder writes beside the source whatever name was chosen.
-    if (writeBatch({source}))
-        launchBatch();
+    // The MP3 goes exactly where the user chose.
+    const auto jobs = checkMp3Exports(session_.reporter(), {{source, target}});
+    if (!jobs || jobs->empty())
+        return;
+    const std::string batch = writeBatch(*jobs);
+    if (!batch.empty() && !launchBatch(batch)) {
+        std::error_code ignored;
+        std::filesystem::remove(batch, ignored);
+    }
 }
 
 void ExchangeCommands::exportAllToMp3() {
-    host_.StopPlaying();
+    session_.StopPlaying();
     std::vector<std::string> paths;
-    for (const std::string& path : host_.list().filePaths)
+    for (const std::string& path : session_.list().filePaths)
         if (!path.empty())
             paths.push_back(path);
-    if (!writeBatch(paths))
+    const auto jobs = checkMp3Exports(session_.reporter(), mp3ExportsBeside(paths));
+    if (!jobs)
+        return;
+    const std::string batch = writeBatch(*jobs);
+    if (batch.empty())
         return;
     bool confirmed = false;
     if (confirmBatch) {
         confirmed = confirmBatch();
     } else {
-        CConfirmMp3BatchDialog dialog(host_.preferences().helpLanguage, host_.dialogParent());
+        CConfirmMp3BatchDialog dialog(session_.preferences().helpLanguage, session_.dialogParent());
         confirmed = dialog.exec() == QDialog::Accepted;
     }
-    if (confirmed)
-        launchBatch();
+    // A batch that will not run goes: each export writes one of its own.
+    if (!confirmed || !launchBatch(batch)) {
+        std::error_code ignored;
+        std::filesystem::remove(batch, ignored);
+    }
 }
 
 } // namespace sonarium

@@ -2,8 +2,9 @@
 // 8 bit wave file, Export source to MP3 and Export all to MP3.
 #pragma once
 
-#include "commands/file_commands.h"
+#include "commands/session.h"
 #include "jobs/block_job.h"
+#include "operations/exchange/mp3_batch.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,7 +16,8 @@ namespace sonarium {
 
 class ExchangeCommands {
 public:
-    explicit ExchangeCommands(FileCommandHost& host) : host_(host) {}
+    // Installs the commands.
+    explicit ExchangeCommands(Session& session);
 
     // The commands as the menu runs them, file dialogs included.
     void importRaw();
@@ -40,13 +42,13 @@ private:
     JobOutcome runJob(const QString& caption, JobOutcome (*job)(JobContext&),
                       const std::string& source, std::function<std::string()> destination,
                       ResultFile result);
-    // Writes the batch for the paths; false (the user told why) when it could not be written.
-    bool writeBatch(const std::vector<std::string>& paths);
-    // Has the launcher run the batch; the user is told when the encoder or the launcher is
-    // missing.
-    void launchBatch();
+    // Writes a batch of its own for the encodings: its path, or "" (the user told why).
+    std::string writeBatch(const std::vector<Mp3Export>& jobs);
+    // Has the launcher run the batch; false (the user told why) when the encoder or the launcher
+    // is missing.
+    bool launchBatch(const std::string& batch);
 
-    FileCommandHost& host_;
+    Session& session_;
 };
 
 } // namespace sonarium

@@ -1,7 +1,7 @@
 // The file commands.
 #include "commands/file_commands.h"
 
-#include "dialogs/workspace_dialogs.h"
+#include "commands/window_commands.h"
 #include "display/child_frame.h"
 #include "frame/command_table.h"
 #include "frame/notices.h"
@@ -59,14 +59,21 @@ public:
 
 } // namespace
 
-void FileCommands::showActivityOf(int commandId) {
-    host_.ShowActivity(qs(activityText(commandId)));
+FileCommands::FileCommands(Session& session, WindowCommands& windows)
+    : session_(session), windows_(windows) {
+    session_.setHandler(cmd::kOpen, [this] { open(); });
+    session_.setHandler(cmd::kAddToList, [this] { add(); });
+    session_.setHandler(cmd::kAddButton, [this] { add(); });
+    session_.setHandler(cmd::kClearList, [this] { clearList(); });
+    session_.setHandler(cmd::kClearTempDir, [this] { clearTemporaryDirectory(); });
+    session_.setHandler(cmd::kSaveAs, [this] { saveAsCommand(); });
+    session_.setHandler(cmd::kRename, [this] { renameCommand(); });
 }
 
 QStringList FileCommands::pickFiles(const QString& title) {
     if (chooseFilesToOpen)
         return chooseFilesToOpen(title);
-    CCustomFileDialog dialog(host_.reporter(), title, host_.dialogParent());
+    CCustomFileDialog dialog(session_.reporter(), title, session_.dialogParent());
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 
@@ -74,7 +81,7 @@ QString FileCommands::pickSaveName(const QString& title, const QString& suggeste
                                    bool confirmOverwrite) {
     if (chooseSaveName)
         return chooseSaveName(title, suggested);
-    QFileDialog dialog(host_.dialogParent(), title, suggested, kWaveFilter);
+    QFileDialog dialog(session_.dialogParent(), title, suggested, kWaveFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("wav"));
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !confirmOverwrite);
@@ -90,8 +97,8 @@ void FileCommands::add() {
 }
 
 void FileCommands::saveAsCommand() {
-    host_.StopPlaying();
-    WorkingList& list = host_.list();
+    session_.StopPlaying();
+    WorkingList& list = session_.list();
     if (!list.saveAsAllowed())
         return;
     const auto current = list.slotPath(list.GetSourceIndex());
@@ -106,7 +113,7 @@ void FileCommands::saveAsCommand() {
 }
 
 void FileCommands::renameCommand() {
-    WorkingList& list = host_.list();
+    WorkingList& list = session_.list();
     const auto current = list.slotPath(list.GetSourceIndex());
     if (!current)
         return;
@@ -116,34 +123,20 @@ void FileCommands::renameCommand() {
         rename(chosen);
 }
 
-void FileCommands::SelectOutputPath() {
-    WorkingList& list = host_.list();
-    COutputPathnameDialog dialog(qs(list.outputDir), host_.reporter(),
-                                 host_.preferences().helpLanguage, host_.dialogParent());
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    const std::string chosen = dialog.pathText().toStdString();
-    if (!chosen.empty())
-        list.SetOutputDir(chosen);
-    else if (list.outputDir.empty())
-        list.SetOutputDir(locationDirText(Location::TempSounds));
-    host_.UpdateResourceReadouts();
-}
-
 void FileCommands::openFiles(const QStringList& paths) {
     for (const QString& path : paths) {
         if (path.isEmpty())
             continue;
-        if (!IsWaveFileUsable(host_.reporter(), path.toStdString())) {
-            host_.ShowActivity(QStringLiteral("Load file - aborted"));
+        if (!IsWaveFileUsable(session_.reporter(), path.toStdString())) {
+            session_.ShowActivity(QStringLiteral("Load file - aborted"));
             continue;
         }
-        if (host_.preferences().newNumberOnOpen)
-            host_.list().NextTempPath();
-        if (host_.openDocument(path) != nullptr)
-            showActivityOf(cmd::kOpen);
+        if (session_.preferences().newNumberOnOpen)
+            session_.list().NextTempPath();
+        if (windows_.openDocument(path) != nullptr)
+            session_.showActivityOf(cmd::kOpen);
         else
-            host_.ShowActivity(QStringLiteral("Load file - aborted"));
+            session_.ShowActivity(QStringLiteral("Load file - aborted"));
     }
 }
 
@@ -151,29 +144,29 @@ void FileCommands::addFiles(const QStringList& paths) {
     for (const QString& path : paths) {
         if (path.isEmpty())
             continue;
-        if (IsWaveFileUsable(host_.reporter(), path.toStdString())) {
+        if (IsWaveFileUsable(session_.reporter(), path.toStdString())) {
             const WaveLayout layout = readWaveLayout(path.toStdString());
-            host_.AddToList(path.toStdString(), layout.channels);
+            session_.AddToList(path.toStdString(), layout.channels);
         }
     }
-    showActivityOf(cmd::kAddToList);
+    session_.showActivityOf(cmd::kAddToList);
 }
 
 void FileCommands::clearList() {
-    host_.list().ClearList();
-    if (CChildFrame* window = host_.activeWaveWindow())
-        host_.AddToList(window->document().GetPathName().toStdString(),
-                        window->document().channels);
-    showActivityOf(cmd::kClearList);
+    session_.list().ClearList();
+    if (CChildFrame* window = session_.activeWaveWindow())
+        session_.AddToList(window->document().GetPathName().toStdString(),
+                           window->document().channels);
+    session_.showActivityOf(cmd::kClearList);
 }
 
 void FileCommands::clearTemporaryDirectory() {
-    host_.StopPlaying();
+    session_.StopPlaying();
     const std::filesystem::path folder = locationPath(Location::TempSounds);
-    if (!askConfirmation(host_.dialogParent(), QStringLiteral("Confirm Deletion"),
+    if (!askConfirmation(session_.dialogParent(), QStringLiteral("Confirm Deletion"),
                          clearTemporaryDirectoryQuestion(qs(folder.string()))))
         return;
-    WorkingList& list = host_.list();
+    WorkingList& list = session_.list();
     if (list.source.hasSelection())
         list.RemoveFromListByPrefix(locationDirText(Location::TempSounds));
     const DeletionResult result = sonarium::clearTemporaryDirectory(folder);
@@ -181,20 +174,15 @@ void FileCommands::clearTemporaryDirectory() {
         std::string text = "Some files could not be deleted:";
         for (const std::string& failure : result.failures)
             text += "\n" + failure;
-        host_.reporter().report(text, MessageIcon::Warning);
+        session_.reporter().report(text, MessageIcon::Warning);
     }
-    host_.UpdateResourceReadouts();
-    showActivityOf(cmd::kClearTempDir);
-}
-
-void FileCommands::closeAll() {
-    host_.closeAllWindows();
-    showActivityOf(cmd::kCloseAll);
+    session_.UpdateResourceReadouts();
+    session_.showActivityOf(cmd::kClearTempDir);
 }
 
 void FileCommands::saveAs(const QString& chosen) {
     const std::string target = chosen.toStdString();
-    WorkingList& list = host_.list();
+    WorkingList& list = session_.list();
     const auto old = list.checkSaveAs(target);
     if (!old)
         return;
@@ -203,11 +191,11 @@ void FileCommands::saveAs(const QString& chosen) {
     JobOutcome outcome = JobOutcome::EndedWithMessage;
     bool interrupted = false;
     {
-        SavingDialog saving(host_.dialogParent());
+        SavingDialog saving(session_.dialogParent());
         BarProgress progress(saving.bar);
         saving.progress = &progress;
         saving.show();
-        JobContext context{.wave = host_.waveContext(),
+        JobContext context{.wave = session_.waveContext(),
                            .progress = progress,
                            .input = {.source = *old},
                            .destination = [target] { return target; },
@@ -217,18 +205,18 @@ void FileCommands::saveAs(const QString& chosen) {
         saving.progress = nullptr;
     }
     if (interrupted)
-        host_.ShowActivity(QString::fromLatin1(kJobInterruptedActivity));
+        session_.ShowActivity(QString::fromLatin1(kJobInterruptedActivity));
     if (outcome != JobOutcome::Completed)
         return;
     if (list.applySaveAs(*old, target))
         renameWindows(*old, target);
     // The copy opens in a window of its own, as every finished result does.
-    host_.openDocument(chosen);
+    windows_.openDocument(chosen);
 }
 
 void FileCommands::rename(const QString& chosen) {
     const std::string target = chosen.toStdString();
-    WorkingList& list = host_.list();
+    WorkingList& list = session_.list();
     const auto current = list.slotPath(list.GetSourceIndex());
     if (!current)
         return;
@@ -237,13 +225,13 @@ void FileCommands::rename(const QString& chosen) {
     std::error_code error;
     if (renameFile(*current, target, error) == RenameResult::Failed) {
         // The file stays where it was, and so do its entry and every window.
-        host_.reporter().report("File " + *current + "\ncould not be renamed to " + target + ": " +
-                                    error.message(),
-                                MessageIcon::Error);
+        session_.reporter().report("File " + *current + "\ncould not be renamed to " + target +
+                                       ": " + error.message(),
+                                   MessageIcon::Error);
         return;
     }
     // Windows of files under the new name close, as their files were replaced.
-    for (CChildFrame* window : host_.waveWindows())
+    for (CChildFrame* window : session_.waveWindows())
         if (window->document().GetPathName().startsWith(chosen) &&
             window->document().GetPathName() != qs(*current))
             window->close();
@@ -256,7 +244,7 @@ void FileCommands::renameWindows(const std::string& oldPath, const std::string& 
     // Every window of the file first: duplicated windows share one document, so renaming it
     // through the first would hide the others from the comparison.
     QList<CChildFrame*> windows;
-    for (CChildFrame* window : host_.waveWindows())
+    for (CChildFrame* window : session_.waveWindows())
         if (window->document().GetPathName() == qs(oldPath))
             windows << window;
     for (CChildFrame* window : windows) {

@@ -3,11 +3,14 @@
 #include "commands/help_commands.h"
 
 #include "dialogs/about_dialogs.h"
+#include "dialogs/system_information_dialog.h"
 #include "dialogs/workspace_dialogs.h"
 #include "frame/command_table.h"
 #include "support/launcher.h"
 #include "support/qt_text.h"
 #include "workspace/audio_root.h"
+#include "workspace/history.h"
+#include "workspace/working_list.h"
 
 #include <QFileInfo>
 
@@ -39,20 +42,34 @@ std::span<const char* const> mixerPrograms() {
     return kMixers;
 }
 
+HelpCommands::HelpCommands(Session& session) : session_(session) {
+    for (int id :
+         {cmd::kHelpTopics, cmd::kHelp, cmd::kContextHelp, cmd::kDefaultHelp, cmd::kHelpButton})
+        session_.setHandler(id, [this] { helpTopics(); });
+    session_.setHandler(cmd::kHistory, [this] { showHistory(); });
+    session_.setHandler(cmd::kOpenTemporaryFolder, [this] { openTemporaryFolder(); });
+    session_.setHandler(cmd::kCalculator, [this] { calculator(); });
+    session_.setHandler(cmd::kBpmCalculator, [this] { bpmCalculator(); });
+    session_.setHandler(cmd::kMixer, [this] { mixer(); });
+    session_.setHandler(cmd::kSystemInformation, [this] { systemInformation(); });
+    session_.setHandler(cmd::kWebSite, [this] { webSite(); });
+    session_.setHandler(cmd::kAbout, [this] { about(); });
+}
+
 void HelpCommands::helpTopics() {
-    if (openHelpPage(host_.reporter(), "", host_.helpLanguage()))
-        host_.ShowActivity(qs(activityText(cmd::kHelpTopics)));
+    if (openHelpPage(session_.reporter(), "", session_.helpLanguage()))
+        session_.showActivityOf(cmd::kHelpTopics);
 }
 
 void HelpCommands::showHistory() {
-    CHistoryDialog dialog(qs(host_.historyText()), host_.reporter(), host_.helpLanguage(),
-                          host_.dialogParent());
+    CHistoryDialog dialog(qs(historyText(session_.list())), session_.reporter(),
+                          session_.helpLanguage(), session_.dialogParent());
     dialog.exec();
-    host_.ShowActivity(qs(activityText(cmd::kHistory)));
+    session_.showActivityOf(cmd::kHistory);
 }
 
 void HelpCommands::openTemporaryFolder() {
-    openPathOrSay(host_.reporter(), qs(host_.outputDirectory()),
+    openPathOrSay(session_.reporter(), qs(session_.list().outputDir),
                   QStringLiteral("The temporary folder"));
 }
 
@@ -60,14 +77,14 @@ void HelpCommands::calculator() {
     const QString program = findProgramOnPath(kCalculators);
     if (!program.isEmpty()) {
         if (!startProgram(program))
-            host_.reporter().report("The calculator " + program.toStdString() +
-                                        "\ncould not be started.",
-                                    MessageIcon::Warning);
+            session_.reporter().report("The calculator " + program.toStdString() +
+                                           "\ncould not be started.",
+                                       MessageIcon::Warning);
         return;
     }
     // No desktop calculator: the shipped page of the help language.
-    const char* page = host_.helpLanguage() == "English" ? "ENCalc.html" : "FRCalc.html";
-    openPathOrSay(host_.reporter(), qs(resourceFile(page).string()),
+    const char* page = session_.helpLanguage() == "English" ? "ENCalc.html" : "FRCalc.html";
+    openPathOrSay(session_.reporter(), qs(resourceFile(page).string()),
                   QStringLiteral("No calculator program was found (looked for: %1).\nThe "
                                  "calculator page")
                       .arg(programList(kCalculators)));
@@ -77,46 +94,53 @@ void HelpCommands::bpmCalculator() {
     const QString program = qs((locationPath(Location::Program) / "bpmcalc" / "BPMcalc").string());
     const QFileInfo info(program);
     if (!info.isFile() || !info.isExecutable()) {
-        host_.reporter().report("The BPM calculator\n" + program.toStdString() +
-                                    "\nis not installed.",
-                                MessageIcon::Warning);
+        session_.reporter().report("The BPM calculator\n" + program.toStdString() +
+                                       "\nis not installed.",
+                                   MessageIcon::Warning);
         return;
     }
     if (!startProgram(program))
-        host_.reporter().report("The BPM calculator\n" + program.toStdString() +
-                                    "\ncould not be started.",
-                                MessageIcon::Warning);
+        session_.reporter().report("The BPM calculator\n" + program.toStdString() +
+                                       "\ncould not be started.",
+                                   MessageIcon::Warning);
 }
 
 void HelpCommands::mixer() {
     const QString program = findProgramOnPath(kMixers);
     if (program.isEmpty()) {
-        host_.reporter().report(
+        session_.reporter().report(
             "No mixer program was found (looked for: " + programList(kMixers).toStdString() + ").",
             MessageIcon::Warning);
         return;
     }
     if (!startProgram(program))
-        host_.reporter().report("The mixer " + program.toStdString() + "\ncould not be started.",
-                                MessageIcon::Warning);
+        session_.reporter().report("The mixer " + program.toStdString() + "\ncould not be started.",
+                                   MessageIcon::Warning);
+}
+
+void HelpCommands::systemInformation() {
+    CSystemInformationDialog dialog(SystemSources{}, session_.helpLanguage(),
+                                    session_.dialogParent());
+    dialog.exec();
+    session_.showActivityOf(cmd::kSystemInformation);
 }
 
 void HelpCommands::webSite() {
-    openUrlOrSay(host_.reporter(), QUrl(QString::fromLatin1(kWebSite)),
+    openUrlOrSay(session_.reporter(), QUrl(QString::fromLatin1(kWebSite)),
                  QStringLiteral("The web site"));
 }
 
 void HelpCommands::about() {
     int result = 0;
     {
-        CAboutDialog box([this] { webSite(); }, host_.dialogParent());
+        CAboutDialog box([this] { webSite(); }, session_.dialogParent());
         result = box.exec();
     }
     if (result == CAboutDialog::ReleaseInfo) {
-        CReleaseInfoDialog release(host_.dialogParent());
+        CReleaseInfoDialog release(session_.dialogParent());
         release.exec();
     } else if (result == CAboutDialog::Contact) {
-        CContactDialog contact(host_.dialogParent());
+        CContactDialog contact(session_.dialogParent());
         contact.exec();
     }
 }

@@ -1,32 +1,13 @@
 // The commands that show pages, folders and dialogs or start programs outside the editor: the
-// help topics, the History dialog, the temporary folder, the calculators, the mixer, the web
-// site and the About box.
+// help topics, the History dialog, the temporary folder, the calculators, the mixer, System
+// Information, the web site and the About box.
 #pragma once
 
-#include "base/reporter.h"
+#include "commands/session.h"
 
-#include <QString>
 #include <span>
-#include <string>
-
-class QWidget;
 
 namespace sonarium {
-
-// What the help commands need from the main window.
-class HelpCommandHost {
-public:
-    virtual ~HelpCommandHost() = default;
-
-    virtual std::string helpLanguage() const = 0;
-    // The output folder of the session.
-    virtual std::string outputDirectory() const = 0;
-    // The working list's slots with their times and paths.
-    virtual std::string historyText() const = 0;
-    virtual void ShowActivity(const QString& text) = 0;
-    virtual Reporter& reporter() = 0;
-    virtual QWidget* dialogParent() = 0;
-};
 
 // The programs looked for on PATH, in order of preference.
 std::span<const char* const> calculatorPrograms();
@@ -34,7 +15,8 @@ std::span<const char* const> mixerPrograms();
 
 class HelpCommands {
 public:
-    explicit HelpCommands(HelpCommandHost& host) : host_(host) {}
+    // Installs the commands.
+    explicit HelpCommands(Session& session);
 
     // The general help page in the help language; "Launch help - done" once it opened.
     void helpTopics();
@@ -46,11 +28,12 @@ public:
     void bpmCalculator();
     // The first mixer on PATH; without one, a message.
     void mixer();
+    void systemInformation();
     void webSite();
     void about();
 
 private:
-    HelpCommandHost& host_;
+    Session& session_;
 };
 
 } // namespace sonarium

@@ -1,8 +1,10 @@
 // Runs declared operations the way the main window's commands do: playback stopped, the input
 // gathered from the working list (and the active window's selection), the dialog or the job
-// alone, the Activity text and the after-operation step.
+// alone, the Activity text and the after-operation step. Installs the command of every declared
+// operation.
 #pragma once
 
+#include "commands/session.h"
 #include "operations/operation.h"
 
 #include <QString>
@@ -10,44 +12,12 @@
 #include <optional>
 #include <string>
 
-class QWidget;
-
 namespace sonarium {
-
-// The selection of the active waveform window.
-struct WindowSelection {
-    std::string path; // the window's document
-    FrameSpan frames;
-};
-
-// What the runner needs from the main window.
-class OperationRunnerHost {
-public:
-    virtual ~OperationRunnerHost() = default;
-
-    virtual Reporter& reporter() = 0;
-    virtual const WaveContext& waveContext() const = 0;
-    virtual std::string NextTempPath() = 0;
-    virtual std::string helpLanguage() const = 0;
-    // The Source and Aux files of the working list.
-    virtual std::optional<std::string> sourcePath() const = 0;
-    virtual std::optional<std::string> auxPath() const = 0;
-    // The channel count the working list holds for the Source file (0 when none is chosen).
-    virtual int sourceChannels() const = 0;
-    virtual std::optional<WindowSelection> activeSelection() const = 0;
-    // Sets the active waveform window's selection, in frames of its document, and redraws it.
-    virtual void setActiveSelection(const FrameSpan& frames) = 0;
-    // Puts a file in the working list as the Source (the left result of a stereo split).
-    virtual void AddToList(const std::string& path, int channels) = 0;
-    virtual void StopPlaying() = 0;
-    virtual void ShowActivity(const QString& text) = 0;
-    virtual void AfterOperation(bool ok) = 0;
-    virtual QWidget* dialogParent() = 0;
-};
 
 class OperationRunner {
 public:
-    explicit OperationRunner(OperationRunnerHost& host) : host_(host) {}
+    // Installs the command of every declared operation, as its command row says.
+    explicit OperationRunner(Session& session);
 
     struct Command {
         bool keepsPlaying = false;  // playback goes on while it works
@@ -67,15 +37,31 @@ public:
     void run(const OperationDecl& operation, Command command);
     void run(const OperationDecl& operation) { run(operation, Command{}); }
 
+    // How the command row of an operation runs it (File statistics' plain row, and the rows that
+    // say so, leave out the after-operation step).
+    static Command commandOf(const OperationDecl& operation);
+    // Installs the command of an operation that runs in its own way.
+    void installCommand(const OperationDecl& operation, Command command);
+
     // The job alone with the operation's defaults. A job that lasts shows a modal progress
     // window whose Cancel stops it; interrupted (when given) tells whether that happened.
     JobOutcome runJob(const OperationDecl& operation, const JobInput& input,
                       std::function<std::string()> destination, bool* interrupted = nullptr);
 
+    // Completion sound, automatic playback and bringing the main window forward.
+    void AfterOperation(bool ok);
+    // How the completion sound is played and the Source played (tests record them instead).
+    std::function<void(const QString& path)> playCompletionSound;
+    std::function<void()> playSource;
+
 private:
     std::optional<JobInput> gatherInput(const OperationDecl& operation);
+    int sourceChannels() const;
+    // Sets the active waveform window's selection, in frames of its document, when that window
+    // shows the file, and redraws it.
+    void setSelection(const std::string& path, const FrameSpan& frames);
 
-    OperationRunnerHost& host_;
+    Session& session_;
 };
 
 } // namespace sonarium

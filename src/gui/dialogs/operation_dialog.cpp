@@ -1,6 +1,7 @@
 // Building an operation's dialog from its declaration and running its job from OK.
 #include "dialogs/operation_dialog.h"
 
+#include "operations/guarded_job.h"
 #include "support/bar_progress.h"
 #include "support/launcher.h"
 #include "support/qt_text.h"
@@ -274,7 +275,7 @@ QWidget* COperationDialog::fieldEditor(std::string_view member) const {
 void COperationDialog::accept() {
     if (job_ != nullptr)
         return; // OK again while the job runs: the job is already under way
-    Parameters parameters;
+    Parameters parameters(operation_);
     if (!readFields(parameters))
         return; // the dialog stays open on the offending field
     prepareJob(parameters);
@@ -304,7 +305,8 @@ JobOutcome COperationDialog::runJob(const Parameters& parameters, const JobInput
         lockWhileRunning(false);
         job_ = nullptr;
     });
-    outcome_ = operation_.run(context, parameters);
+    // An error escaping the job is told and its result dropped; the session goes on.
+    outcome_ = runGuardedJob(operation_, context, parameters);
     report_ = context.report;
     interrupted_ = outcome_ == JobOutcome::Cancelled && progress.cancelRequested();
     return outcome_;

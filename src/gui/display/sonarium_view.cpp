@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <ctime>
 
+SONARIUM_DECLARE_OPERATION(crop);
+
 namespace sonarium {
 
 namespace {

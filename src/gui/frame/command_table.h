@@ -60,8 +60,9 @@ struct CommandSpec {
         caption; // menu text with its mnemonic; "\t" and the shortcut are not part of it
     CommandPattern pattern;
     EnableRule rule;
-    // Completion text written into the Activity field, or empty; an operation's comes from its
-    // declaration.
+    // Completion text written into the Activity field, or empty. An operation's comes from its
+    // declaration unless the row names one of its own (where the declaration's names another
+    // operation, as Fade In's "Reverse Selection - done").
     std::string_view activity;
     std::string_view shortcuts; // key sequences separated by ';' ("Ctrl+O", "V", "Alt+Space")
     std::string_view icon;      // icon theme name of its toolbar button; empty: a drawn label

@@ -18,23 +18,25 @@ std::span<const std::uint8_t> clipboardWaveBytes(std::span<const std::uint8_t> d
 }
 
 bool writeClipboardWave(const WaveContext& context, std::span<const std::uint8_t> data,
-                        const std::string& path) {
+                        const std::string& wanted, std::string* written) {
     const std::span<const std::uint8_t> bytes = clipboardWaveBytes(data);
-    // Staged: a full disk leaves the exchange file whole or absent, never cut short.
+    // Staged: a full disk leaves the exchange file whole or absent, never cut short. A drawn
+    // name another program took meanwhile is drawn again.
     std::string error;
-    if (!writeFileAtomically(path, bytes.data(), bytes.size(), error)) {
+    std::string path = wanted;
+    if (!writeFileAtomically(path, bytes.data(), bytes.size(), error, context.nameTaken)) {
         context.reporter.report("File " + path + "\ncannot be created\n" + error,
                                 MessageIcon::Error);
         return false;
     }
-    sonIO reader(context, path);
-    const bool readable = reader.IsOpen();
-    if (readable)
-        reader.CloseRead();
+    // The reader is closed again at once: only whether it opens counts.
+    const bool readable = sonIO(context, path).IsOpen();
     if (!readable) {
         std::error_code ignored;
         std::filesystem::remove(path, ignored);
     }
+    if (readable && written != nullptr)
+        *written = path;
     return readable;
 }
 

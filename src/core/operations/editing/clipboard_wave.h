@@ -16,8 +16,9 @@ std::span<const std::uint8_t> clipboardWaveBytes(std::span<const std::uint8_t> d
 
 // Writes the RIFF chunk of the data to path (an existing file is replaced) and checks it with the
 // wave reader. False when it cannot be written (reported) or read back as wave audio (the
-// reader's message): nothing is then left at path.
+// reader's message): nothing is then left at path. A drawn name taken meanwhile is drawn again
+// through the context; written (when given) receives the name the file got.
 bool writeClipboardWave(const WaveContext& context, std::span<const std::uint8_t> data,
-                        const std::string& path);
+                        const std::string& path, std::string* written = nullptr);
 
 } // namespace sonarium

@@ -13,7 +13,8 @@ const OperationDecl& cropOperation() {
         .input = InputKind::OneWithSelection,
         .notes = "Both ends of the selection are rounded down to a multiple of 4 bytes; an empty "
                  "selection is refused. The result keeps the source's rate, channels and bits.",
-        .run = [](JobContext& context, const Parameters&) { return extractSelection(context); },
+        .sources = {.access = SampleAccess::AnyFormat},
+        .prepare = [](const Parameters&) -> Kernel { return FilesKernel{extractSelection}; },
     };
     return decl;
 }

@@ -5,19 +5,6 @@
 
 namespace sonarium {
 
-std::unique_ptr<sonIO> openEditSource(JobContext& context, EditSamples samples, bool checkEmpty) {
-    const std::string& path = context.input.source;
-    if (samples == EditSamples::Values || checkEmpty) {
-        return openJobSource(context, path,
-                             samples == EditSamples::Values ? SampleAccess::Values16
-                                                            : SampleAccess::AnyFormat);
-    }
-    auto source = std::make_unique<sonIO>(context.wave, path);
-    if (!source->IsOpen())
-        return nullptr; // the reader has said why
-    return source;
-}
-
 std::int16_t silenceValue(const sonIO& source) {
     return source.bitsPerSample == 8 ? static_cast<std::int16_t>(0x8080) : std::int16_t{0};
 }
@@ -51,20 +38,18 @@ bool editableFormat(JobContext& context, const sonIO& source) {
 
 } // namespace
 
-EditJob::EditJob(JobContext& context, std::unique_ptr<sonIO> source, std::uint64_t outputBytes)
-    : context_(context), source_(std::move(source)), format_(EditFormat::of(*source_)),
-      outputBytes_(outputBytes) {
+EditJob::EditJob(JobFiles& files, std::uint64_t outputBytes)
+    : context_(files.context()), source_(&files.source()), outputBytes_(outputBytes) {
     if (!editableFormat(context_, *source_))
         return;
     // A value is 2 bytes at 16 bits and 1 at 8: the header declares outputBytes either way (an
     // odd count of 16-bit bytes loses its half value).
     const auto values =
         static_cast<std::int64_t>(source_->bitsPerSample == 8 ? outputBytes : outputBytes / 2);
-    destination_ = createJobDestination(context_,
-                                        {.channels = source_->channels,
-                                         .rate = std::max(source_->sampleRate, 1),
-                                         .bits = source_->bitsPerSample},
-                                        values);
+    destination_ = files.create({.channels = source_->channels,
+                                 .rate = std::max(source_->sampleRate, 1),
+                                 .bits = source_->bitsPerSample},
+                                values);
 }
 
 void EditJob::writePiece(std::uint32_t count) {
@@ -174,7 +159,7 @@ void EditJob::copyBlocks(std::uint32_t count) {
 JobOutcome EditJob::finish() {
     if (!context_.stopped())
         showProgress(100);
-    return finishJob(context_, *source_, *destination_);
+    return JobOutcome::Completed;
 }
 
 } // namespace sonarium

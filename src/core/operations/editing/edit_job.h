@@ -1,10 +1,10 @@
-// The frame of the selection edits: a source and a destination in the source's own format, data
+// The frame of the selection edits: the job's Source and a result in the Source's own format, data
 // moved in pieces of at most 32000 values through one 64000-value buffer (values copied as they
 // are go from file to file inside the kernel where the system can), and the progress of the
 // output handled so far.
 #pragma once
 
-#include "jobs/block_job.h"
+#include "jobs/kernels.h"
 #include "operations/editing/edit_positions.h"
 
 #include <cstdint>
@@ -20,17 +20,6 @@ inline constexpr std::uint32_t kCopyRunPieces = 64;
 inline constexpr const char* kNothingToOutputText =
     "Nothing to output,\nplease select a part of the file";
 
-// What an edit does with the source's samples.
-enum class EditSamples {
-    Bytes,  // moves them as they are: any 8- or 16-bit mono or stereo file
-    Values, // computes on 16-bit values: 16-bit files only
-};
-
-// Opens the input's source for an edit; nothing (the user told why) when it cannot be read, holds
-// a format the edit cannot take, or (checkEmpty) holds no values.
-std::unique_ptr<sonIO> openEditSource(JobContext& context, EditSamples samples,
-                                      bool checkEmpty = true);
-
 // The value a muted stretch holds: 0, or the middle code of unsigned 8-bit samples.
 std::int16_t silenceValue(const sonIO& source);
 
@@ -40,13 +29,12 @@ void ApplyGainRamp(std::int16_t* values, std::uint32_t count, double g0, double 
 
 class EditJob {
 public:
-    // Creates the destination for outputBytes bytes in the source's channel count, rate and bit
-    // depth. valid() is false when it could not be created (already reported).
-    EditJob(JobContext& context, std::unique_ptr<sonIO> source, std::uint64_t outputBytes);
+    // Creates the result for outputBytes bytes in the Source's channel count, rate and bit depth.
+    // valid() is false when the Source is of a format no edit takes or the result could not be
+    // created (either reported).
+    EditJob(JobFiles& files, std::uint64_t outputBytes);
 
     bool valid() const { return destination_ != nullptr; }
-    sonIO& source() { return *source_; }
-    const EditFormat& format() const { return format_; }
 
     // Copies n / 2 values from the source's position: n / 64000 pieces of 32000 values, then one
     // of (n / 2) mod 32000.
@@ -76,7 +64,8 @@ public:
     void copyBlocks(std::uint32_t count);
     void seek(std::uint32_t offset) { source_->SeekData(offset); }
 
-    // Sets the progress to 100 and finishes the destination (nothing is left when stopped).
+    // Sets the progress to 100 unless the job stopped; the framework then finishes the result
+    // (or abandons it when the job stopped).
     JobOutcome finish();
 
 private:
@@ -97,9 +86,8 @@ private:
     void showProgress(int percent);
 
     JobContext& context_;
-    std::unique_ptr<sonIO> source_;
-    std::unique_ptr<sonIO> destination_;
-    EditFormat format_;
+    sonIO* source_;
+    sonIO* destination_ = nullptr;
     std::unique_ptr<SampleBuffer> buffer_ = std::make_unique<SampleBuffer>();
     std::uint64_t outputBytes_ = 0;
     std::uint64_t handled_ = 0; // bytes of the output handled so far
@@ -108,12 +96,11 @@ private:
 
 // The edits that keep the file's length: the data before the stretch is copied, the stretch
 // goes through stretch(job, span), and the data after it is copied; the result has the
-// source's size and format.
+// Source's size and format.
 template <typename Stretch>
-JobOutcome editStretch(JobContext& context, std::unique_ptr<sonIO> source, ByteSpan span,
-                       Stretch&& stretch) {
-    const std::uint32_t size = source->dataSize;
-    EditJob job(context, std::move(source), size);
+JobOutcome editStretch(JobFiles& files, ByteSpan span, Stretch&& stretch) {
+    const std::uint32_t size = files.source().dataSize;
+    EditJob job(files, size);
     if (!job.valid())
         return JobOutcome::EndedWithMessage;
     if (span.start != 0)
@@ -125,14 +112,13 @@ JobOutcome editStretch(JobContext& context, std::unique_ptr<sonIO> source, ByteS
     return job.finish();
 }
 
-// The same over the input's selection, from a source opened for these samples.
-template <typename Stretch>
-JobOutcome editSelection(JobContext& context, EditSamples samples, Stretch&& stretch) {
-    auto source = openEditSource(context, samples);
-    if (!source)
-        return JobOutcome::EndedWithMessage;
-    const ByteSpan span = selectionBytes(context.input.selection, EditFormat::of(*source));
-    return editStretch(context, std::move(source), span, std::forward<Stretch>(stretch));
+// The same over the input's selection: the kernel of the selection edits that keep the length.
+template <typename Stretch> Kernel selectionEdit(Stretch stretch) {
+    return FilesKernel{[stretch](JobFiles& files) {
+        const ByteSpan span =
+            selectionBytes(files.context().input.selection, EditFormat::of(files.source()));
+        return editStretch(files, span, stretch);
+    }};
 }
 
 } // namespace sonarium

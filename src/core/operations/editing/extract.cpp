@@ -7,21 +7,19 @@ namespace sonarium {
 
 namespace {
 
-JobOutcome runExtract(JobContext& context, const Parameters& p) {
-    // Its own checks come first: a file with no data has nothing selected.
-    auto source = openEditSource(context, EditSamples::Bytes, false);
-    if (!source)
-        return JobOutcome::EndedWithMessage;
-    const EditFormat format = EditFormat::of(*source);
-    const std::uint32_t start = SecondsToOffset(p.text("start"), format);
-    std::uint32_t end = endOffset(p.text("end"), format);
-    if (start == end) {
-        context.reporter().report("No data selected", MessageIcon::Warning);
-        return JobOutcome::EndedWithMessage;
-    }
-    if (end < start)
-        end = start; // ExtractRange then says the selection is empty
-    return ExtractRange(context, std::move(source), start, end);
+Kernel prepareExtract(const Parameters& p) {
+    return FilesKernel{[positions = Positions::of(p)](JobFiles& files) {
+        const EditFormat format = EditFormat::of(files.source());
+        const std::uint32_t start = SecondsToOffset(positions.start, format);
+        std::uint32_t end = endOffset(positions.end, format);
+        if (start == end) {
+            files.reporter().report("No data selected", MessageIcon::Warning);
+            return JobOutcome::EndedWithMessage;
+        }
+        if (end < start)
+            end = start; // ExtractRange then says the selection is empty
+        return ExtractRange(files, start, end);
+    }};
 }
 
 } // namespace
@@ -39,7 +37,9 @@ const OperationDecl& extractOperation() {
         .notes = SONARIUM_POSITION_NOTES
         " Both ends are rounded down to a multiple of 4 bytes; the result keeps the source's "
         "rate, channels and bits.",
-        .run = runExtract,
+        // Its own checks come first: a file with no data has nothing selected.
+        .sources = {.access = SampleAccess::AnyFormat, .empty = EmptySource::Accept},
+        .prepare = prepareExtract,
     };
     return decl;
 }

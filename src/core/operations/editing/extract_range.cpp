@@ -5,15 +5,14 @@
 
 namespace sonarium {
 
-JobOutcome ExtractRange(JobContext& context, std::unique_ptr<sonIO> source, std::uint32_t start,
-                        std::uint32_t end) {
+JobOutcome ExtractRange(JobFiles& files, std::uint32_t start, std::uint32_t end) {
     if (end <= start) {
-        context.reporter().report(kSelectionEmptyText, MessageIcon::None);
+        files.reporter().report(kSelectionEmptyText, MessageIcon::None);
         return JobOutcome::EndedWithMessage;
     }
     const std::uint32_t start4 = start & ~3U;
     const std::uint32_t length = (end & ~3U) - start4;
-    EditJob job(context, std::move(source), length);
+    EditJob job(files, length);
     if (!job.valid())
         return JobOutcome::EndedWithMessage;
     job.seek(start4);
@@ -21,12 +20,17 @@ JobOutcome ExtractRange(JobContext& context, std::unique_ptr<sonIO> source, std:
     return job.finish();
 }
 
-JobOutcome extractSelection(JobContext& context) {
-    auto source = openEditSource(context, EditSamples::Bytes);
-    if (!source)
-        return JobOutcome::EndedWithMessage;
-    const ByteSpan span = selectionBytes(context.input.selection, EditFormat::of(*source));
-    return ExtractRange(context, std::move(source), span.start, span.end());
+JobOutcome ExtractRange(JobContext& context, std::unique_ptr<sonIO> source, std::uint32_t start,
+                        std::uint32_t end) {
+    JobFiles files(context);
+    files.setSource(std::move(source));
+    return files.finish(ExtractRange(files, start, end));
+}
+
+JobOutcome extractSelection(JobFiles& files) {
+    const ByteSpan span =
+        selectionBytes(files.context().input.selection, EditFormat::of(files.source()));
+    return ExtractRange(files, span.start, span.end());
 }
 
 } // namespace sonarium

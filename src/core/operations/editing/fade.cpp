@@ -2,28 +2,38 @@
 #include "operations/editing/edit_job.h"
 #include "operations/operation.h"
 
+#include <string>
+
 namespace sonarium {
 
 namespace {
 
-JobOutcome runFade(JobContext& context, const Parameters& p) {
-    auto source = openEditSource(context, EditSamples::Values);
-    if (!source)
-        return JobOutcome::EndedWithMessage;
-    const EditFormat format = EditFormat::of(*source);
-    const std::string& type = p.text("type");
-    const bool in = type != "out";
-    const bool out = type != "in";
+// The "type" choices, in the declaration's order.
+enum class FadeType { In, Out, Both };
+
+struct FadeSettings {
+    std::string length; // seconds, as typed
+    FadeType type = FadeType::Both;
+
+    static FadeSettings of(const Parameters& p) {
+        return {p.text("length"), p.choice<FadeType>("type")};
+    }
+};
+
+JobOutcome fade(JobFiles& files, const FadeSettings& settings) {
+    const EditFormat format = EditFormat::of(files.source());
+    const bool in = settings.type != FadeType::Out;
+    const bool out = settings.type != FadeType::In;
     const std::uint32_t size = format.dataSize;
     // Whole frames, so that both fades and the copy between them add up to the file.
-    std::uint32_t length = format.toFrame(SecondsToOffset(p.text("length"), format));
+    std::uint32_t length = format.toFrame(SecondsToOffset(settings.length, format));
     if (in && out) {
         if (std::uint64_t{size} < 2ULL * length || length == 0)
             length = format.toFrame(size / 2);
     } else if (length == 0) {
         length = size; // the fade covers the whole file
     }
-    EditJob job(context, std::move(source), size);
+    EditJob job(files, size);
     if (!job.valid())
         return JobOutcome::EndedWithMessage;
     if (in)
@@ -34,6 +44,11 @@ JobOutcome runFade(JobContext& context, const Parameters& p) {
     if (out)
         job.fadeSpan(length, false);
     return job.finish();
+}
+
+Kernel prepareFade(const Parameters& p) {
+    return FilesKernel{
+        [settings = FadeSettings::of(p)](JobFiles& files) { return fade(files, settings); }};
 }
 
 } // namespace
@@ -82,7 +97,7 @@ const OperationDecl& fadeOperation() {
                  "half the file makes each fade half the file; with one, a length of 0 makes it "
                  "the whole file. The gain ramps linearly from 0 to full level (in) or from full "
                  "level to 0 (out); the part between the fades is copied unchanged.",
-        .run = runFade,
+        .prepare = prepareFade,
     };
     return decl;
 }

@@ -6,10 +6,9 @@ namespace sonarium {
 
 namespace {
 
-// mode 1 fades in, any other mode out.
-JobOutcome runFadeSelection(JobContext& context, int mode) {
-    return editSelection(context, EditSamples::Values,
-                         [mode](EditJob& job, ByteSpan s) { job.fadeSpan(s.length, mode == 1); });
+// A fade in (the gain rising) or out over the selection.
+Kernel fadeSelection(bool in) {
+    return selectionEdit([in](EditJob& job, ByteSpan s) { job.fadeSpan(s.length, in); });
 }
 
 } // namespace
@@ -25,7 +24,7 @@ const OperationDecl& fadeInOperation() {
         .progressOnly = true,
         .notes = "The gain ramps linearly from 0 at the start of the selection to full level at "
                  "its end.",
-        .run = [](JobContext& context, const Parameters&) { return runFadeSelection(context, 1); },
+        .prepare = [](const Parameters&) { return fadeSelection(true); },
     };
     return decl;
 }
@@ -41,7 +40,7 @@ const OperationDecl& fadeOutOperation() {
         .progressOnly = true,
         .notes = "The gain ramps linearly from full level at the start of the selection to 0 at "
                  "its end.",
-        .run = [](JobContext& context, const Parameters&) { return runFadeSelection(context, 2); },
+        .prepare = [](const Parameters&) { return fadeSelection(false); },
     };
     return decl;
 }

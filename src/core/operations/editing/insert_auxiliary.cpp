@@ -1,18 +1,14 @@
 // Insert Auxiliary: the whole Aux file put into the current file at a typed position.
 #include "operations/editing/insert_file.h"
 #include "operations/editing/position_fields.h"
-#include "operations/interactions/interaction_job.h"
 
 namespace sonarium {
 
 namespace {
 
-JobOutcome runInsertAuxiliary(JobContext& context, const Parameters& p) {
-    if (auxIsSource(context.input)) {
-        context.reporter().report(kInvalidAuxText, MessageIcon::Warning);
-        return JobOutcome::EndedWithMessage;
-    }
-    return InsertFile(context, context.input.aux, p.text("start"));
+Kernel prepareInsertAuxiliary(const Parameters& p) {
+    return FilesKernel{
+        [start = p.text("start")](JobFiles& files) { return InsertFile(files, start); }};
 }
 
 } // namespace
@@ -30,7 +26,12 @@ const OperationDecl& insertAuxiliaryOperation() {
         .fields = {insertStartField(1337)},
         .notes = SONARIUM_POSITION_NOTES SONARIUM_INSERT_NOTES
         " The Aux must be another file than the Source.",
-        .run = runInsertAuxiliary,
+        .sources = {.access = SampleAccess::AnyFormat,
+                    .empty = EmptySource::Accept,
+                    .aux = AuxRule::Distinct,
+                    .auxAccess = SampleAccess::AnyFormat,
+                    .auxEmpty = EmptySource::Accept},
+        .prepare = prepareInsertAuxiliary,
     };
     return decl;
 }

@@ -8,13 +8,9 @@ namespace sonarium {
 
 namespace {
 
-JobOutcome runInsertClipboard(JobContext& context, const Parameters& p) {
-    // No file: the clipboard held no wave data (never the copy an earlier exchange left).
-    if (context.input.aux.empty()) {
-        context.reporter().report(kNoClipboardWaveText, MessageIcon::Warning);
-        return JobOutcome::EndedWithMessage;
-    }
-    return InsertFile(context, context.input.aux, p.text("start"));
+Kernel prepareInsertClipboard(const Parameters& p) {
+    return FilesKernel{
+        [start = p.text("start")](JobFiles& files) { return InsertFile(files, start); }};
 }
 
 } // namespace
@@ -35,7 +31,15 @@ const OperationDecl& insertClipboardOperation() {
         " The editor inserts the wave file on the clipboard (audio/vnd.wave, audio/wav or "
         "audio/x-wav), copied first to sonariumClipboardCopy.wav in the temporary folder; when "
         "the clipboard holds none, OK says so and writes nothing. It exists in the editor only.",
-        .run = runInsertClipboard,
+        // No file: the clipboard held no wave data (never the copy an earlier exchange left).
+        // The exchange file naming the Source itself inserts the Source into itself.
+        .sources = {.access = SampleAccess::AnyFormat,
+                    .empty = EmptySource::Accept,
+                    .aux = AuxRule::SourceAlone,
+                    .noAuxText = kNoClipboardWaveText,
+                    .auxAccess = SampleAccess::AnyFormat,
+                    .auxEmpty = EmptySource::Accept},
+        .prepare = prepareInsertClipboard,
     };
     return decl;
 }

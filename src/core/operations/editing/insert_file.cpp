@@ -14,14 +14,13 @@ std::uint32_t insertPosition(std::string_view text, const EditFormat& format) {
 
 namespace {
 
-// Writes the main file with `bytes` bytes put in at `start` by insert(job, bytes). The total is
+// Writes the Source with `bytes` bytes put in at `start` by insert(job, bytes). The total is
 // counted in 64 bits: a result past what a wave file can declare is refused by the writer
 // before anything is created.
 template <typename Insert>
-JobOutcome insertInto(JobContext& context, std::unique_ptr<sonIO> main, std::uint32_t start,
-                      std::uint64_t bytes, Insert&& insert) {
-    const std::uint32_t size = main->dataSize;
-    EditJob job(context, std::move(main), size + bytes);
+JobOutcome insertInto(JobFiles& files, std::uint32_t start, std::uint64_t bytes, Insert&& insert) {
+    const std::uint32_t size = files.source().dataSize;
+    EditJob job(files, size + bytes);
     if (!job.valid())
         return JobOutcome::EndedWithMessage;
     if (start != 0)
@@ -34,48 +33,43 @@ JobOutcome insertInto(JobContext& context, std::unique_ptr<sonIO> main, std::uin
 
 } // namespace
 
-JobOutcome InsertFile(JobContext& context, const std::string& insertPath,
-                      std::string_view startText) {
-    auto main = openEditSource(context, EditSamples::Bytes, false);
-    if (!main)
-        return JobOutcome::EndedWithMessage;
-    auto inserted =
-        openJobSource(context, insertPath, SampleAccess::AnyFormat, EmptySource::Accept);
-    if (!inserted) {
-        main->CloseRead();
-        return JobOutcome::EndedWithMessage;
-    }
+JobOutcome InsertFile(JobFiles& files, std::string_view startText) {
+    sonIO& main = files.source();
+    sonIO* inserted = files.hasAux() ? &files.aux() : nullptr;
     // Whole values only, so that the header declares exactly what is written.
-    const std::uint32_t bytes = inserted->dataSize & ~1U;
-    if (std::uint64_t{main->dataSize} + bytes < 2) {
-        main->CloseRead();
-        inserted->CloseRead();
-        context.reporter().report(noSamplesMessage(context.input.source), MessageIcon::Warning);
+    const std::uint32_t bytes = (inserted != nullptr ? inserted->dataSize : main.dataSize) & ~1U;
+    if (std::uint64_t{main.dataSize} + bytes < 2) {
+        files.closeSource();
+        files.closeAux();
+        files.reporter().report(noSamplesMessage(files.context().input.source),
+                                MessageIcon::Warning);
         return JobOutcome::EndedWithMessage;
     }
-    const std::uint32_t start = insertPosition(startText, EditFormat::of(*main));
-    const JobOutcome outcome =
-        insertInto(context, std::move(main), start, bytes,
-                   [&](EditJob& job, std::uint32_t n) { job.copyFrom(*inserted, n); });
-    inserted->CloseRead();
-    return outcome;
+    const std::uint32_t start = insertPosition(startText, EditFormat::of(main));
+    if (inserted != nullptr) {
+        return insertInto(files, start, bytes, [inserted](EditJob& job, std::uint32_t n) {
+            job.copyFrom(*inserted, n);
+        });
+    }
+    // The Source into itself: its whole data from the start, then back to where the copy stopped.
+    return insertInto(files, start, bytes, [start](EditJob& job, std::uint32_t n) {
+        job.seek(0);
+        job.CopySpan(n);
+        job.seek(start);
+    });
 }
 
-JobOutcome insertSilence(JobContext& context, std::string_view startText,
-                         std::string_view lengthText) {
-    auto main = openEditSource(context, EditSamples::Bytes, false);
-    if (!main)
-        return JobOutcome::EndedWithMessage;
-    const EditFormat format = EditFormat::of(*main);
+JobOutcome insertSilence(JobFiles& files, std::string_view startText, std::string_view lengthText) {
+    const EditFormat format = EditFormat::of(files.source());
     // A result too long for a wave file is refused by the writer before it is created.
     const std::uint64_t frames = typedLengthBytes(lengthText, format);
     if (frames == 0) {
-        main->CloseRead();
-        context.reporter().report(kNothingToInsertText, MessageIcon::Warning);
+        files.closeSource();
+        files.reporter().report(kNothingToInsertText, MessageIcon::Warning);
         return JobOutcome::EndedWithMessage;
     }
     const std::uint32_t start = insertPosition(startText, format);
-    return insertInto(context, std::move(main), start, frames,
+    return insertInto(files, start, frames,
                       [](EditJob& job, std::uint32_t n) { job.writeSilence(n); });
 }
 

@@ -2,7 +2,7 @@
 // position; the result keeps the current file's format.
 #pragma once
 
-#include "jobs/block_job.h"
+#include "jobs/kernels.h"
 
 #include <cstdint>
 #include <string>
@@ -20,15 +20,13 @@ inline constexpr const char* kNoClipboardWaveText =
 struct EditFormat;
 std::uint32_t insertPosition(std::string_view text, const EditFormat& format);
 
-// The main file with the whole of the insert file's data put in at the position typed in
-// startText. The inserted data is copied value for value whatever its own format (an odd byte
-// count loses its last byte).
-JobOutcome InsertFile(JobContext& context, const std::string& insertPath,
-                      std::string_view startText);
+// The Source with the whole of the Aux's data put in at the position typed in startText; with no
+// Aux open (it names the Source's own file), the Source's data into itself. The inserted data is
+// copied value for value whatever its own format (an odd byte count loses its last byte).
+JobOutcome InsertFile(JobFiles& files, std::string_view startText);
 
-// The main file with lengthText seconds of silence (whole frames) put in at startText.
-JobOutcome insertSilence(JobContext& context, std::string_view startText,
-                         std::string_view lengthText);
+// The Source with lengthText seconds of silence (whole frames) put in at startText.
+JobOutcome insertSilence(JobFiles& files, std::string_view startText, std::string_view lengthText);
 
 // How the insert dialogs place and copy a file, for the notes of their declarations.
 #define SONARIUM_INSERT_NOTES                                                                      \

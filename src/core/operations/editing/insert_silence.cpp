@@ -2,12 +2,22 @@
 #include "operations/editing/insert_file.h"
 #include "operations/editing/position_fields.h"
 
+#include <string>
+
 namespace sonarium {
 
 namespace {
 
-JobOutcome runInsertSilence(JobContext& context, const Parameters& p) {
-    return insertSilence(context, p.text("start"), p.text("length"));
+struct InsertSilenceSettings {
+    std::string start;  // seconds, as typed; empty: the end of the data
+    std::string length; // seconds, as typed
+};
+
+Kernel prepareInsertSilence(const Parameters& p) {
+    return FilesKernel{
+        [settings = InsertSilenceSettings{p.text("start"), p.text("length")}](JobFiles& files) {
+            return insertSilence(files, settings.start, settings.length);
+        }};
 }
 
 } // namespace
@@ -37,7 +47,8 @@ const OperationDecl& insertSilenceOperation() {
         "stays open. The result keeps the file's format; one that would pass the 4 GB a wave "
         "file can hold is refused before anything is written. 8-bit files get their silent "
         "middle value.",
-        .run = runInsertSilence,
+        .sources = {.access = SampleAccess::AnyFormat, .empty = EmptySource::Accept},
+        .prepare = prepareInsertSilence,
     };
     return decl;
 }

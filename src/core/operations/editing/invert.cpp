@@ -25,11 +25,10 @@ const OperationDecl& invertOperation() {
         .progressOnly = true,
         .notes = "Each value v of the selection becomes -v - 1: 0 gives -1, 32767 gives -32768 and "
                  "-32768 gives 32767.",
-        .run =
-            [](JobContext& context, const Parameters&) {
-                return editSelection(context, EditSamples::Values, [](EditJob& job, ByteSpan s) {
-                    job.transformSpan(s.length, InvertBlock);
-                });
+        .prepare =
+            [](const Parameters&) {
+                return selectionEdit(
+                    [](EditJob& job, ByteSpan s) { job.transformSpan(s.length, InvertBlock); });
             },
     };
     return decl;

@@ -1,6 +1,5 @@
 // Merge: the current file followed by the Aux file, in one 44100 Hz, 16-bit result; a mono file
 // beside a stereo one has each value written twice (left = right).
-#include "operations/interactions/interaction_job.h"
 #include "operations/operation.h"
 #include "operations/tools/channel_tools.h"
 
@@ -63,63 +62,42 @@ void mergePass(JobContext& context, sonIO& file, sonIO& destination, const Merge
     }
 }
 
-JobOutcome runMerge(JobContext& context, const Parameters&) {
-    if (context.input.aux.empty()) {
-        context.reporter().report(kNoAuxText, MessageIcon::Warning);
-        return JobOutcome::EndedWithMessage;
-    }
-    const bool itself = auxIsSource(context.input);
-    auto main =
-        openJobSource(context, context.input.source, SampleAccess::Values16, EmptySource::Accept);
-    if (!main)
-        return JobOutcome::EndedWithMessage;
-    std::unique_ptr<sonIO> aux;
-    if (!itself) {
-        aux =
-            openJobSource(context, context.input.aux, SampleAccess::Values16, EmptySource::Accept);
-        if (!aux) {
-            main->CloseRead();
-            return JobOutcome::EndedWithMessage;
-        }
-    }
-    sonIO& second = itself ? *main : *aux;
-    auto closeAll = [&] {
-        if (aux)
-            aux->CloseRead();
-    };
-    const std::uint32_t mainValues = valueCount(*main);
+// The Source then the Aux, or the Source twice when the Aux names the Source's own file (the
+// framework then opens it once).
+JobOutcome merge(JobFiles& files) {
+    JobContext& context = files.context();
+    const bool itself = !files.hasAux();
+    sonIO& main = files.source();
+    sonIO& second = itself ? main : files.aux();
+    const std::uint32_t mainValues = valueCount(main);
     const std::uint32_t auxValues = valueCount(second);
-    const bool mainMono = main->channels == 1;
-    const bool mixed = !itself && mainMono != (aux->channels == 1);
+    const bool mainMono = main.channels == 1;
+    const bool mixed = !itself && mainMono != (second.channels == 1);
     // Counted in values actually written (an odd byte count holds no half value).
     const std::uint64_t total = mixed ? (mainMono ? 2ULL * mainValues + auxValues
                                                   : std::uint64_t{mainValues} + 2ULL * auxValues)
                                       : std::uint64_t{mainValues} + auxValues;
-    if (nothingToWrite(context, total, main->Path())) {
-        closeAll();
-        main->CloseRead();
+    if (total == 0) {
+        files.reporter().report(noSamplesMessage(main.Path()), MessageIcon::Warning);
         return JobOutcome::EndedWithMessage;
     }
-    auto destination = createJobDestination(context, {.channels = mixed ? 2 : main->channels},
-                                            static_cast<std::int64_t>(total));
-    if (!destination) {
-        closeAll();
-        main->CloseRead();
+    sonIO* destination =
+        files.create({.channels = mixed ? 2 : main.channels}, static_cast<std::int64_t>(total));
+    if (destination == nullptr)
         return JobOutcome::EndedWithMessage;
-    }
     auto buffers = std::make_unique<MergeBuffers>();
     // The file with itself and the Aux of two files alike go in blocks of up to 64000 values;
     // every other pass in blocks of up to 32000.
     const MergeSplit first = MergeSplit::of(mainValues, itself ? 128000 : 64000);
     const MergeSplit after = MergeSplit::of(auxValues, mixed ? 64000 : 128000);
-    mergePass(context, *main, *destination, first, mixed && mainMono, 0, *buffers);
+    mergePass(context, main, *destination, first, mixed && mainMono, 0, *buffers);
     if (itself)
-        main->SeekData(0);
+        main.SeekData(0);
     mergePass(context, second, *destination, after, mixed && !mainMono, 50, *buffers);
-    closeAll();
+    files.closeAux();
     if (!context.stopped())
         context.progress.setProgress(100); // an empty file's half has no block to show
-    return finishJob(context, *main, *destination);
+    return JobOutcome::Completed;
 }
 
 } // namespace
@@ -138,7 +116,11 @@ const OperationDecl& mergeOperation() {
                  "it; beside a stereo file, each value of a mono file is written twice (left = "
                  "right). The Aux may be the Source itself: the file then follows itself. A file "
                  "of no samples adds nothing; two of them give no result.",
-        .run = runMerge,
+        .sources = {.empty = EmptySource::Accept,
+                    .aux = AuxRule::SourceAlone,
+                    .noAuxText = kNoAuxText,
+                    .auxEmpty = EmptySource::Accept},
+        .prepare = [](const Parameters&) -> Kernel { return FilesKernel{merge}; },
     };
     return decl;
 }

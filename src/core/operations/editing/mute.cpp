@@ -6,17 +6,16 @@ namespace sonarium {
 
 namespace {
 
-JobOutcome runMute(JobContext& context, const Parameters& p) {
-    auto source = openEditSource(context, EditSamples::Bytes);
-    if (!source)
-        return JobOutcome::EndedWithMessage;
-    const EditFormat format = EditFormat::of(*source);
-    // Whole frames, so that the values after the stretch keep their places.
-    const std::uint32_t start = format.toFrame(SecondsToOffset(p.text("start"), format));
-    const std::uint32_t end = format.toFrame(endOffset(p.text("end"), format));
-    const ByteSpan span{start, end > start ? end - start : 0};
-    return editStretch(context, std::move(source), span,
-                       [](EditJob& job, ByteSpan s) { job.writeSilence(s.length); });
+Kernel prepareMute(const Parameters& p) {
+    return FilesKernel{[positions = Positions::of(p)](JobFiles& files) {
+        const EditFormat format = EditFormat::of(files.source());
+        // Whole frames, so that the values after the stretch keep their places.
+        const std::uint32_t start = format.toFrame(SecondsToOffset(positions.start, format));
+        const std::uint32_t end = format.toFrame(endOffset(positions.end, format));
+        const ByteSpan span{start, end > start ? end - start : 0};
+        return editStretch(files, span,
+                           [](EditJob& job, ByteSpan s) { job.writeSilence(s.length); });
+    }};
 }
 
 } // namespace
@@ -34,7 +33,8 @@ const OperationDecl& muteOperation() {
         .notes = SONARIUM_POSITION_NOTES
         " Both ends are rounded down to whole frames; an end before the start mutes nothing. "
         "8-bit files are muted with their silent middle value.",
-        .run = runMute,
+        .sources = {.access = SampleAccess::AnyFormat},
+        .prepare = prepareMute,
     };
     return decl;
 }

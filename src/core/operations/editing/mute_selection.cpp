@@ -14,10 +14,10 @@ const OperationDecl& muteSelectionOperation() {
         .input = InputKind::OneWithSelection,
         .progressOnly = true,
         .notes = "8-bit files are muted with their silent middle value.",
-        .run =
-            [](JobContext& context, const Parameters&) {
-                return editSelection(context, EditSamples::Bytes,
-                                     [](EditJob& job, ByteSpan s) { job.writeSilence(s.length); });
+        .sources = {.access = SampleAccess::AnyFormat},
+        .prepare =
+            [](const Parameters&) {
+                return selectionEdit([](EditJob& job, ByteSpan s) { job.writeSilence(s.length); });
             },
     };
     return decl;

@@ -5,6 +5,8 @@
 
 #include "operations/operation.h"
 
+#include <string>
+
 namespace sonarium {
 
 inline FieldSpec startField(int item) {
@@ -24,6 +26,15 @@ inline FieldSpec endField(int item) {
             .unit = "s",
             .defaultChoice = ""};
 }
+
+// The texts typed in the "Starting at :" and "Ending at :" edits, read once when the settings are
+// decoded; they become offsets only once the Source's format is known.
+struct Positions {
+    std::string start;
+    std::string end;
+
+    static Positions of(const Parameters& p) { return {p.text("start"), p.text("end")}; }
+};
 
 // The "Starting at :" edit of the insert dialogs: its default is empty, the end of the data (the
 // dialogs show the duration there).

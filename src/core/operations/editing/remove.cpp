@@ -6,24 +6,20 @@ namespace sonarium {
 
 namespace {
 
-JobOutcome runRemove(JobContext& context, const Parameters& p) {
-    // Its own check comes first: a file with no data has nothing to output.
-    auto source = openEditSource(context, EditSamples::Bytes, false);
-    if (!source)
-        return JobOutcome::EndedWithMessage;
-    const EditFormat format = EditFormat::of(*source);
+JobOutcome removeBetween(JobFiles& files, const Positions& positions) {
+    const EditFormat format = EditFormat::of(files.source());
     const std::uint32_t size = format.dataSize;
-    const std::uint32_t start4 = SecondsToOffset(p.text("start"), format) & ~3U;
-    std::uint32_t end4 = endOffset(p.text("end"), format) & ~3U;
+    const std::uint32_t start4 = SecondsToOffset(positions.start, format) & ~3U;
+    std::uint32_t end4 = endOffset(positions.end, format) & ~3U;
     // What would remain, counted wide enough not to wrap when the end is before the start.
     const std::uint64_t remaining = std::uint64_t{size} - end4 + start4;
     if ((start4 == 0 && end4 == size) || remaining < 100) {
-        context.reporter().report(kNothingToOutputText, MessageIcon::Warning);
+        files.reporter().report(kNothingToOutputText, MessageIcon::Warning);
         return JobOutcome::EndedWithMessage;
     }
     if (end4 < start4)
         end4 = start4; // nothing is removed: the result is a copy
-    EditJob job(context, std::move(source), size - (end4 - start4));
+    EditJob job(files, size - (end4 - start4));
     if (!job.valid())
         return JobOutcome::EndedWithMessage;
     if (start4 != 0)
@@ -32,6 +28,12 @@ JobOutcome runRemove(JobContext& context, const Parameters& p) {
     if (start4 != size)
         job.CopySpan(size - end4);
     return job.finish();
+}
+
+Kernel prepareRemove(const Parameters& p) {
+    return FilesKernel{[positions = Positions::of(p)](JobFiles& files) {
+        return removeBetween(files, positions);
+    }};
 }
 
 } // namespace
@@ -50,7 +52,9 @@ const OperationDecl& removeOperation() {
         " Both ends are rounded down to a multiple of 4 bytes. Nothing is written when the "
         "whole file, or all but fewer than 100 bytes, would go; an end before the start removes "
         "nothing (the result is a copy).",
-        .run = runRemove,
+        // Its own check comes first: a file with no data has nothing to output.
+        .sources = {.access = SampleAccess::AnyFormat, .empty = EmptySource::Accept},
+        .prepare = prepareRemove,
     };
     return decl;
 }

@@ -6,18 +6,16 @@ namespace sonarium {
 
 namespace {
 
-JobOutcome runRemoveSelection(JobContext& context, const Parameters&) {
-    auto source = openEditSource(context, EditSamples::Bytes);
-    if (!source)
-        return JobOutcome::EndedWithMessage;
-    const std::uint32_t size = source->dataSize;
-    const ByteSpan span = selectionBytes(context.input.selection, EditFormat::of(*source));
+JobOutcome removeSelection(JobFiles& files) {
+    const std::uint32_t size = files.source().dataSize;
+    const ByteSpan span =
+        selectionBytes(files.context().input.selection, EditFormat::of(files.source()));
     if (span.length == size) {
         // A file with no data is no result.
-        context.reporter().report(kNothingToOutputText, MessageIcon::Warning);
+        files.reporter().report(kNothingToOutputText, MessageIcon::Warning);
         return JobOutcome::EndedWithMessage;
     }
-    EditJob job(context, std::move(source), size - span.length);
+    EditJob job(files, size - span.length);
     if (!job.valid())
         return JobOutcome::EndedWithMessage;
     if (span.start != 0)
@@ -40,7 +38,8 @@ const OperationDecl& removeSelectionOperation() {
         .input = InputKind::OneWithSelection,
         .progressOnly = true,
         .notes = "Nothing is written when the whole file is selected.",
-        .run = runRemoveSelection,
+        .sources = {.access = SampleAccess::AnyFormat},
+        .prepare = [](const Parameters&) -> Kernel { return FilesKernel{removeSelection}; },
     };
     return decl;
 }

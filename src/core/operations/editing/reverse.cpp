@@ -16,11 +16,10 @@ const OperationDecl& reverseOperation() {
         .progressOnly = true,
         .notes = "Values are reversed one by one, without regard to channels: in a stereo "
                  "selection the left and right channels change places.",
-        .run =
-            [](JobContext& context, const Parameters&) {
-                return editSelection(context, EditSamples::Values, [](EditJob& job, ByteSpan s) {
-                    job.reverseSpan(s.start, s.length);
-                });
+        .prepare =
+            [](const Parameters&) {
+                return selectionEdit(
+                    [](EditJob& job, ByteSpan s) { job.reverseSpan(s.start, s.length); });
             },
     };
     return decl;

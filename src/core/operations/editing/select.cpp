@@ -7,25 +7,25 @@ namespace sonarium {
 
 namespace {
 
-JobOutcome runSelect(JobContext& context, const Parameters& p) {
-    auto source = openEditSource(context, EditSamples::Bytes);
-    if (!source)
-        return JobOutcome::EndedWithMessage;
-    const EditFormat format = EditFormat::of(*source);
-    source->CloseRead();
-    // Whole frames, as the mouse selects.
-    const std::uint32_t start = format.toFrame(SecondsToOffset(p.text("start"), format));
-    std::uint32_t end = format.toFrame(endOffset(p.text("end"), format));
-    if (start == end) {
-        context.reporter().report("No data selected,\nStart and End position must be different.",
-                                  MessageIcon::Warning);
-        return JobOutcome::EndedWithMessage;
-    }
-    if (end < start)
-        end = start; // an empty selection at the start
-    context.report = std::to_string(start / format.frameBytes()) + " " +
-                     std::to_string((end - start) / format.frameBytes()) + "\n";
-    return JobOutcome::Completed;
+Kernel prepareSelect(const Parameters& p) {
+    return FilesKernel{[positions = Positions::of(p)](JobFiles& files) {
+        // Only the format is needed: the Source is not read.
+        const EditFormat format = EditFormat::of(files.source());
+        files.closeSource();
+        // Whole frames, as the mouse selects.
+        const std::uint32_t start = format.toFrame(SecondsToOffset(positions.start, format));
+        std::uint32_t end = format.toFrame(endOffset(positions.end, format));
+        if (start == end) {
+            files.reporter().report("No data selected,\nStart and End position must be different.",
+                                    MessageIcon::Warning);
+            return JobOutcome::EndedWithMessage;
+        }
+        if (end < start)
+            end = start; // an empty selection at the start
+        files.context().report = std::to_string(start / format.frameBytes()) + " " +
+                                 std::to_string((end - start) / format.frameBytes()) + "\n";
+        return JobOutcome::Completed;
+    }};
 }
 
 } // namespace
@@ -44,7 +44,8 @@ const OperationDecl& selectOperation() {
         " Both ends are rounded down to whole frames (channels x 2 bytes); an end before the "
         "start gives an empty selection at the start. Prints the first frame and the number of "
         "frames selected.",
-        .run = runSelect,
+        .sources = {.access = SampleAccess::AnyFormat},
+        .prepare = prepareSelect,
     };
     return decl;
 }

@@ -6,12 +6,11 @@ namespace sonarium {
 
 namespace {
 
-JobOutcome runSelectionPosition(JobContext& context, const Parameters&) {
-    auto source = openEditSource(context, EditSamples::Bytes);
-    if (!source)
-        return JobOutcome::EndedWithMessage;
-    const EditFormat format = EditFormat::of(*source);
-    source->CloseRead();
+JobOutcome reportSelectionPosition(JobFiles& files) {
+    // Only the format is needed: the Source is not read.
+    const EditFormat format = EditFormat::of(files.source());
+    files.closeSource();
+    JobContext& context = files.context();
     const ByteSpan span = selectionBytes(context.input.selection, format);
     context.report =
         offsetToSeconds(span.start, format) + " " + offsetToSeconds(span.end(), format) + "\n";
@@ -45,7 +44,8 @@ const OperationDecl& selectionPositionOperation() {
             },
         .notes = "Prints the selection's start and end in seconds (bytes / rate / channels / "
                  "bytes per value, in single precision, with 3 decimals).",
-        .run = runSelectionPosition,
+        .sources = {.access = SampleAccess::AnyFormat},
+        .prepare = [](const Parameters&) -> Kernel { return FilesKernel{reportSelectionPosition}; },
     };
     return decl;
 }

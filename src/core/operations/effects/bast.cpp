@@ -27,23 +27,21 @@ struct BastChannel {
     }
 };
 
-JobOutcome runBast(JobContext& context, const Parameters& p) {
+Kernel prepareBast(const Parameters& p) {
     const int threshold = static_cast<int>(p.number("T"));
-    JobOutcome outcome;
-    auto job = startSameLengthJob(context, StereoWarning::None, outcome);
-    if (!job)
-        return outcome;
-    // Each channel keeps its own state; the channel of a value is its position in the file, so
-    // a block that starts on a right-channel value (stereo blocks can be odd) keeps them apart.
-    BastChannel channels[2];
-    ChannelCursor cursor(job->source->channels);
-    transformBlocks(context, *job->source, *job->destination, job->split, {},
-                    job->source->channels == 2 ? MessageIcon::Warning : MessageIcon::None,
-                    [&](std::int16_t* block, std::uint32_t count) {
-                        for (std::uint32_t i = 0; i < count; ++i)
-                            block[i] = channels[cursor.next()].step(block[i], threshold);
-                    });
-    return finishJob(context, *job->source, *job->destination);
+    return FilesKernel{[threshold](JobFiles& files) {
+        const int channels = files.source().channels;
+        // Each channel keeps its own state; the channel of a value is its position in the file,
+        // so a block that starts on a right-channel value (stereo blocks can be odd) keeps them
+        // apart.
+        BastChannel states[2];
+        ChannelCursor cursor(channels);
+        return transformSource(files, channels == 2 ? MessageIcon::Warning : MessageIcon::None,
+                               [&](std::int16_t* block, std::uint32_t count) {
+                                   for (std::uint32_t i = 0; i < count; ++i)
+                                       block[i] = states[cursor.next()].step(block[i], threshold);
+                               });
+    }};
 }
 
 } // namespace
@@ -80,7 +78,7 @@ const OperationDecl& bastOperation() {
                  "input (both 0 at the start): v = (s + y) / 2; when |v - h| and |y - h| "
                  "(truncated) both exceed the sensitivity the output is v (truncated), otherwise "
                  "h. Stereo channels are processed apart, each with its own y and h.",
-        .run = runBast,
+        .prepare = prepareBast,
     };
     return decl;
 }

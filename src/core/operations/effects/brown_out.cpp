@@ -61,25 +61,19 @@ private:
     double scale_ = 1.0;            // D, shared by both channels
 };
 
-JobOutcome runBrownOut(JobContext& context, const Parameters& p) {
+Kernel prepareBrownOut(const Parameters& p) {
     const BrownOutSettings settings(p);
     // A shift of 1 never changes the scale, and one below 1 moves it away from the range:
     // neither can bring the sum into range.
-    if (settings.autoscale && settings.shift <= 1.0F) {
-        context.reporter().report(kNoResultText, MessageIcon::Error);
-        return JobOutcome::EndedWithMessage;
-    }
-    JobOutcome outcome;
-    auto job = startSameLengthJob(context, StereoWarning::None, outcome);
-    if (!job)
-        return outcome;
-    BrownOut state(settings, job->source->channels);
-    transformBlocks(context, *job->source, *job->destination, job->split, {}, MessageIcon::None,
-                    [&state](std::int16_t* block, std::uint32_t count) {
-                        for (std::uint32_t i = 0; i < count; ++i)
-                            block[i] = state.step(block[i]);
-                    });
-    return finishJob(context, *job->source, *job->destination);
+    if (settings.autoscale && settings.shift <= 1.0F)
+        return Refusal{.text = kNoResultText, .icon = MessageIcon::Error};
+    return TransformKernel{.start = [settings](const sonIO& source) -> BlockTransform {
+        return [state = BrownOut(settings, source.channels)](std::int16_t* block,
+                                                             std::uint32_t count) mutable {
+            for (std::uint32_t i = 0; i < count; ++i)
+                block[i] = state.step(block[i]);
+        };
+    }};
 }
 
 } // namespace
@@ -124,7 +118,7 @@ const OperationDecl& brownOutOperation() {
             "given and the output is quieter than it, D is first divided by the shifting value "
             "once (never below the smallest normal double). Autoscale needs a shifting value "
             "above 1: 1 and below are refused before anything is read.",
-        .run = runBrownOut,
+        .prepare = prepareBrownOut,
     };
     return decl;
 }

@@ -54,18 +54,16 @@ private:
     std::uint32_t block_ = 0; // j
 };
 
-JobOutcome runFrequentialProjection(JobContext& context, const Parameters& p) {
+Kernel prepareFrequentialProjection(const Parameters& p) {
     const FrequentialProjectionSettings settings(p);
-    JobOutcome outcome;
-    auto job = startSameLengthJob(context, StereoWarning::None, outcome);
-    if (!job)
-        return outcome;
-    Projection projection(settings, job->source->channels, job->split.per);
-    transformBlocks(context, *job->source, *job->destination, job->split, {}, MessageIcon::None,
-                    [&projection](std::int16_t* block, std::uint32_t count) {
-                        projection.block(block, count);
-                    });
-    return finishJob(context, *job->source, *job->destination);
+    return TransformKernel{.start = [settings](const sonIO& source) -> BlockTransform {
+        // The time index follows the blocks the framework splits the file into.
+        const std::uint32_t per = BlockSplit::of(valueCount(source)).per;
+        return [projection = Projection(settings, source.channels, per)](
+                   std::int16_t* block, std::uint32_t count) mutable {
+            projection.block(block, count);
+        };
+    }};
 }
 
 } // namespace
@@ -132,7 +130,7 @@ const OperationDecl& frequentialProjectionOperation() {
                  "t of value k of block j (blocks as the job splits the file, per values each "
                  "but the last) is (j - 1) * per + k in unsigned 32 bits: block 0 wraps to "
                  "2^32 - per + k.",
-        .run = runFrequentialProjection,
+        .prepare = prepareFrequentialProjection,
     };
     return decl;
 }

@@ -10,37 +10,38 @@ namespace sonarium {
 
 namespace {
 
-JobOutcome runNormalize(JobContext& context, const Parameters& p) {
+Kernel prepareNormalize(const Parameters& p) {
     const double level = p.number("maxOutput") / 100.0; // share of full scale the peak reaches
-    JobOutcome outcome;
-    auto job = startSameLengthJob(context, StereoWarning::None, outcome);
-    if (!job)
-        return outcome;
+    return FilesKernel{[level](JobFiles& files) {
+        JobContext& context = files.context();
+        const std::uint32_t total = valueCount(files.source());
+        sonIO* destination = files.create({.channels = files.source().channels}, total);
+        if (destination == nullptr)
+            return JobOutcome::EndedWithMessage;
+        const BlockSplit split = BlockSplit::of(total);
 
-    // Pass 1: the peak; once it is full scale nothing more can raise it.
-    int peak = 0;
-    readBlocks(context, *job->source, job->split, {.span = 33},
-               [&peak](const std::int16_t* block, std::uint32_t count) {
-                   for (std::uint32_t i = 0; i < count; ++i)
-                       peak = std::max(peak, std::abs(static_cast<int>(block[i])));
-                   return peak < 32768;
-               });
-    job->source->CloseRead();
-    if (context.stopped())
-        return finishJob(context, *job->destination);
-    const double factor = peak != 0 ? (32768.0 / peak) * level : level;
+        // Pass 1: the peak; once it is full scale nothing more can raise it.
+        int peak = 0;
+        readBlocks(context, files.source(), split, {.span = 33},
+                   [&peak](const std::int16_t* block, std::uint32_t count) {
+                       for (std::uint32_t i = 0; i < count; ++i)
+                           peak = std::max(peak, std::abs(static_cast<int>(block[i])));
+                       return peak < 32768;
+                   });
+        files.closeSource();
+        if (context.stopped())
+            return stoppedOutcome(context);
+        const double factor = peak != 0 ? (32768.0 / peak) * level : level;
 
-    // Pass 2, on the source opened again.
-    job->source = reopenJobSource(context, context.input.source, job->total);
-    if (!job->source) {
-        job->destination->Abandon();
-        return JobOutcome::EndedWithMessage;
-    }
-    transformBlocks(context, *job->source, *job->destination, job->split, {.span = 66, .base = 34},
-                    MessageIcon::Error, [factor](std::int16_t* block, std::uint32_t count) {
-                        scaleAndClip(block, count, factor);
-                    });
-    return finishJob(context, *job->source, *job->destination);
+        // Pass 2, on the source opened again.
+        if (!files.reopenSource(total))
+            return JobOutcome::EndedWithMessage;
+        transformBlocks(context, files.source(), *destination, split, {.span = 66, .base = 34},
+                        MessageIcon::Error, [factor](std::int16_t* block, std::uint32_t count) {
+                            scaleAndClip(block, count, factor);
+                        });
+        return JobOutcome::Completed;
+    }};
 }
 
 } // namespace
@@ -71,7 +72,7 @@ const OperationDecl& normalizeOperation() {
                  .enabled = false},
                 {.item = 1295, .label = "&Boost", .type = FieldType::CheckBox, .enabled = false},
             },
-        .run = runNormalize,
+        .prepare = prepareNormalize,
     };
     return decl;
 }

@@ -56,17 +56,15 @@ void emitBlock(ValueWriter& writer, std::vector<std::int16_t>& block, std::uint3
     }
 }
 
-JobOutcome runResyncGapper(JobContext& context, const Parameters& p) {
-    const GapperSettings settings(p);
-    auto source = openJobSource(context, context.input.source);
-    if (!source)
-        return JobOutcome::EndedWithMessage;
-    if (settings.shuffle && source->channels == 1) {
+JobOutcome runResyncGapper(JobFiles& files, const GapperSettings& settings) {
+    JobContext& context = files.context();
+    sonIO& source = files.source();
+    if (settings.shuffle && source.channels == 1) {
         context.reporter().report(kMonoShuffleText, MessageIcon::Warning);
         return JobOutcome::EndedWithMessage;
     }
-    const int channels = source->channels;
-    const std::uint32_t n = valueCount(*source);
+    const int channels = source.channels;
+    const std::uint32_t n = valueCount(source);
     // An odd input block (stereo shuffling) swaps the channels of a stereo file from one block
     // to the next.
     const auto d =
@@ -79,13 +77,13 @@ JobOutcome runResyncGapper(JobContext& context, const Parameters& p) {
         --blocks;
     }
     const std::int64_t total = static_cast<std::int64_t>(blocks) * e + rest;
-    auto destination = createJobDestination(context, {.channels = channels}, total);
-    if (!destination)
+    sonIO* destination = files.create({.channels = channels}, total);
+    if (destination == nullptr)
         return JobOutcome::EndedWithMessage;
 
     std::vector<std::int16_t> block(d);
     std::vector<std::int16_t> hold;
-    ValueReader reader(context, *source, n);
+    ValueReader reader(context, source, n);
     ValueWriter writer(context, *destination, static_cast<std::uint64_t>(total));
     PieceProgress progress(context.progress);
     for (std::uint32_t k = 1; k <= blocks && !context.stopped(); ++k) {
@@ -102,7 +100,12 @@ JobOutcome runResyncGapper(JobContext& context, const Parameters& p) {
         progress.set(100);
     }
     writer.flush();
-    return finishJob(context, *source, *destination);
+    return JobOutcome::Completed;
+}
+
+Kernel prepareResyncGapper(const Parameters& p) {
+    const GapperSettings settings(p);
+    return FilesKernel{[settings](JobFiles& files) { return runResyncGapper(files, settings); }};
 }
 
 } // namespace
@@ -162,7 +165,7 @@ const OperationDecl& resyncGapperOperation() {
                  "reverses each block (the repeats then come first). The last block keeps its "
                  "length. Stereo shuffling makes the input blocks one value longer, so the "
                  "channels of a stereo file swap from block to block; a mono source refuses it.",
-        .run = runResyncGapper,
+        .prepare = prepareResyncGapper,
     };
     return decl;
 }

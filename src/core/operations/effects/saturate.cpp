@@ -13,20 +13,22 @@ struct SaturateSettings {
         : threshold(p.number("T")), dynamic(p.flag("dynamic")) {}
 };
 
-JobOutcome runSaturate(JobContext& context, const Parameters& p) {
+Kernel prepareSaturate(const Parameters& p) {
     const SaturateSettings settings(p);
-    double previous = 0.0; // carried from block to block
-    return runBlockJob(context, StereoWarning::Ask, [&](std::int16_t* block, std::uint32_t count) {
-        for (std::uint32_t i = 0; i < count; ++i) {
-            const double s = block[i];
-            double v = s;
-            if (settings.dynamic) {
-                v = s - previous;
-                previous = s;
+    return TransformKernel{.start = [settings](const sonIO&) -> BlockTransform {
+        double previous = 0.0; // carried from block to block
+        return [settings, previous](std::int16_t* block, std::uint32_t count) mutable {
+            for (std::uint32_t i = 0; i < count; ++i) {
+                const double s = block[i];
+                double v = s;
+                if (settings.dynamic) {
+                    v = s - previous;
+                    previous = s;
+                }
+                block[i] = v > settings.threshold ? 32767 : v < -settings.threshold ? -32768 : 0;
             }
-            block[i] = v > settings.threshold ? 32767 : v < -settings.threshold ? -32768 : 0;
-        }
-    });
+        };
+    }};
 }
 
 } // namespace
@@ -56,7 +58,8 @@ const OperationDecl& saturateOperation() {
                  .member = "dynamic",
                  .type = FieldType::CheckBox},
             },
-        .run = runSaturate,
+        .sources = {.stereo = StereoWarning::Ask},
+        .prepare = prepareSaturate,
     };
     return decl;
 }

@@ -11,6 +11,7 @@ namespace sonarium {
 
 namespace {
 
+// In the order of the declaration's choices.
 enum class Shape { Sine, Square, Triangle };
 
 // Values the source is read in steps of: each period takes the first of the next 8.
@@ -28,8 +29,7 @@ struct ShadokSettings {
         const double ceilFreq = p.number("ceilFreq");
         lo = std::min(floorFreq, ceilFreq);
         perValue = (std::max(floorFreq, ceilFreq) - lo) / 32768.0;
-        const std::string& name = p.text("shape");
-        shape = name == "sine" ? Shape::Sine : name == "triangle" ? Shape::Triangle : Shape::Square;
+        shape = p.choice<Shape>("shape");
     }
 };
 
@@ -85,15 +85,12 @@ private:
     std::uint32_t at_ = 0;
 };
 
-JobOutcome runShadokEffect(JobContext& context, const Parameters& p) {
-    const ShadokSettings settings(p);
-    auto source = openJobSource(context, context.input.source);
-    if (!source)
+JobOutcome runShadokEffect(JobFiles& files, const ShadokSettings& settings) {
+    JobContext& context = files.context();
+    sonIO* destination = files.create({.channels = 1}, settings.length);
+    if (destination == nullptr)
         return JobOutcome::EndedWithMessage;
-    auto destination = createJobDestination(context, {.channels = 1}, settings.length);
-    if (!destination)
-        return JobOutcome::EndedWithMessage;
-    StrideReader reader(context, *source, valueCount(*source));
+    StrideReader reader(context, files.source(), valueCount(files.source()));
     const BlockSplit split = BlockSplit::of(settings.length);
     auto output = std::make_unique<SampleBuffer>();
     // The end of a period that ran past its block: at most one buffer of it is kept, and the
@@ -125,7 +122,12 @@ JobOutcome runShadokEffect(JobContext& context, const Parameters& p) {
         context.progress.setProgress(split.progress(j));
         writeValues(context, *destination, output->data(), count);
     }
-    return finishJob(context, *source, *destination);
+    return JobOutcome::Completed;
+}
+
+Kernel prepareShadokEffect(const Parameters& p) {
+    const ShadokSettings settings(p);
+    return FilesKernel{[settings](JobFiles& files) { return runShadokEffect(files, settings); }};
 }
 
 } // namespace
@@ -192,7 +194,7 @@ const OperationDecl& shadokEffectOperation() {
                  "at -32768. A period that runs past an output block is carried into the next "
                  "(at most 64000 values, and the next block keeps room for one new period); the "
                  "rest of it is dropped. Scale is not used.",
-        .run = runShadokEffect,
+        .prepare = prepareShadokEffect,
     };
     return decl;
 }

@@ -78,6 +78,10 @@ private:
     std::vector<std::int16_t> pending_;
 };
 
+// The radio groups' choices, in the declaration's order.
+enum class Detection { Silent, Noisy };
+enum class Processing { Cut, Mute };
+
 struct SilentZoneSettings {
     SilentZoneRule rule;
     int minimumRun; // "Ignore blocks if size <": shorter runs stay whole
@@ -85,17 +89,15 @@ struct SilentZoneSettings {
 
     explicit SilentZoneSettings(const Parameters& p)
         : rule{.threshold = static_cast<std::int16_t>(p.number("T")),
-               .noisy = p.text("detection") == "noisy",
+               .noisy = p.choice<Detection>("detection") == Detection::Noisy,
                .ignoreDc = p.flag("ignoreDC")},
-          minimumRun(static_cast<int>(p.number("M"))), mute(p.text("processing") == "mute") {}
+          minimumRun(static_cast<int>(p.number("M"))),
+          mute(p.choice<Processing>("processing") == Processing::Mute) {}
 };
 
-JobOutcome runCut(JobContext& context, const SilentZoneRule& rule, int minimumRun) {
-    const std::string& path = context.input.source;
-    auto source = openJobSource(context, path);
-    if (!source)
-        return JobOutcome::EndedWithMessage;
-    const std::uint32_t total = valueCount(*source);
+JobOutcome runCut(JobFiles& files, const SilentZoneRule& rule, int minimumRun) {
+    JobContext& context = files.context();
+    const std::uint32_t total = valueCount(files.source());
     const BlockSplit split = BlockSplit::of(total);
 
     // Pass 1: how many values stay.
@@ -103,7 +105,7 @@ JobOutcome runCut(JobContext& context, const SilentZoneRule& rule, int minimumRu
     {
         CutFilter filter(rule, minimumRun);
         auto count = [&](std::int16_t) { ++kept; };
-        readBlocks(context, *source, split, {.span = 30},
+        readBlocks(context, files.source(), split, {.span = 30},
                    [&](const std::int16_t* block, std::uint32_t n) {
                        for (std::uint32_t i = 0; i < n; ++i)
                            filter.feed(block[i], count);
@@ -111,7 +113,7 @@ JobOutcome runCut(JobContext& context, const SilentZoneRule& rule, int minimumRu
                    });
         filter.finish(count);
     }
-    source->CloseRead();
+    files.closeSource();
     if (context.stopped())
         return stoppedOutcome(context);
     if (kept == 0) {
@@ -120,12 +122,11 @@ JobOutcome runCut(JobContext& context, const SilentZoneRule& rule, int minimumRu
     }
 
     // Pass 2: the values that stay, gathered in a second buffer and written when it fills up.
-    source = reopenJobSource(context, path, total);
-    if (!source)
+    if (!files.reopenSource(total))
         return JobOutcome::EndedWithMessage;
-    auto destination = createJobDestination(context, {.channels = source->channels},
-                                            static_cast<std::int64_t>(kept));
-    if (!destination)
+    sonIO* destination =
+        files.create({.channels = files.source().channels}, static_cast<std::int64_t>(kept));
+    if (destination == nullptr)
         return JobOutcome::EndedWithMessage;
     auto output = std::make_unique<SampleBuffer>();
     std::uint32_t filled = 0;
@@ -143,7 +144,7 @@ JobOutcome runCut(JobContext& context, const SilentZoneRule& rule, int minimumRu
         }
     };
     CutFilter filter(rule, minimumRun);
-    readBlocks(context, *source, split, {.span = 70, .base = 30},
+    readBlocks(context, files.source(), split, {.span = 70, .base = 30},
                [&](const std::int16_t* block, std::uint32_t n) {
                    for (std::uint32_t i = 0; i < n; ++i)
                        filter.feed(block[i], emit);
@@ -156,20 +157,24 @@ JobOutcome runCut(JobContext& context, const SilentZoneRule& rule, int minimumRu
     filter.finish(emit);
     if (filled > 0)
         writeValues(context, *destination, output->data(), filled);
-    return finishJob(context, *source, *destination);
+    return JobOutcome::Completed;
 }
 
-JobOutcome runSilentZone(JobContext& context, const Parameters& p) {
-    SilentZoneSettings settings(p);
-    if (!settings.mute)
-        return runCut(context, settings.rule, settings.minimumRun);
-    SilentZoneRule& rule = settings.rule;
-    return runBlockJob(context, StereoWarning::None,
-                       [&rule](std::int16_t* block, std::uint32_t count) {
-                           for (std::uint32_t i = 0; i < count; ++i)
-                               if (rule.muted(block[i], rule.flagged(block[i])))
-                                   block[i] = 0;
-                       });
+Kernel prepareSilentZone(const Parameters& p) {
+    const SilentZoneSettings settings(p);
+    if (!settings.mute) {
+        return FilesKernel{[settings](JobFiles& files) {
+            return runCut(files, settings.rule, settings.minimumRun);
+        }};
+    }
+    return TransformKernel{.start = [rule = settings.rule](const sonIO&) -> BlockTransform {
+        // The rule's history of the last two values runs on from block to block.
+        return [rule](std::int16_t* block, std::uint32_t count) mutable {
+            for (std::uint32_t i = 0; i < count; ++i)
+                if (rule.muted(block[i], rule.flagged(block[i])))
+                    block[i] = 0;
+        };
+    }};
 }
 
 } // namespace
@@ -228,7 +233,7 @@ const OperationDecl& silentZoneOperation() {
                  .defaultValue = 1,
                  .enabled = false},
             },
-        .run = runSilentZone,
+        .prepare = prepareSilentZone,
     };
     return decl;
 }

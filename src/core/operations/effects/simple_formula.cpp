@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <ctime>
+#include <string>
 
 namespace sonarium {
 
@@ -81,27 +82,32 @@ bool knownFormula(std::string_view text) {
 
 namespace {
 
-JobOutcome runSimpleFormula(JobContext& context, const Parameters& p) {
-    const std::string& text = p.text("formula");
-    if (!knownFormula(text)) {
-        context.reporter().report(kUnknownFormulaText, MessageIcon::None);
-        return JobOutcome::EndedWithMessage;
+struct SimpleFormulaSettings {
+    std::string text;   // the formula text; only its first character counts
+    std::uint32_t seed; // of the generator formula P draws from
+
+    explicit SimpleFormulaSettings(const Parameters& p) : text(p.text("formula")) {
+        const double given = p.number("seed");
+        seed = given < 0 ? static_cast<std::uint32_t>(std::time(nullptr))
+                         : static_cast<std::uint32_t>(given);
     }
-    const char letter = text[0];
-    const double seed = p.number("seed");
-    RandomGenerator random(seed < 0 ? static_cast<std::uint32_t>(std::time(nullptr))
-                                    : static_cast<std::uint32_t>(seed));
-    JobOutcome outcome;
-    auto job = startSameLengthJob(context, StereoWarning::None, outcome);
-    if (!job)
-        return outcome;
-    const BlockSplit& split = job->split;
+};
+
+JobOutcome runSimpleFormula(JobFiles& files, char letter, std::uint32_t seed) {
+    JobContext& context = files.context();
+    sonIO& source = files.source();
+    const std::uint32_t total = valueCount(source);
+    sonIO* destination = files.create({.channels = source.channels}, total);
+    if (destination == nullptr)
+        return JobOutcome::EndedWithMessage;
+    RandomGenerator random(seed);
+    const BlockSplit split = BlockSplit::of(total);
     // A and Q show the progress of the blocks done before the current one.
     const bool progressBehind = letter == 'A' || letter == 'Q';
     auto buffer = std::make_unique<SampleBuffer>();
     for (std::uint32_t j = 0; j <= split.n && continueJob(context); ++j) {
         const std::uint32_t count = split.count(j);
-        readValues(context, *job->source, buffer->data(), count);
+        readValues(context, source, buffer->data(), count);
         if (context.stopped())
             break;
         if (letter != 'Q' && letter != 'R') {
@@ -113,9 +119,18 @@ JobOutcome runSimpleFormula(JobContext& context, const Parameters& p) {
         }
         context.progress.setProgress(progressBehind ? static_cast<int>(100ULL * j / split.blocks())
                                                     : split.progress(j));
-        writeValues(context, *job->destination, buffer->data(), count);
+        writeValues(context, *destination, buffer->data(), count);
     }
-    return finishJob(context, *job->source, *job->destination);
+    return JobOutcome::Completed;
+}
+
+Kernel prepareSimpleFormula(const Parameters& p) {
+    const SimpleFormulaSettings settings(p);
+    if (!knownFormula(settings.text))
+        return Refusal{.text = kUnknownFormulaText, .icon = MessageIcon::None};
+    return FilesKernel{[letter = settings.text[0], seed = settings.seed](JobFiles& files) {
+        return runSimpleFormula(files, letter, seed);
+    }};
 }
 
 } // namespace
@@ -170,7 +185,7 @@ const OperationDecl& simpleFormulaOperation() {
                  "|s / 16|, |s / 256| and |s / 1024| (integer division). P multiplies each value "
                  "by a new draw of the random generator (0..32767) / 32768; the dialog seeds it "
                  "with the time, --seed N with N (-1, the default: the time).",
-        .run = runSimpleFormula,
+        .prepare = prepareSimpleFormula,
     };
     return decl;
 }

@@ -4,6 +4,7 @@
 #include "operations/operation.h"
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace sonarium {
@@ -32,18 +33,20 @@ struct SinusCompressionSettings {
     }
 };
 
-JobOutcome runSinusCompression(JobContext& context, const Parameters& p) {
+Kernel prepareSinusCompression(const Parameters& p) {
     const SinusCompressionSettings settings(p);
     // The output depends on the value alone: every one of the 65536 is shaped once, up front,
     // instead of up to 64 sines for each value of the file.
-    std::vector<std::int16_t> shaped(65536);
+    auto shaped = std::make_shared<std::vector<std::int16_t>>(65536);
     for (int s = -32768; s <= 32767; ++s)
-        shaped[static_cast<std::size_t>(s + 32768)] = settings.shape(static_cast<std::int16_t>(s));
-    return runBlockJob(context, StereoWarning::None,
-                       [&shaped](std::int16_t* block, std::uint32_t count) {
-                           for (std::uint32_t i = 0; i < count; ++i)
-                               block[i] = shaped[static_cast<std::size_t>(block[i] + 32768)];
-                       });
+        (*shaped)[static_cast<std::size_t>(s + 32768)] =
+            settings.shape(static_cast<std::int16_t>(s));
+    return TransformKernel{.start = [shaped](const sonIO&) -> BlockTransform {
+        return [shaped](std::int16_t* block, std::uint32_t count) {
+            for (std::uint32_t i = 0; i < count; ++i)
+                block[i] = (*shaped)[static_cast<std::size_t>(block[i] + 32768)];
+        };
+    }};
 }
 
 } // namespace
@@ -85,7 +88,7 @@ const OperationDecl& sinusCompressionOperation() {
                  "wave on each side, so every pass rounds the peaks further. With Keep "
                  "difference the result is the shaped value minus the original, wrapping to "
                  "16 bits.",
-        .run = runSinusCompression,
+        .prepare = prepareSinusCompression,
     };
     return decl;
 }

@@ -15,6 +15,9 @@ namespace {
 
 enum class Window { Plain, Sine, Square, Triangle };
 
+// The LFO shapes in the order of the declaration's choices.
+enum class LfoShape { Sine, Square, Triangle };
+
 struct SmoothSettings {
     int level;      // L
     double lfoFreq; // Hz
@@ -29,14 +32,14 @@ struct SmoothSettings {
           lfoDepth(static_cast<int>(p.number("lfoDepth"))), window(Window::Plain),
           fbGain(p.number("fbGain")), fbFreq(p.number("fbFreq")),
           fbDepth(static_cast<int>(p.number("fbDepth"))) {
-        if (lfoFreq != 0 && lfoDepth != 0 && level > 1) {
-            // With the LFO on, a shape is always checked in the dialog (Sine unless another
-            // was clicked); the command line takes Sine when none is given.
-            const std::string& shape = p.text("lfoShape");
-            window = shape == "square"     ? Window::Square
-                     : shape == "triangle" ? Window::Triangle
-                                           : Window::Sine;
-        }
+        // With the LFO on, a shape is always checked in the dialog (Sine unless another was
+        // clicked); the command line takes Sine when none is given. The shape is decoded even
+        // while the LFO is off, so that a word no button has is refused on every path.
+        const LfoShape shape = p.optionalChoice<LfoShape>("lfoShape").value_or(LfoShape::Sine);
+        if (lfoFreq != 0 && lfoDepth != 0 && level > 1)
+            window = shape == LfoShape::Square     ? Window::Square
+                     : shape == LfoShape::Triangle ? Window::Triangle
+                                                   : Window::Sine;
     }
 };
 
@@ -172,13 +175,15 @@ private:
     std::int16_t previous_ = 0;
 };
 
-JobOutcome runSmooth(JobContext& context, const Parameters& p) {
-    SmoothFilter filter{SmoothSettings(p)};
-    return runBlockJob(context, StereoWarning::Ask,
-                       [&filter](std::int16_t* block, std::uint32_t count) {
-                           for (std::uint32_t i = 0; i < count; ++i)
-                               block[i] = filter.next(block[i]);
-                       });
+Kernel prepareSmooth(const Parameters& p) {
+    const SmoothSettings settings(p);
+    return TransformKernel{.start = [settings](const sonIO&) -> BlockTransform {
+        // The filter's state runs on from block to block.
+        return [filter = SmoothFilter(settings)](std::int16_t* block, std::uint32_t count) mutable {
+            for (std::uint32_t i = 0; i < count; ++i)
+                block[i] = filter.next(block[i]);
+        };
+    }};
 }
 
 } // namespace
@@ -264,7 +269,8 @@ const OperationDecl& smoothOperation() {
             "(previous output) with the LFO on and s x (1 - g) with it off, clipped to 16 bits; "
             "g itself is swept by a sine at the feedback LFO frequency by depth / 2 percent of "
             "itself. Both channels of a stereo file are one stream.",
-        .run = runSmooth,
+        .sources = {.stereo = StereoWarning::Ask},
+        .prepare = prepareSmooth,
     };
     return decl;
 }

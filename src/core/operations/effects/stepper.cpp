@@ -11,17 +11,17 @@ namespace sonarium {
 
 namespace {
 
+// In the order of the declaration's choices.
 enum class StepMethod { First, Maximize, Average, Minimize };
 
-StepMethod methodOf(const std::string& word) {
-    if (word == "maximize")
-        return StepMethod::Maximize;
-    if (word == "average")
-        return StepMethod::Average;
-    if (word == "minimize")
-        return StepMethod::Minimize;
-    return StepMethod::First;
-}
+struct StepperSettings {
+    std::uint32_t step; // about the values of a step
+    StepMethod method;
+
+    explicit StepperSettings(const Parameters& p)
+        : step(static_cast<std::uint32_t>(p.number("step"))),
+          method(p.choice<StepMethod>("method")) {}
+};
 
 // The lengths of the steps: c steps of n values, then one of rem values. n is the even value at
 // or above N / c, so that a step holds whole stereo frames; the step that reaches the end of
@@ -102,26 +102,25 @@ private:
     std::int64_t sum_[2] = {0, 0};
 };
 
-JobOutcome runStepper(JobContext& context, const Parameters& p) {
-    const auto step = static_cast<std::uint32_t>(p.number("step"));
-    const StepMethod method = methodOf(p.text("method"));
-    JobOutcome outcome;
-    auto job = startSameLengthJob(context, StereoWarning::None, outcome);
-    if (!job)
-        return outcome;
-    const int channels = job->source->channels;
-    const std::uint32_t total = job->total;
-    const StepPlan plan(total, step);
+JobOutcome runStepper(JobFiles& files, const StepperSettings& settings) {
+    JobContext& context = files.context();
+    sonIO& source = files.source();
+    const int channels = source.channels;
+    const std::uint32_t total = valueCount(source);
+    sonIO* destination = files.create({.channels = channels}, total);
+    if (destination == nullptr)
+        return JobOutcome::EndedWithMessage;
+    const StepPlan plan(total, settings.step);
 
-    ValueReader reader(context, *job->source, total);
-    ValueWriter writer(context, *job->destination, total);
+    ValueReader reader(context, source, total);
+    ValueWriter writer(context, *destination, total);
     PieceProgress progress(context.progress);
     auto buffer = std::make_unique<SampleBuffer>();
     for (std::uint32_t j = 0; j <= plan.c && reader.consumed() < total && !context.stopped(); ++j) {
         const auto length = static_cast<std::uint32_t>(
             std::min<std::uint64_t>(plan.length(j), total - reader.consumed()));
         // A step longer than the buffer is read in pieces: only its value is kept.
-        StepValue value(method, channels);
+        StepValue value(settings.method, channels);
         for (std::uint32_t left = length; left > 0 && !context.stopped();) {
             const std::uint32_t piece = std::min(left, kBlockValues);
             reader.read(buffer->data(), piece);
@@ -141,7 +140,12 @@ JobOutcome runStepper(JobContext& context, const Parameters& p) {
     }
     progress.set(100);
     writer.flush();
-    return finishJob(context, *job->source, *job->destination);
+    return JobOutcome::Completed;
+}
+
+Kernel prepareStepper(const Parameters& p) {
+    const StepperSettings settings(p);
+    return FilesKernel{[settings](JobFiles& files) { return runStepper(files, settings); }};
 }
 
 } // namespace
@@ -196,7 +200,7 @@ const OperationDecl& stepperOperation() {
                  "channel's sum divided by the step's value count, so half the channel's mean), "
                  "or its smallest in magnitude (a stereo step of fewer than 4 values keeps its "
                  "first frame). The result has exactly as many values as the source.",
-        .run = runStepper,
+        .prepare = prepareStepper,
     };
     return decl;
 }

@@ -52,14 +52,26 @@ private:
     std::int16_t previous_ = 0;
 };
 
-JobOutcome runSubstract(JobContext& context, const Parameters& p) {
-    SubstractFilter filter(static_cast<int>(p.number("D")), static_cast<float>(p.number("subGain")),
-                           static_cast<float>(p.number("fbGain")));
-    return runBlockJob(context, StereoWarning::Ask,
-                       [&filter](std::int16_t* block, std::uint32_t count) {
-                           for (std::uint32_t i = 0; i < count; ++i)
-                               block[i] = filter.next(block[i]);
-                       });
+struct SubstractSettings {
+    int delay;     // D
+    float subGain; // percent, single precision as the dialog holds it
+    float fbGain;  // percent
+
+    explicit SubstractSettings(const Parameters& p)
+        : delay(static_cast<int>(p.number("D"))), subGain(static_cast<float>(p.number("subGain"))),
+          fbGain(static_cast<float>(p.number("fbGain"))) {}
+};
+
+Kernel prepareSubstract(const Parameters& p) {
+    const SubstractSettings settings(p);
+    return TransformKernel{.start = [settings](const sonIO&) -> BlockTransform {
+        // The delay line runs on from block to block.
+        return [filter = SubstractFilter(settings.delay, settings.subGain, settings.fbGain)](
+                   std::int16_t* block, std::uint32_t count) mutable {
+            for (std::uint32_t i = 0; i < count; ++i)
+                block[i] = filter.next(block[i]);
+        };
+    }};
 }
 
 } // namespace
@@ -120,7 +132,8 @@ const OperationDecl& substractOperation() {
                  "gain / 100; the first D + 1 values are halved. A feedback gain above 1/128 "
                  "(0.78125 %) mixes the output back into the delay line; smaller and negative "
                  "feedback gains do nothing. Both channels of a stereo file are one stream.",
-        .run = runSubstract,
+        .sources = {.stereo = StereoWarning::Ask},
+        .prepare = prepareSubstract,
     };
     return decl;
 }

@@ -14,17 +14,18 @@ struct VolumeSettings {
         : factor(p.number("ratio") / 100.0), fold(p.flag("fold")) {}
 };
 
-JobOutcome runVolume(JobContext& context, const Parameters& p) {
+Kernel prepareVolume(const Parameters& p) {
     const VolumeSettings settings(p);
-    return runBlockJob(context, StereoWarning::None,
-                       [settings](std::int16_t* block, std::uint32_t count) {
-                           if (settings.fold) {
-                               for (std::uint32_t i = 0; i < count; ++i)
-                                   block[i] = toSample(foldSample(block[i] * settings.factor));
-                           } else {
-                               scaleAndClip(block, count, settings.factor);
-                           }
-                       });
+    return TransformKernel{.start = [settings](const sonIO&) -> BlockTransform {
+        return [settings](std::int16_t* block, std::uint32_t count) {
+            if (settings.fold) {
+                for (std::uint32_t i = 0; i < count; ++i)
+                    block[i] = toSample(foldSample(block[i] * settings.factor));
+            } else {
+                scaleAndClip(block, count, settings.factor);
+            }
+        };
+    }};
 }
 
 } // namespace
@@ -67,7 +68,7 @@ const OperationDecl& volumeOperation() {
                  .enabled = false},
                 lfoShapeField(1151),
             },
-        .run = runVolume,
+        .prepare = prepareVolume,
     };
     return decl;
 }

@@ -103,28 +103,37 @@ void buildBlock(const std::int16_t* in, std::uint32_t l, std::int64_t g, const P
     }
 }
 
-JobOutcome runZetaPitch(JobContext& context, const Parameters& p) {
-    auto source = openJobSource(context, context.input.source);
-    if (!source)
-        return JobOutcome::EndedWithMessage;
-    const std::uint32_t n = valueCount(*source);
+struct ZetaPitchSettings {
+    double ratio;  // percent
+    int blockSize; // values per channel
+    bool shuffle;  // stereo shuffling
+
+    explicit ZetaPitchSettings(const Parameters& p)
+        : ratio(p.number("ratio")), blockSize(static_cast<int>(p.number("blockSize"))),
+          shuffle(p.flag("shuffle")) {}
+};
+
+JobOutcome runZetaPitch(JobFiles& files, const ZetaPitchSettings& settings) {
+    JobContext& context = files.context();
+    sonIO& source = files.source();
+    const std::uint32_t n = valueCount(source);
     if (n <= 2) {
-        context.reporter().report("File " + source->Path() + "\nholds " + std::to_string(n) +
+        context.reporter().report("File " + source.Path() + "\nholds " + std::to_string(n) +
                                       (n == 1 ? " value" : " values") +
                                       ": Zeta Pitch needs at least 3.",
                                   MessageIcon::Warning);
         return JobOutcome::EndedWithMessage;
     }
-    const PitchPlan plan = planPitch(p.number("ratio"), static_cast<int>(p.number("blockSize")),
-                                     p.flag("shuffle"), source->channels, n);
-    auto destination = createJobDestination(context, {.channels = plan.channels}, plan.capacity);
-    if (!destination)
+    const PitchPlan plan =
+        planPitch(settings.ratio, settings.blockSize, settings.shuffle, source.channels, n);
+    sonIO* destination = files.create({.channels = plan.channels}, plan.capacity);
+    if (destination == nullptr)
         return JobOutcome::EndedWithMessage;
 
     // Sized for the longest block and the longest output the plan gives.
     std::vector<std::int16_t> in(std::max(plan.t, plan.last));
     std::vector<std::int16_t> out(static_cast<std::size_t>(std::max(plan.fullG, plan.lastG())));
-    ValueReader reader(context, *source, n);
+    ValueReader reader(context, source, n);
     ValueWriter writer(context, *destination, static_cast<std::uint64_t>(plan.capacity),
                        MessageIcon::Warning);
     PieceProgress progress(context.progress);
@@ -152,7 +161,12 @@ JobOutcome runZetaPitch(JobContext& context, const Parameters& p) {
         left -= piece;
     }
     writer.flush();
-    return finishJob(context, *source, *destination);
+    return JobOutcome::Completed;
+}
+
+Kernel prepareZetaPitch(const Parameters& p) {
+    const ZetaPitchSettings settings(p);
+    return FilesKernel{[settings](JobFiles& files) { return runZetaPitch(files, settings); }};
 }
 
 } // namespace
@@ -209,7 +223,7 @@ const OperationDecl& zetaPitchOperation() {
                  "result is ratio percent as long as the source. Blocks are odd in length, or "
                  "even with Stereo Shuffling; Stereo Shuffling on a mono file makes a stereo "
                  "file twice as long. A source of fewer than 3 values is refused.",
-        .run = runZetaPitch,
+        .prepare = prepareZetaPitch,
     };
     return decl;
 }

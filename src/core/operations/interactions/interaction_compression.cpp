@@ -38,25 +38,19 @@ struct CompressionSettings {
     }
 };
 
-JobOutcome runInteractionCompression(JobContext& context, const Parameters& p) {
+Kernel prepareInteractionCompression(const Parameters& p) {
     const CompressionSettings settings(p);
-    if (auxIsSource(context.input)) {
-        JobOutcome outcome;
-        auto job = startSameLengthJob(context, StereoWarning::None, outcome);
-        if (!job)
-            return outcome;
-        transformBlocks(context, *job->source, *job->destination, job->split, {},
-                        MessageIcon::Error, [settings](std::int16_t* block, std::uint32_t count) {
-                            settings.apply(block, block, block, count);
-                        });
-        return finishJob(context, *job->source, *job->destination);
-    }
-    auto files = openTwoSources(context);
-    if (!files)
-        return JobOutcome::EndedWithMessage;
-    return runPairedJob(context, *files, files->source->channels, MessageIcon::Error,
-                        [settings](std::int16_t* out, const std::int16_t* s, const std::int16_t* a,
-                                   std::uint32_t count) { settings.apply(out, s, a, count); });
+    return FilesKernel{[settings](JobFiles& files) {
+        if (!files.hasAux()) // one file: each value blended by its own level
+            return transformSource(files, MessageIcon::Error,
+                                   [settings](std::int16_t* block, std::uint32_t count) {
+                                       settings.apply(block, block, block, count);
+                                   });
+        return pairSources(files, files.source().channels, MessageIcon::Error,
+                           [settings](std::int16_t* out, const std::int16_t* s,
+                                      const std::int16_t* a,
+                                      std::uint32_t count) { settings.apply(out, s, a, count); });
+    }};
 }
 
 } // namespace
@@ -110,7 +104,8 @@ const OperationDecl& interactionCompressionOperation() {
             "the shorter file, with the Source's channels. Given the same file twice, each value "
             "is blended by its own level. The gain's label shows 1 to 32768, but no gain is "
             "refused.",
-        .run = runInteractionCompression,
+        .sources = {.aux = AuxRule::SourceAlone},
+        .prepare = prepareInteractionCompression,
     };
     return decl;
 }

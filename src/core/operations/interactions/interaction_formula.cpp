@@ -9,21 +9,8 @@ namespace sonarium {
 
 namespace {
 
+// In the order of the declaration's choices.
 enum class FormulaOperator { Mix, Xor, Or, And, Div };
-
-FormulaOperator formulaOperator(const std::string& word) {
-    if (word == "mix")
-        return FormulaOperator::Mix;
-    if (word == "xor")
-        return FormulaOperator::Xor;
-    if (word == "ora")
-        return FormulaOperator::Or;
-    if (word == "and")
-        return FormulaOperator::And;
-    if (word == "div")
-        return FormulaOperator::Div;
-    throw std::logic_error("no formula operator '" + word + "'");
-}
 
 // s / (a × 32768) in 32-bit integer arithmetic, truncated toward zero; 0 when a is 0. Only
 // s = -32768 with a = ±1 gives anything but 0.
@@ -61,23 +48,12 @@ void combine(FormulaOperator op, std::int16_t* out, const std::int16_t* s, const
     }
 }
 
-JobOutcome runInteractionFormula(JobContext& context, const Parameters& p) {
-    const FormulaOperator op = formulaOperator(p.text("formula"));
-    if (auxIsSource(context.input)) {
-        context.reporter().report(kInvalidAuxText, MessageIcon::Warning);
-        return JobOutcome::EndedWithMessage;
-    }
-    auto files = openTwoSources(context);
-    if (!files)
-        return JobOutcome::EndedWithMessage;
-    if (!acceptChannelMismatch(context, *files->source, *files->aux)) {
-        files->aux->CloseRead();
-        files->source->CloseRead();
-        return JobOutcome::Cancelled;
-    }
-    return runPairedJob(context, *files, files->source->channels, MessageIcon::None,
-                        [op](std::int16_t* out, const std::int16_t* s, const std::int16_t* a,
-                             std::uint32_t count) { combine(op, out, s, a, count); });
+Kernel prepareInteractionFormula(const Parameters& p) {
+    const auto op = p.choice<FormulaOperator>("formula");
+    return PairedKernel{.combine = [op](std::int16_t* out, const std::int16_t* s,
+                                        const std::int16_t* a,
+                                        std::uint32_t count) { combine(op, out, s, a, count); },
+                        .warnOnChannelMismatch = true};
 }
 
 } // namespace
@@ -113,7 +89,7 @@ const OperationDecl& interactionFormulaOperation() {
             "when a is 0. The result is as long as the shorter file, with the Source's channels. "
             "The Aux must be another file than the Source; files of different channel counts get "
             "the stereo warning.",
-        .run = runInteractionFormula,
+        .prepare = prepareInteractionFormula,
     };
     return decl;
 }

@@ -3,17 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 namespace sonarium {
-
-bool auxIsSource(const JobInput& input) {
-    if (input.aux.empty() || input.aux == input.source)
-        return true;
-    std::error_code error;
-    return std::filesystem::equivalent(input.source, input.aux, error);
-}
 
 int quietChannelCount(const std::string& path) {
     SilentReporter silent;
@@ -22,50 +13,11 @@ int quietChannelCount(const std::string& path) {
     return reader.IsOpen() ? reader.channels : 0;
 }
 
-std::optional<TwoSources> openTwoSources(JobContext& context) {
-    TwoSources files;
-    files.source = openJobSource(context, context.input.source);
-    if (!files.source)
-        return std::nullopt;
-    files.aux = openJobSource(context, context.input.aux);
-    if (!files.aux) {
-        files.source->CloseRead();
-        return std::nullopt;
-    }
-    return files;
-}
-
-bool acceptChannelMismatch(JobContext& context, const sonIO& source, const sonIO& aux) {
-    if (source.channels == aux.channels)
+bool acceptChannelMismatch(JobFiles& files) {
+    if (files.source().channels == files.aux().channels)
         return true;
-    return context.reporter().report(kStereoWarningText, MessageIcon::Warning,
-                                     MessageButtons::OkCancel) == Answer::Ok;
-}
-
-JobOutcome runPairedJob(JobContext& context, TwoSources& files, int channels, MessageIcon writeIcon,
-                        const PairKernel& combine) {
-    const std::uint32_t total = std::min(valueCount(*files.source), valueCount(*files.aux));
-    auto destination = createJobDestination(context, {.channels = channels}, total);
-    if (!destination) {
-        files.aux->CloseRead();
-        files.source->CloseRead();
-        return JobOutcome::EndedWithMessage;
-    }
-    const BlockSplit split = BlockSplit::of(total);
-    auto sourceBlock = std::make_unique<SampleBuffer>();
-    auto auxBlock = std::make_unique<SampleBuffer>();
-    for (std::uint32_t j = 0; j <= split.n && continueJob(context); ++j) {
-        const std::uint32_t count = split.count(j);
-        readValues(context, *files.source, sourceBlock->data(), count);
-        readValues(context, *files.aux, auxBlock->data(), count);
-        if (context.stopped())
-            break;
-        combine(sourceBlock->data(), sourceBlock->data(), auxBlock->data(), count);
-        context.progress.setProgress(split.progress(j));
-        writeValues(context, *destination, sourceBlock->data(), count, writeIcon);
-    }
-    files.aux->CloseRead();
-    return finishJob(context, *files.source, *destination);
+    return files.reporter().report(kStereoWarningText, MessageIcon::Warning,
+                                   MessageButtons::OkCancel) == Answer::Ok;
 }
 
 ValueStream::ValueStream(JobContext& context, sonIO& reader)

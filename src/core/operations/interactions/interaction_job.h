@@ -1,9 +1,9 @@
-// What the interactions share: telling whether the Aux is the Source's own file, opening both
-// files, the job that pairs their values as they lie, and reading a file's values at the pace a
-// job asks for them.
+// What the interactions share: a file's channel count read quietly, the warning for files of
+// different channel counts, reading a file's values at the pace a job asks for them and writing
+// values as a job makes them, and the split into blocks of whole stereo frames.
 #pragma once
 
-#include "jobs/block_job.h"
+#include "jobs/kernels.h"
 
 #include <cstdint>
 #include <functional>
@@ -13,40 +13,11 @@
 
 namespace sonarium {
 
-inline constexpr const char* kInvalidAuxText =
-    "Invalid auxiliary file\n\nThis interaction cannot be performed\n without an "
-    "auxiliary\ndifferent from the source file.\n\nSelect, add, open or synthesize \nanother "
-    "soundfile before. ";
-
-// True when the Aux names the Source's own file on disk, however the two paths are spelled
-// (another relative form, a link), or when no Aux is given: the Aux selector then shows the
-// Source.
-bool auxIsSource(const JobInput& input);
-
 // The channel count a wave file's header declares, without a message; 0 when it cannot be read.
 int quietChannelCount(const std::string& path);
 
-// The two readers of a two-file job, both opened on files of 16-bit values holding at least one
-// value.
-struct TwoSources {
-    std::unique_ptr<sonIO> source;
-    std::unique_ptr<sonIO> aux;
-};
-// Opens the Source, then the Aux; nothing when either cannot be used (the user was told why).
-std::optional<TwoSources> openTwoSources(JobContext& context);
-
-// The stereo warning when the two files have different channel counts: true to go on.
-bool acceptChannelMismatch(JobContext& context, const sonIO& source, const sonIO& aux);
-
-// out[i] = combine(source[i], aux[i]) for count values; out may be the source block itself.
-using PairKernel = std::function<void(std::int16_t* out, const std::int16_t* source,
-                                      const std::int16_t* aux, std::uint32_t count)>;
-
-// Value by value as the files lie: min(source values, aux values) values, each block of the
-// split read from both files, combined into the source's block and written with the given
-// failure icon. Closes both readers and finishes the destination.
-JobOutcome runPairedJob(JobContext& context, TwoSources& files, int channels, MessageIcon writeIcon,
-                        const PairKernel& combine);
+// The stereo warning when the Source and the Aux have different channel counts: true to go on.
+bool acceptChannelMismatch(JobFiles& files);
 
 // Reads a file's values in file order through one fixed buffer, for jobs that take them at their
 // own pace: an index may be asked for again or skipped, but never one before the buffer's first.

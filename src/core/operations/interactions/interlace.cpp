@@ -116,12 +116,14 @@ void appendBoth(JobContext& context, sonIO& source, sonIO& aux, sonIO& destinati
 // One file: every piece written twice in a row. A piece runs on across blocks until a crossing
 // ends it (it may span the whole file); such a piece is read again from the file, twice, rather
 // than held.
-void doublePieces(JobContext& context, sonIO& source, sonIO& destination) {
+void doublePieces(JobFiles& files, sonIO& destination) {
+    JobContext& context = files.context();
+    sonIO& source = files.source();
     const std::uint32_t total = valueCount(source);
     const BlockSplit split = interlaceSplit(total, 16000);
     auto block = std::make_unique<SampleBuffer>();
     ValueSink sink(context, destination, MessageIcon::Warning, kInterlaceWriteErrorText);
-    std::unique_ptr<sonIO> again; // opened when a piece first spans blocks
+    sonIO* again = nullptr; // opened when a piece first spans blocks
     std::unique_ptr<SampleBuffer> againBlock;
     std::uint64_t blockStart = 0;
     std::uint64_t pieceStart = 0;
@@ -133,13 +135,11 @@ void doublePieces(JobContext& context, sonIO& source, sonIO& destination) {
             sink.push(first, length);
             sink.push(first, length);
         } else {
-            if (!again) {
-                again = reopenJobSource(context, context.input.source, total);
-                if (!again) {
-                    // Told why (unreadable now, or changed); the result would be incomplete.
-                    context.stop = JobStop::SourceChanged;
+            if (again == nullptr) {
+                // Told why when it fails (unreadable now, or changed): the job stops.
+                again = files.openSourceAgain(total);
+                if (again == nullptr)
                     return;
-                }
                 againBlock = std::make_unique<SampleBuffer>();
             }
             for (int copy = 0; copy < 2 && !context.stopped(); ++copy) {
@@ -173,54 +173,46 @@ void doublePieces(JobContext& context, sonIO& source, sonIO& destination) {
         sink.flush();
         blockStart += count;
     }
-    if (again)
-        again->CloseRead();
 }
 
-JobOutcome runInterlace(JobContext& context, const Parameters&) {
-    if (auxIsSource(context.input)) {
-        auto source = openJobSource(context, context.input.source);
-        if (!source)
-            return JobOutcome::EndedWithMessage;
-        acceptStereo(context, *source); // a warning only: the job goes on either way
-        auto destination = createJobDestination(context, {.channels = source->channels},
-                                                2 * std::int64_t{valueCount(*source)});
-        if (!destination) {
-            source->CloseRead();
-            return JobOutcome::EndedWithMessage;
-        }
-        doublePieces(context, *source, *destination);
-        return finishJob(context, *source, *destination);
-    }
-    auto files = openTwoSources(context);
-    if (!files)
+JobOutcome interlaceOneFile(JobFiles& files) {
+    sonIO& source = files.source();
+    acceptStereo(files.context(), source); // a warning only: the job goes on either way
+    sonIO* destination =
+        files.create({.channels = source.channels}, 2 * std::int64_t{valueCount(source)});
+    if (destination == nullptr)
         return JobOutcome::EndedWithMessage;
-    sonIO& source = *files->source;
-    sonIO& aux = *files->aux;
-    if (!acceptStereo(context, source.channels == 2 ? source : aux)) {
-        aux.CloseRead();
-        source.CloseRead();
+    doublePieces(files, *destination);
+    return JobOutcome::Completed;
+}
+
+JobOutcome interlaceTwoFiles(JobFiles& files) {
+    JobContext& context = files.context();
+    sonIO& source = files.source();
+    sonIO& aux = files.aux();
+    if (!acceptStereo(context, source.channels == 2 ? source : aux))
         return JobOutcome::Cancelled;
-    }
     const bool equal = source.channels == aux.channels;
     const std::int64_t sourceValues = valueCount(source);
     const std::int64_t auxValues = valueCount(aux);
     const std::int64_t count = equal ? sourceValues + auxValues
                                      : (source.channels == 1 ? 2 : 1) * sourceValues +
                                            (aux.channels == 1 ? 2 : 1) * auxValues;
-    auto destination =
-        createJobDestination(context, {.channels = equal ? source.channels : 2}, count);
-    if (!destination) {
-        aux.CloseRead();
-        source.CloseRead();
+    sonIO* destination = files.create({.channels = equal ? source.channels : 2}, count);
+    if (destination == nullptr)
         return JobOutcome::EndedWithMessage;
-    }
     if (equal)
         interlaceBlocks(context, source, aux, *destination);
     else
         appendBoth(context, source, aux, *destination);
-    aux.CloseRead();
-    return finishJob(context, source, *destination);
+    return JobOutcome::Completed;
+}
+
+// The method list has one entry and is never read: there are no settings.
+Kernel prepareInterlace(const Parameters&) {
+    return FilesKernel{[](JobFiles& files) {
+        return files.hasAux() ? interlaceTwoFiles(files) : interlaceOneFile(files);
+    }};
 }
 
 } // namespace
@@ -255,7 +247,8 @@ const OperationDecl& interlaceOperation() {
             "twice, each of its pieces (blocks of about 16000 values, a piece open at a block's "
             "end running on into the next block) is written twice in a row. A stereo file gets "
             "the stereo warning, which, for one file, only warns.",
-        .run = runInterlace,
+        .sources = {.aux = AuxRule::SourceAlone},
+        .prepare = prepareInterlace,
     };
     return decl;
 }

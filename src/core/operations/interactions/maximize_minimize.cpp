@@ -9,12 +9,16 @@ namespace sonarium {
 
 namespace {
 
+// In the order of the declaration's choices.
+enum class Extreme { Maximize, Minimize };
+
 struct MaximizeMinimizeSettings {
-    bool maximize;  // Minimize whenever Maximize is not chosen
+    bool maximize;
     bool symetrize; // compare magnitudes (|-32768| is 32768)
 
     explicit MaximizeMinimizeSettings(const Parameters& p)
-        : maximize(p.text("operation") == "maximize"), symetrize(p.flag("symetrize")) {}
+        : maximize(p.choice<Extreme>("operation") == Extreme::Maximize),
+          symetrize(p.flag("symetrize")) {}
 };
 
 // The Aux value replaces the Source value only when it wins strictly: ties keep the Source.
@@ -25,36 +29,32 @@ void pick(std::int16_t* out, const std::int16_t* s, const std::int16_t* a, std::
         out[i] = wins(std::int32_t{s[i]}, std::int32_t{a[i]}) ? a[i] : s[i];
 }
 
-JobOutcome runMaximizeMinimize(JobContext& context, const Parameters& p) {
+void combine(const MaximizeMinimizeSettings& settings, std::int16_t* out, const std::int16_t* s,
+             const std::int16_t* a, std::uint32_t count) {
+    if (settings.maximize && settings.symetrize)
+        pick(out, s, a, count,
+             [](std::int32_t x, std::int32_t y) { return std::abs(x) < std::abs(y); });
+    else if (settings.maximize)
+        pick(out, s, a, count, [](std::int32_t x, std::int32_t y) { return x < y; });
+    else if (settings.symetrize)
+        pick(out, s, a, count,
+             [](std::int32_t x, std::int32_t y) { return std::abs(x) > std::abs(y); });
+    else
+        pick(out, s, a, count, [](std::int32_t x, std::int32_t y) { return x > y; });
+}
+
+Kernel prepareMaximizeMinimize(const Parameters& p) {
     const MaximizeMinimizeSettings settings(p);
-    if (auxIsSource(context.input)) {
-        context.reporter().report(kInvalidAuxText, MessageIcon::Warning);
-        return JobOutcome::EndedWithMessage;
-    }
-    auto files = openTwoSources(context);
-    if (!files)
-        return JobOutcome::EndedWithMessage;
-    if (!acceptChannelMismatch(context, *files->source, *files->aux)) {
-        files->aux->CloseRead();
-        files->source->CloseRead();
-        return JobOutcome::Cancelled;
-    }
-    const int channels = files->aux->channels == 2 ? 2 : files->source->channels;
-    return runPairedJob(
-        context, *files, channels, MessageIcon::None,
-        [settings](std::int16_t* out, const std::int16_t* s, const std::int16_t* a,
-                   std::uint32_t count) {
-            if (settings.maximize && settings.symetrize)
-                pick(out, s, a, count,
-                     [](std::int32_t x, std::int32_t y) { return std::abs(x) < std::abs(y); });
-            else if (settings.maximize)
-                pick(out, s, a, count, [](std::int32_t x, std::int32_t y) { return x < y; });
-            else if (settings.symetrize)
-                pick(out, s, a, count,
-                     [](std::int32_t x, std::int32_t y) { return std::abs(x) > std::abs(y); });
-            else
-                pick(out, s, a, count, [](std::int32_t x, std::int32_t y) { return x > y; });
-        });
+    return FilesKernel{[settings](JobFiles& files) {
+        if (!acceptChannelMismatch(files))
+            return JobOutcome::Cancelled;
+        // A stereo Aux makes the result stereo, whatever the Source.
+        const int channels = files.aux().channels == 2 ? 2 : files.source().channels;
+        return pairSources(
+            files, channels, MessageIcon::None,
+            [settings](std::int16_t* out, const std::int16_t* s, const std::int16_t* a,
+                       std::uint32_t count) { combine(settings, out, s, a, count); });
+    }};
 }
 
 } // namespace
@@ -89,7 +89,7 @@ const OperationDecl& maximizeMinimizeOperation() {
                  "result is as long as the shorter file, stereo when the Aux is. The Aux must be "
                  "another file than the Source; files of different channel counts get the stereo "
                  "warning.",
-        .run = runMaximizeMinimize,
+        .prepare = prepareMaximizeMinimize,
     };
     return decl;
 }

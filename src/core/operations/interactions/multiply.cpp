@@ -7,30 +7,17 @@
 #include "operations/interactions/interaction_job.h"
 #include "operations/operation.h"
 
-#include <stdexcept>
-
 namespace sonarium {
 
 namespace {
 
+// In the order of the declaration's choices.
 enum class SignMode {
     Absolute,  // s × (m + 32768) / 65536
     Source,    // the product keeps the source's sign
     Auxiliary, // the product keeps the modulator's sign
     Product,   // the product's own sign ("Source x Auxiliary")
 };
-
-SignMode signMode(const std::string& word) {
-    if (word == "absolute")
-        return SignMode::Absolute;
-    if (word == "source")
-        return SignMode::Source;
-    if (word == "auxiliary")
-        return SignMode::Auxiliary;
-    if (word == "source-x-auxiliary")
-        return SignMode::Product;
-    throw std::logic_error("no sign mode '" + word + "'");
-}
 
 struct MultiplySettings {
     SignMode sign;
@@ -42,7 +29,7 @@ struct MultiplySettings {
     bool ownDifference = false;
 
     explicit MultiplySettings(const Parameters& p)
-        : sign(signMode(p.text("sign"))),
+        : sign(p.choice<SignMode>("sign")),
           power(static_cast<double>(static_cast<float>(p.number("P")))), rest(100.0 - power),
           panoramic(p.flag("panoramic")) {}
 
@@ -106,22 +93,19 @@ struct FrameDifference {
     }
 };
 
-JobOutcome runSingleFile(JobContext& context, MultiplySettings settings) {
-    auto source = openJobSource(context, context.input.source);
-    if (!source)
-        return JobOutcome::EndedWithMessage;
-    if (settings.panoramic && source->channels != 2) {
-        source->CloseRead();
+JobOutcome runSingleFile(JobFiles& files, MultiplySettings settings) {
+    JobContext& context = files.context();
+    sonIO& source = files.source();
+    if (settings.panoramic && source.channels != 2) {
+        files.closeSource();
         context.reporter().report(kPanoramicRefusedText, MessageIcon::Warning);
         return JobOutcome::EndedWithMessage;
     }
-    const std::uint32_t count = valueCount(*source);
-    auto destination = createJobDestination(context, {.channels = source->channels}, count);
-    if (!destination) {
-        source->CloseRead();
+    const std::uint32_t count = valueCount(source);
+    sonIO* destination = files.create({.channels = source.channels}, count);
+    if (destination == nullptr)
         return JobOutcome::EndedWithMessage;
-    }
-    ValueStream values(context, *source);
+    ValueStream values(context, source);
     if (!settings.panoramic) {
         writeAll(context, *destination, count, [&](std::uint64_t g) {
             const double s = values.at(g);
@@ -137,18 +121,13 @@ JobOutcome runSingleFile(JobContext& context, MultiplySettings settings) {
             return settings.apply(s, settings.rightOfDifference(frame.d));
         });
     }
-    return finishJob(context, *source, *destination);
+    return JobOutcome::Completed;
 }
 
-JobOutcome runMultiply(JobContext& context, const Parameters& p) {
-    const MultiplySettings settings(p);
-    if (auxIsSource(context.input))
-        return runSingleFile(context, settings);
-    auto files = openTwoSources(context);
-    if (!files)
-        return JobOutcome::EndedWithMessage;
-    sonIO& source = *files->source;
-    sonIO& aux = *files->aux;
+JobOutcome runTwoFiles(JobFiles& files, const MultiplySettings& settings) {
+    JobContext& context = files.context();
+    sonIO& source = files.source();
+    sonIO& aux = files.aux();
     const int channels = settings.panoramic || aux.channels == 2 ? 2 : source.channels;
     // The shorter file has fewer bytes per channel; the Aux only when strictly fewer. Its values
     // end the result, each mono value making a frame when the result is stereo.
@@ -157,12 +136,9 @@ JobOutcome runMultiply(JobContext& context, const Parameters& p) {
     const sonIO& shorter = auxShorter ? aux : source;
     const std::int64_t count = static_cast<std::int64_t>(valueCount(shorter)) *
                                (shorter.channels == 1 && channels == 2 ? 2 : 1);
-    auto destination = createJobDestination(context, {.channels = channels}, count);
-    if (!destination) {
-        aux.CloseRead();
-        source.CloseRead();
+    sonIO* destination = files.create({.channels = channels}, count);
+    if (destination == nullptr)
         return JobOutcome::EndedWithMessage;
-    }
     // Output value g belongs to frame g / 2 of a stereo result, left when g is even. Partners
     // are found by position in the file, never in the block, so that blocks of an odd size do
     // not shift the pairing.
@@ -194,8 +170,14 @@ JobOutcome runMultiply(JobContext& context, const Parameters& p) {
             return settings.apply(sv, settings.rightOfDifference(frame.d));
         });
     }
-    aux.CloseRead();
-    return finishJob(context, source, *destination);
+    return JobOutcome::Completed;
+}
+
+Kernel prepareMultiply(const Parameters& p) {
+    const MultiplySettings settings(p);
+    return FilesKernel{[settings](JobFiles& files) {
+        return files.hasAux() ? runTwoFiles(files, settings) : runSingleFile(files, settings);
+    }};
 }
 
 } // namespace
@@ -253,7 +235,8 @@ const OperationDecl& multiplyOperation() {
             "when they tie). Given the same file twice, the file multiplies itself (panoramic: "
             "by its own difference, stereo files only). A partner value missing at the end of a "
             "file counts as 0.",
-        .run = runMultiply,
+        .sources = {.aux = AuxRule::SourceAlone},
+        .prepare = prepareMultiply,
     };
     return decl;
 }

@@ -22,8 +22,9 @@ struct AffineSettings {
     explicit AffineSettings(const Parameters& p)
         : total(valuesForDuration(p.number("duration"))), origin(p.number("origin")),
           end(p.number("end")), curved(p.flag("curved")) {
-        // The variation method is read like every field, and every method draws the same ramp.
-        (void)p.text("method");
+        // The variation method is checked like every choice, and every method draws the same
+        // ramp.
+        (void)p.choiceIndex("method");
     }
 };
 
@@ -39,13 +40,15 @@ void generateRamp(const AffineSettings& s, std::int16_t* block, std::uint32_t co
     }
 }
 
-JobOutcome runAffineSynthesis(JobContext& context, const Parameters& p) {
+Kernel prepareAffineSynthesis(const Parameters& p) {
     const AffineSettings settings(p);
-    return runGeneratorJob(
-        context, settings.total, ProgressTiming::AfterWrite, MessageIcon::Warning,
-        [&settings](std::int16_t* block, std::uint32_t count, std::uint32_t first) {
+    return GeneratorKernel{
+        .total = settings.total,
+        .timing = ProgressTiming::AfterWrite,
+        .writeIcon = MessageIcon::Warning,
+        .generate = [settings](std::int16_t* block, std::uint32_t count, std::uint32_t first) {
             generateRamp(settings, block, count, first);
-        });
+        }};
 }
 
 } // namespace
@@ -122,7 +125,7 @@ const OperationDecl& affineSynthesisOperation() {
             "within -32767..32767.\n"
             "Every variation method draws this same ramp: the method is read and changes "
             "nothing. The LFO controls are shown disabled and take no part.",
-        .run = runAffineSynthesis,
+        .prepare = prepareAffineSynthesis,
     };
     return decl;
 }

@@ -32,13 +32,11 @@ private:
     std::int32_t value_ = 0; // carried across blocks
 };
 
-JobOutcome runGaussianSynthesis(JobContext& context, const Parameters& p) {
+Kernel prepareGaussianSynthesis(const Parameters& p) {
     RandomWalk walk(static_cast<int>(p.number("V")), static_cast<std::uint32_t>(p.number("seed")));
-    return runGeneratorJob(context, valuesForDuration(p.number("duration")),
-                           ProgressTiming::BeforeWrite, MessageIcon::None,
-                           [&walk](std::int16_t* block, std::uint32_t count, std::uint32_t) {
-                               walk.fill(block, count);
-                           });
+    return GeneratorKernel{.total = valuesForDuration(p.number("duration")),
+                           .generate = [walk](std::int16_t* block, std::uint32_t count,
+                                              std::uint32_t) mutable { walk.fill(block, count); }};
 }
 
 } // namespace
@@ -85,7 +83,7 @@ const OperationDecl& gaussianSynthesisOperation() {
             "whose every step is trunc(V x (2r / 32768 - 1)), V the variability and r the next "
             "draw (0..32767) of the 32-bit linear congruential generator seeded with the seed "
             "value, clipped to -32768..32767. Equal fields give equal files.",
-        .run = runGaussianSynthesis,
+        .prepare = prepareGaussianSynthesis,
     };
     return decl;
 }

@@ -25,7 +25,7 @@ struct ShadokSettings {
         : total(valuesForDuration(p.number("duration"))),
           seed(static_cast<std::uint32_t>(p.number("seed"))), deviation(p.number("maxDeviation")),
           floor(p.number("floorFrequency")), ceiling(p.number("ceilingFrequency")),
-          shape(waveformNamed(p.text("shape"))), totalRandom(p.flag("totalRandom")) {}
+          shape(p.choice<Waveform>("shape")), totalRandom(p.flag("totalRandom")) {}
 };
 
 // Lays periods end to end, each opening at phase 0 and lasting trunc(44100 / f) values (at least
@@ -104,13 +104,12 @@ private:
     std::vector<std::int16_t> carry_; // the end of the last period, for the next block
 };
 
-JobOutcome runShadokSynthesis(JobContext& context, const Parameters& p) {
+Kernel prepareShadokSynthesis(const Parameters& p) {
     const ShadokSettings settings(p);
-    PeriodChain chain(settings);
-    return runGeneratorJob(context, settings.total, ProgressTiming::BeforeWrite, MessageIcon::None,
-                           [&chain](std::int16_t* block, std::uint32_t count, std::uint32_t) {
-                               chain.fill(block, count);
-                           });
+    return GeneratorKernel{.total = settings.total,
+                           .generate = [chain = PeriodChain(settings)](
+                                           std::int16_t* block, std::uint32_t count,
+                                           std::uint32_t) mutable { chain.fill(block, count); }};
 }
 
 } // namespace
@@ -194,7 +193,7 @@ const OperationDecl& shadokSynthesisOperation() {
             "over: the next block opens with at most its length minus one of the carried values "
             "and the rest are dropped, so a period longer than a block is cut short. Equal "
             "fields give equal files.",
-        .run = runShadokSynthesis,
+        .prepare = prepareShadokSynthesis,
     };
     return decl;
 }

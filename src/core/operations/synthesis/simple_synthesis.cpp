@@ -4,6 +4,8 @@
 #include "operations/operation.h"
 #include "operations/synthesis/waveform.h"
 
+#include <optional>
+
 namespace sonarium {
 
 namespace {
@@ -22,25 +24,30 @@ struct SimpleSettings {
     LfoRule lfo;
 
     explicit SimpleSettings(const Parameters& p)
-        : total(valuesForDuration(p.number("duration"))), shape(waveformNamed(p.text("shape"))),
+        : total(valuesForDuration(p.number("duration"))), shape(p.choice<Waveform>("shape")),
           frequency(p.number("frequency")), lfoFrequency(p.number("lfoFrequency")),
-          depth(p.number("lfoDepth") / 100.0), lfo(lfoRule(p)) {}
+          depth(p.number("lfoDepth") / 100.0),
+          lfo(lfoRule(lfoFrequency, p.number("lfoDepth"), p.optionalChoice<Waveform>("lfoShape"))) {
+    }
 
     // An LFO shape counts only while the LFO frequency and depth are both non-zero, as only then
     // can the dialog have one checked (Sine unless another is chosen). With one of them zero
     // and the other not, no shape is checked and the square rule applies.
-    static LfoRule lfoRule(const Parameters& p) {
-        const bool frequencySet = p.number("lfoFrequency") != 0;
-        const bool depthSet = p.number("lfoDepth") != 0;
+    static LfoRule lfoRule(double lfoFrequency, double lfoDepth, std::optional<Waveform> shape) {
+        const bool frequencySet = lfoFrequency != 0;
+        const bool depthSet = lfoDepth != 0;
         if (!frequencySet && !depthSet)
             return LfoRule::Off;
         if (!frequencySet || !depthSet)
             return LfoRule::Square;
-        const std::string& word = p.text("lfoShape");
-        if (word == "square")
+        switch (shape.value_or(Waveform::Sine)) {
+        case Waveform::Square:
             return LfoRule::Square;
-        if (word == "triangle")
+        case Waveform::Triangle:
             return LfoRule::Triangle;
+        case Waveform::Sine:
+            break;
+        }
         return LfoRule::Sine;
     }
 };
@@ -80,13 +87,13 @@ void generateTone(const SimpleSettings& s, std::int16_t* block, std::uint32_t co
     }
 }
 
-JobOutcome runSimpleSynthesis(JobContext& context, const Parameters& p) {
+Kernel prepareSimpleSynthesis(const Parameters& p) {
     const SimpleSettings settings(p);
-    return runGeneratorJob(
-        context, settings.total, ProgressTiming::BeforeWrite, MessageIcon::None,
-        [&settings](std::int16_t* block, std::uint32_t count, std::uint32_t first) {
+    return GeneratorKernel{
+        .total = settings.total,
+        .generate = [settings](std::int16_t* block, std::uint32_t count, std::uint32_t first) {
             generateTone(settings, block, count, first);
-        });
+        }};
 }
 
 } // namespace
@@ -172,7 +179,7 @@ const OperationDecl& simpleSynthesisOperation() {
             "applies, so depth 50 at LFO frequency 0 gives a steady 1.5 x F.\n"
             "Square is +32767 where the sine is positive and -32768 elsewhere (a period opens "
             "with -32768); triangle spans -32767..32767.",
-        .run = runSimpleSynthesis,
+        .prepare = prepareSimpleSynthesis,
     };
     return decl;
 }

@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <string_view>
 
 namespace sonarium {
 
@@ -14,16 +13,8 @@ namespace sonarium {
 // IEEE double precision.
 constexpr double kSynthesisPi = 3.14159265359;
 
+// In the order of the shape choices ("sine", "square", "triangle").
 enum class Waveform { Sine, Square, Triangle };
-
-// The shape named by a radio group's word ("sine", "square", "triangle"); Sine for any other.
-inline Waveform waveformNamed(std::string_view word) {
-    if (word == "square")
-        return Waveform::Square;
-    if (word == "triangle")
-        return Waveform::Triangle;
-    return Waveform::Sine;
-}
 
 // The 16-bit value of a shape at angle theta (radians, one turn per period):
 // sine 32767 × sin θ, square +32767 where sin θ > 0 and −32768 elsewhere (so a period opens

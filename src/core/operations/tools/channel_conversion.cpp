@@ -54,15 +54,14 @@ void convertBlock(const Matrix& m, const Layout& layout, const PartnerBlock& s,
     }
 }
 
-JobOutcome convert(JobContext& context, const Matrix& matrix, const Layout& layout, sonIO& source,
-                   sonIO* aux, std::uint32_t total) {
-    auto destination = createJobDestination(context, {.channels = 2}, total);
-    if (!destination) {
-        if (aux != nullptr)
-            aux->CloseRead();
-        source.CloseRead();
+JobOutcome convert(JobFiles& files, const Matrix& matrix, const Layout& layout,
+                   std::uint32_t total) {
+    JobContext& context = files.context();
+    sonIO* destination = files.create({.channels = 2}, total);
+    if (destination == nullptr)
         return JobOutcome::EndedWithMessage;
-    }
+    sonIO& source = files.source();
+    sonIO* aux = layout.withAux ? &files.aux() : nullptr;
     auto s = std::make_unique<PartnerBlock>();
     auto a = std::make_unique<PartnerBlock>();
     runToolBlocks(context, *destination, total, kToolWriteErrorText,
@@ -72,36 +71,32 @@ JobOutcome convert(JobContext& context, const Matrix& matrix, const Layout& layo
                           a->read(context, *aux, layout.auxStereo ? count : count / 2);
                       convertBlock(matrix, layout, *s, *a, out, count);
                   });
-    if (aux != nullptr)
-        aux->CloseRead();
-    return finishJob(context, source, *destination);
+    return JobOutcome::Completed;
 }
 
-JobOutcome runChannelConversion(JobContext& context, const Parameters& p) {
+Kernel prepareChannelConversion(const Parameters& p) {
     const Matrix matrix(p);
-    if (auxIsSource(context.input)) {
-        // One file, read as frames of two values whatever its channel count.
-        auto source = openJobSource(context, context.input.source);
-        if (!source)
+    return FilesKernel{[matrix](JobFiles& files) {
+        sonIO& source = files.source();
+        if (!files.hasAux()) {
+            // One file, read as frames of two values whatever its channel count; it must hold
+            // values, as no other file can give any.
+            const std::uint32_t total = valueCount(source);
+            if (nothingToWrite(files.context(), total, source.Path()))
+                return JobOutcome::EndedWithMessage;
+            return convert(files, matrix,
+                           {.sourceStereo = true, .auxStereo = true, .withAux = false}, total);
+        }
+        sonIO& aux = files.aux();
+        const Layout layout{
+            .sourceStereo = source.channels == 2, .auxStereo = aux.channels == 2, .withAux = true};
+        // Two mono files: one stereo frame for each value of the longer one.
+        const std::uint32_t longer = std::max(valueCount(source), valueCount(aux));
+        const std::uint32_t total = layout.sourceStereo || layout.auxStereo ? longer : 2 * longer;
+        if (nothingToWrite(files.context(), total, source.Path()))
             return JobOutcome::EndedWithMessage;
-        return convert(context, matrix, {.sourceStereo = true, .auxStereo = true, .withAux = false},
-                       *source, nullptr, valueCount(*source));
-    }
-    auto files = openToolSources(context);
-    if (!files)
-        return JobOutcome::EndedWithMessage;
-    sonIO& source = *files->source;
-    sonIO& aux = *files->aux;
-    const Layout layout{
-        .sourceStereo = source.channels == 2, .auxStereo = aux.channels == 2, .withAux = true};
-    // Two mono files: one stereo frame for each value of the longer one.
-    const std::uint32_t longer = std::max(valueCount(source), valueCount(aux));
-    const std::uint32_t total = layout.sourceStereo || layout.auxStereo ? longer : 2 * longer;
-    if (nothingToWrite(context, total, source.Path())) {
-        closeBoth(*files);
-        return JobOutcome::EndedWithMessage;
-    }
-    return convert(context, matrix, layout, source, &aux, total);
+        return convert(files, matrix, layout, total);
+    }};
 }
 
 // One coefficient field; the first four are in the "Left Output" group, the last four in the
@@ -153,7 +148,12 @@ const OperationDecl& channelConversionOperation() {
             "file as Source and Aux is read as frames of two values whatever its channel count, "
             "and only the four Source coefficients apply. A value that a block's end leaves "
             "without its partner counts the partner as 0.",
-        .run = runChannelConversion,
+        // Two files may each be empty, the other may still have values; a file paired with
+        // itself is refused empty by the kernel.
+        .sources = {.empty = EmptySource::Accept,
+                    .aux = AuxRule::SourceAlone,
+                    .auxEmpty = EmptySource::Accept},
+        .prepare = prepareChannelConversion,
     };
     return decl;
 }

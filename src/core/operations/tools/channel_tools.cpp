@@ -1,6 +1,8 @@
 // The channel tools' shared block loop and reads.
 #include "operations/tools/channel_tools.h"
 
+#include "operations/interactions/interaction_job.h"
+
 namespace sonarium {
 
 BlockSplit toolSplit(std::uint32_t total) {
@@ -26,44 +28,11 @@ void runToolBlocks(JobContext& context, sonIO& destination, std::uint32_t total,
     }
 }
 
-std::optional<TwoSources> openToolSources(JobContext& context) {
-    TwoSources files;
-    files.source =
-        openJobSource(context, context.input.source, SampleAccess::Values16, EmptySource::Accept);
-    if (!files.source)
-        return std::nullopt;
-    files.aux =
-        openJobSource(context, context.input.aux, SampleAccess::Values16, EmptySource::Accept);
-    if (!files.aux) {
-        files.source->CloseRead();
-        return std::nullopt;
-    }
-    return files;
-}
-
 bool nothingToWrite(JobContext& context, std::uint64_t total, const std::string& path) {
     if (total != 0)
         return false;
     context.reporter().report(noSamplesMessage(path), MessageIcon::Warning);
     return true;
-}
-
-void closeBoth(TwoSources& files) {
-    files.aux->CloseRead();
-    files.source->CloseRead();
-}
-
-std::unique_ptr<sonIO> openToolSource(JobContext& context, int channels) {
-    auto source = openJobSource(context, context.input.source);
-    if (!source)
-        return nullptr;
-    if (source->channels != channels) {
-        context.reporter().report(channels == 1 ? kNotMonoText : kNotStereoText,
-                                  MessageIcon::Warning);
-        source->CloseRead();
-        return nullptr;
-    }
-    return source;
 }
 
 } // namespace sonarium

@@ -3,13 +3,12 @@
 #pragma once
 
 #include "jobs/block_job.h"
-#include "operations/interactions/interaction_job.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
+#include <string>
 
 namespace sonarium {
 
@@ -43,18 +42,7 @@ using ToolBlock = std::function<void(std::int16_t* out, std::uint32_t count)>;
 void runToolBlocks(JobContext& context, sonIO& destination, std::uint32_t total,
                    const char* failureText, const ToolBlock& make);
 
-// The two files of Group to stereo, Mix and Channel Conversion, opened as the tools open them:
-// a file of no values is accepted, as the other file may still have some.
-std::optional<TwoSources> openToolSources(JobContext& context);
-
-// Opens the Source of a one-file tool that needs `channels` channels; nothing (the user told
-// why, "Source file is not mono" or "... not stereo") otherwise.
-std::unique_ptr<sonIO> openToolSource(JobContext& context, int channels);
-
 // Shows the skeleton's no-samples message for the path and returns true when total is 0.
 bool nothingToWrite(JobContext& context, std::uint64_t total, const std::string& path);
-
-// Closes both readers of a two-file tool.
-void closeBoth(TwoSources& files);
 
 } // namespace sonarium

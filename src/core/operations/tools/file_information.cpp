@@ -23,7 +23,8 @@ struct FileStatus {
 // The status of the file opened for reading; "created" is its birth time where the file system
 // records one, else the time its status last changed.
 std::optional<FileStatus> fileStatus(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: a FIFO would otherwise wait for a writer for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     struct statx sx {};
@@ -91,15 +92,18 @@ std::optional<FileInformation> fileInformation(const WaveContext& wave, const st
 
 namespace {
 
-JobOutcome runFileInformation(JobContext& context, const Parameters&) {
-    const auto information = fileInformation(context.wave, context.input.source);
-    if (!information) {
-        context.report = kNoFileInformationText;
-        return JobOutcome::EndedWithMessage;
-    }
-    context.report = information->text + "\n";
-    // A file that is no wave file is still described, after the reader's message.
-    return information->waveRead ? JobOutcome::Completed : JobOutcome::EndedWithMessage;
+Kernel prepareFileInformation(const Parameters&) {
+    return FilesKernel{[](JobFiles& files) {
+        JobContext& context = files.context();
+        const auto information = fileInformation(context.wave, context.input.source);
+        if (!information) {
+            context.report = kNoFileInformationText;
+            return JobOutcome::EndedWithMessage;
+        }
+        context.report = information->text + "\n";
+        // A file that is no wave file is still described, after the reader's message.
+        return information->waveRead ? JobOutcome::Completed : JobOutcome::EndedWithMessage;
+    }};
 }
 
 } // namespace
@@ -119,7 +123,9 @@ const OperationDecl& fileInformationOperation() {
                  "\"created\" is the birth time where the file system records it, else the time "
                  "the file's status last changed. A header with no channels, rate or bits gives "
                  "a length of 00:00.000 and 0 samples.",
-        .run = runFileInformation,
+        // Any file is described, a wave file or not: the kernel reads it itself.
+        .sources = {.open = false},
+        .prepare = prepareFileInformation,
     };
     return decl;
 }

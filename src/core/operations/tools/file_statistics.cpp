@@ -73,37 +73,35 @@ std::string valueAndPercent(const char* valueFormat, double value) {
 
 } // namespace
 
-std::optional<FileStatistics> scanFileStatistics(JobContext& context, const std::string& path) {
-    context.progress.setProgress(0);
-    // The values are scanned as the reader gives them, whatever the file's sample width.
-    auto reader = openJobSource(context, path, SampleAccess::AnyFormat);
-    if (!reader)
-        return std::nullopt;
+std::optional<FileStatistics> scanFileStatistics(JobFiles& files) {
+    JobContext& context = files.context();
+    sonIO& reader = files.source();
     FileStatistics statistics;
-    statistics.channels = reader->channels;
-    statistics.sampleRate = reader->sampleRate;
-    statistics.dataSize = reader->dataSize;
+    statistics.channels = reader.channels;
+    statistics.sampleRate = reader.sampleRate;
+    statistics.dataSize = reader.dataSize;
     Scan scan{statistics};
-    const std::uint32_t values = valueCount(*reader);
-    const std::uint32_t full = reader->dataSize / (2 * kBlockValues);
+    const std::uint32_t values = valueCount(reader);
+    const std::uint32_t full = reader.dataSize / (2 * kBlockValues);
     const std::uint32_t last = values - kBlockValues * full;
     auto buffer = std::make_unique<SampleBuffer>();
     for (std::uint32_t j = 0; j < full && continueJob(context); ++j) {
-        readValues(context, *reader, buffer->data(), kBlockValues);
+        readValues(context, reader, buffer->data(), kBlockValues);
         scan.take(buffer->data(), kBlockValues);
         context.progress.setProgress(static_cast<int>(100ULL * (j + 1) / (full + 1)));
     }
     if (last != 0 && continueJob(context)) {
-        readValues(context, *reader, buffer->data(), last);
+        readValues(context, reader, buffer->data(), last);
         scan.take(buffer->data(), last);
         statistics.longestRun = std::max(statistics.longestRun, scan.run);
     }
-    reader->CloseRead();
+    // Every value is read: a truncation found from here on does not count.
+    files.closeSource();
     if (!continueJob(context))
         return std::nullopt;
     // The exact sum's share of the data, rather than a running total of each value's share that
     // drifts by a rounding per value over a long file.
-    statistics.mean = 2.0 * static_cast<double>(scan.sum) / reader->dataSize;
+    statistics.mean = 2.0 * static_cast<double>(scan.sum) / reader.dataSize;
     context.progress.setProgress(100);
     return statistics;
 }
@@ -134,15 +132,19 @@ std::array<std::string, 9> statisticsFields(const FileStatistics& s) {
 
 namespace {
 
-JobOutcome runFileStatistics(JobContext& context, const Parameters&) {
-    const auto statistics = scanFileStatistics(context, context.input.source);
-    if (!statistics)
-        return stoppedOutcome(context);
-    const auto fields = statisticsFields(*statistics);
-    context.report.clear();
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        context.report += std::string(kStatisticsLabels[i]) + " " + fields[i] + "\n";
-    return JobOutcome::Completed;
+Kernel prepareFileStatistics(const Parameters&) {
+    return FilesKernel{[](JobFiles& files) {
+        JobContext& context = files.context();
+        context.progress.setProgress(0);
+        const auto statistics = scanFileStatistics(files);
+        if (!statistics)
+            return stoppedOutcome(context);
+        const auto fields = statisticsFields(*statistics);
+        context.report.clear();
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            context.report += std::string(kStatisticsLabels[i]) + " " + fields[i] + "\n";
+        return JobOutcome::Completed;
+    }};
 }
 
 } // namespace
@@ -164,7 +166,9 @@ const OperationDecl& fileStatisticsOperation() {
                  "whole seconds of data), their mean period in ms (1000 / frequency) and the "
                  "longest stretch between two crossings in ms. Less than a whole second of data "
                  "gives a frequency and a mean period of 0. A file with no values is refused.",
-        .run = runFileStatistics,
+        // The values are scanned as the reader gives them, whatever the file's sample width.
+        .sources = {.access = SampleAccess::AnyFormat},
+        .prepare = prepareFileStatistics,
     };
     return decl;
 }

@@ -35,9 +35,10 @@ inline constexpr std::array<std::string_view, 9> kStatisticsLabels = {
     "zero crossings mean period :",
     "zero crossings maximal period :"};
 
-// Scans the file at path, moving the context's progress. Nothing when it cannot be read or holds
-// no values (the user was told why) or when the job was stopped.
-std::optional<FileStatistics> scanFileStatistics(JobContext& context, const std::string& path);
+class JobFiles;
+
+// Scans the job's Source, moving the progress, and closes it. Nothing when the job was stopped.
+std::optional<FileStatistics> scanFileStatistics(JobFiles& files);
 
 // The nine field texts, without units (Hz, ms).
 std::array<std::string, 9> statisticsFields(const FileStatistics& statistics);

@@ -8,47 +8,37 @@ namespace sonarium {
 
 namespace {
 
-JobOutcome runGroupToStereo(JobContext& context, const Parameters&) {
-    if (auxIsSource(context.input)) {
-        context.reporter().report(kInvalidAuxText, MessageIcon::Warning);
-        return JobOutcome::EndedWithMessage;
-    }
-    auto files = openToolSources(context);
-    if (!files)
-        return JobOutcome::EndedWithMessage;
-    sonIO& source = *files->source;
-    sonIO& aux = *files->aux;
-    if (source.channels != 1 || aux.channels != 1) {
-        context.reporter().report(kNotBothMonoText, MessageIcon::Warning);
-        closeBoth(*files);
-        return JobOutcome::EndedWithMessage;
-    }
-    // The longer file's byte count is the result's value count: one frame per mono value.
-    const std::uint32_t total = std::max(source.dataSize, aux.dataSize);
-    if (nothingToWrite(context, total, source.Path())) {
-        closeBoth(*files);
-        return JobOutcome::EndedWithMessage;
-    }
-    auto destination = createJobDestination(context, {.channels = 2}, total);
-    if (!destination) {
-        closeBoth(*files);
-        return JobOutcome::EndedWithMessage;
-    }
-    auto left = std::make_unique<PartnerBlock>();
-    auto right = std::make_unique<PartnerBlock>();
-    runToolBlocks(context, *destination, total, kToolWriteErrorText,
-                  [&](std::int16_t* out, std::uint32_t count) {
-                      left->read(context, source, count / 2);
-                      right->read(context, aux, count / 2);
-                      for (std::uint32_t k = 0; k < count / 2; ++k) {
-                          out[2 * k] = (*left)[k];
-                          out[2 * k + 1] = (*right)[k];
-                      }
-                      if (count % 2 != 0) // a frame cut by the end: its left value is unread
-                          out[count - 1] = (*left)[count / 2];
-                  });
-    aux.CloseRead();
-    return finishJob(context, source, *destination);
+Kernel prepareGroupToStereo(const Parameters&) {
+    return FilesKernel{[](JobFiles& files) {
+        JobContext& context = files.context();
+        sonIO& source = files.source();
+        sonIO& aux = files.aux();
+        if (source.channels != 1 || aux.channels != 1) {
+            context.reporter().report(kNotBothMonoText, MessageIcon::Warning);
+            return JobOutcome::EndedWithMessage;
+        }
+        // The longer file's byte count is the result's value count: one frame per mono value.
+        const std::uint32_t total = std::max(source.dataSize, aux.dataSize);
+        if (nothingToWrite(context, total, source.Path()))
+            return JobOutcome::EndedWithMessage;
+        sonIO* destination = files.create({.channels = 2}, total);
+        if (destination == nullptr)
+            return JobOutcome::EndedWithMessage;
+        auto left = std::make_unique<PartnerBlock>();
+        auto right = std::make_unique<PartnerBlock>();
+        runToolBlocks(context, *destination, total, kToolWriteErrorText,
+                      [&](std::int16_t* out, std::uint32_t count) {
+                          left->read(context, source, count / 2);
+                          right->read(context, aux, count / 2);
+                          for (std::uint32_t k = 0; k < count / 2; ++k) {
+                              out[2 * k] = (*left)[k];
+                              out[2 * k + 1] = (*right)[k];
+                          }
+                          if (count % 2 != 0) // a frame cut by the end: its left value is unread
+                              out[count - 1] = (*left)[count / 2];
+                      });
+        return JobOutcome::Completed;
+    }};
 }
 
 } // namespace
@@ -66,7 +56,9 @@ const OperationDecl& groupToStereoOperation() {
         .notes = "The Source becomes the left channel and the Aux the right channel of a stereo "
                  "file (44100 Hz) with one frame for each value of the longer file; the shorter "
                  "channel ends in silence. Both files must be mono and be two different files.",
-        .run = runGroupToStereo,
+        // Either file may be empty: the other may still have values.
+        .sources = {.empty = EmptySource::Accept, .auxEmpty = EmptySource::Accept},
+        .prepare = prepareGroupToStereo,
     };
     return decl;
 }

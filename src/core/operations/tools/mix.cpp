@@ -15,50 +15,41 @@ inline std::int16_t average(std::int16_t x, std::int16_t y) {
     return static_cast<std::int16_t>((x + y) / 2);
 }
 
-JobOutcome runMix(JobContext& context, const Parameters&) {
-    if (auxIsSource(context.input)) {
-        context.reporter().report(kInvalidAuxText, MessageIcon::Warning);
-        return JobOutcome::EndedWithMessage;
-    }
-    auto files = openToolSources(context);
-    if (!files)
-        return JobOutcome::EndedWithMessage;
-    sonIO& source = *files->source;
-    sonIO& aux = *files->aux;
-    const bool sourceMono = source.channels == 1;
-    const bool auxMono = aux.channels == 1;
-    // Values, not frames: beside a stereo file, mono values past the result's length go unused.
-    const std::uint32_t total = std::max(valueCount(source), valueCount(aux));
-    if (nothingToWrite(context, total, source.Path())) {
-        closeBoth(*files);
-        return JobOutcome::EndedWithMessage;
-    }
-    auto destination =
-        createJobDestination(context, {.channels = sourceMono && auxMono ? 1 : 2}, total);
-    if (!destination) {
-        closeBoth(*files);
-        return JobOutcome::EndedWithMessage;
-    }
-    auto s = std::make_unique<PartnerBlock>();
-    auto a = std::make_unique<PartnerBlock>();
-    runToolBlocks(context, *destination, total, kToolWriteErrorText,
-                  [&](std::int16_t* out, std::uint32_t count) {
-                      const bool mixed = sourceMono != auxMono;
-                      s->read(context, source, mixed && sourceMono ? count / 2 : count);
-                      a->read(context, aux, mixed && auxMono ? count / 2 : count);
-                      if (!mixed) {
-                          for (std::uint32_t i = 0; i < count; ++i)
-                              out[i] = average((*s)[i], (*a)[i]);
-                      } else if (auxMono) {
-                          for (std::uint32_t i = 0; i < count; ++i)
-                              out[i] = average((*s)[i], (*a)[i / 2]);
-                      } else {
-                          for (std::uint32_t i = 0; i < count; ++i)
-                              out[i] = average((*a)[i], (*s)[i / 2]);
-                      }
-                  });
-    aux.CloseRead();
-    return finishJob(context, source, *destination);
+Kernel prepareMix(const Parameters&) {
+    return FilesKernel{[](JobFiles& files) {
+        JobContext& context = files.context();
+        sonIO& source = files.source();
+        sonIO& aux = files.aux();
+        const bool sourceMono = source.channels == 1;
+        const bool auxMono = aux.channels == 1;
+        // Values, not frames: beside a stereo file, mono values past the result's length go
+        // unused.
+        const std::uint32_t total = std::max(valueCount(source), valueCount(aux));
+        if (nothingToWrite(context, total, source.Path()))
+            return JobOutcome::EndedWithMessage;
+        sonIO* destination = files.create({.channels = sourceMono && auxMono ? 1 : 2}, total);
+        if (destination == nullptr)
+            return JobOutcome::EndedWithMessage;
+        auto s = std::make_unique<PartnerBlock>();
+        auto a = std::make_unique<PartnerBlock>();
+        runToolBlocks(context, *destination, total, kToolWriteErrorText,
+                      [&](std::int16_t* out, std::uint32_t count) {
+                          const bool mixed = sourceMono != auxMono;
+                          s->read(context, source, mixed && sourceMono ? count / 2 : count);
+                          a->read(context, aux, mixed && auxMono ? count / 2 : count);
+                          if (!mixed) {
+                              for (std::uint32_t i = 0; i < count; ++i)
+                                  out[i] = average((*s)[i], (*a)[i]);
+                          } else if (auxMono) {
+                              for (std::uint32_t i = 0; i < count; ++i)
+                                  out[i] = average((*s)[i], (*a)[i / 2]);
+                          } else {
+                              for (std::uint32_t i = 0; i < count; ++i)
+                                  out[i] = average((*a)[i], (*s)[i / 2]);
+                          }
+                      });
+        return JobOutcome::Completed;
+    }};
 }
 
 } // namespace
@@ -77,7 +68,9 @@ const OperationDecl& mixOperation() {
                  "counts as silence past its end. Two mono files give a mono result, any other "
                  "pair a stereo one, a mono value then standing for both values of its frame. The "
                  "Aux must be another file than the Source.",
-        .run = runMix,
+        // Either file may be empty: the other may still have values.
+        .sources = {.empty = EmptySource::Accept, .auxEmpty = EmptySource::Accept},
+        .prepare = prepareMix,
     };
     return decl;
 }

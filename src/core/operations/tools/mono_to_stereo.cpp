@@ -6,25 +6,22 @@ namespace sonarium {
 
 namespace {
 
-JobOutcome runMonoToStereo(JobContext& context, const Parameters&) {
-    auto source = openToolSource(context, 1);
-    if (!source)
-        return JobOutcome::EndedWithMessage;
-    // The source's byte count: twice its values.
-    const std::uint32_t total = source->dataSize;
-    auto destination = createJobDestination(context, {.channels = 2}, total);
-    if (!destination) {
-        source->CloseRead();
-        return JobOutcome::EndedWithMessage;
-    }
-    auto in = std::make_unique<PartnerBlock>();
-    runToolBlocks(context, *destination, total, kToolWriteErrorText,
-                  [&](std::int16_t* out, std::uint32_t count) {
-                      in->read(context, *source, count / 2);
-                      for (std::uint32_t i = 0; i < count; ++i)
-                          out[i] = (*in)[i / 2];
-                  });
-    return finishJob(context, *source, *destination);
+Kernel prepareMonoToStereo(const Parameters&) {
+    return FilesKernel{[](JobFiles& files) {
+        // The source's byte count: twice its values.
+        const std::uint32_t total = files.source().dataSize;
+        sonIO* destination = files.create({.channels = 2}, total);
+        if (destination == nullptr)
+            return JobOutcome::EndedWithMessage;
+        auto in = std::make_unique<PartnerBlock>();
+        runToolBlocks(files.context(), *destination, total, kToolWriteErrorText,
+                      [&](std::int16_t* out, std::uint32_t count) {
+                          in->read(files.context(), files.source(), count / 2);
+                          for (std::uint32_t i = 0; i < count; ++i)
+                              out[i] = (*in)[i / 2];
+                      });
+        return JobOutcome::Completed;
+    }};
 }
 
 } // namespace
@@ -40,7 +37,8 @@ const OperationDecl& monoToStereoOperation() {
         .progressOnly = true,
         .notes = "A stereo file (44100 Hz) whose left and right channels both hold the mono "
                  "Source's values. The Source must be mono.",
-        .run = runMonoToStereo,
+        .sources = {.channels = 1, .channelsText = kNotMonoText},
+        .prepare = prepareMonoToStereo,
     };
     return decl;
 }

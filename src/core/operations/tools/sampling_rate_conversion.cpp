@@ -1,33 +1,28 @@
 // Sampling Rate Conversion: the Source's data copied unchanged under a header that declares
 // another rate, so that it plays faster or slower.
 #include "operations/operation.h"
-#include "operations/tools/channel_tools.h"
 
 namespace sonarium {
 
 namespace {
 
-JobOutcome runSamplingRateConversion(JobContext& context, const Parameters& p) {
+Kernel prepareSamplingRateConversion(const Parameters& p) {
     const int rate = static_cast<int>(p.number("outputRate"));
-    // The data is copied as it is, whatever its sample width.
-    auto source = openJobSource(context, context.input.source, SampleAccess::AnyFormat);
-    if (!source)
-        return JobOutcome::EndedWithMessage;
-    const std::uint32_t total = valueCount(*source);
-    // The source's channel count and sample width stay in the header; only the rate changes.
-    auto destination = createJobDestination(context,
-                                            {.channels = source->channels,
-                                             .rate = rate,
-                                             .bits = source->bitsPerSample,
-                                             .dataBytes = 2 * std::int64_t{total}},
-                                            total);
-    if (!destination) {
-        source->CloseRead();
-        return JobOutcome::EndedWithMessage;
-    }
-    transformBlocks(context, *source, *destination, BlockSplit::of(total), {}, MessageIcon::Warning,
-                    [](std::int16_t*, std::uint32_t) {});
-    return finishJob(context, *source, *destination);
+    return FilesKernel{[rate](JobFiles& files) {
+        sonIO& source = files.source();
+        const std::uint32_t total = valueCount(source);
+        // The source's channel count and sample width stay in the header; only the rate changes.
+        sonIO* destination = files.create({.channels = source.channels,
+                                           .rate = rate,
+                                           .bits = source.bitsPerSample,
+                                           .dataBytes = 2 * std::int64_t{total}},
+                                          total);
+        if (destination == nullptr)
+            return JobOutcome::EndedWithMessage;
+        transformBlocks(files.context(), source, *destination, BlockSplit::of(total), {},
+                        MessageIcon::Warning, [](std::int16_t*, std::uint32_t) {});
+        return JobOutcome::Completed;
+    }};
 }
 
 } // namespace
@@ -67,7 +62,9 @@ const OperationDecl& samplingRateConversionOperation() {
                  "plays at output rate / source rate times the Source's speed and pitch. The "
                  "Source's channel count and sample width are kept (an 8-bit file stays 8-bit), "
                  "and its data is copied in whole 16-bit units. No method converts the samples.",
-        .run = runSamplingRateConversion,
+        // The data is copied as it is, whatever its sample width.
+        .sources = {.access = SampleAccess::AnyFormat},
+        .prepare = prepareSamplingRateConversion,
     };
     return decl;
 }

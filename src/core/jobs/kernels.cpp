@@ -1,0 +1,206 @@
+// The framework's side of a job: opening by the rules, the loops of each kernel kind, and the
+// end of every result.
+#include "jobs/kernels.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace sonarium {
+
+bool auxIsSource(const JobInput& input) {
+    if (input.aux.empty() || input.aux == input.source)
+        return true;
+    std::error_code error;
+    return std::filesystem::equivalent(input.source, input.aux, error);
+}
+
+sonIO* JobFiles::create(const ResultFormat& format, std::int64_t values) {
+    auto result = createJobDestination(context_, format, values);
+    if (!result)
+        return nullptr;
+    results_.push_back(std::move(result));
+    return results_.back().get();
+}
+
+bool JobFiles::reopenSource(std::uint32_t values) {
+    const std::string path = source_ ? source_->Path() : context_.input.source;
+    closeSource();
+    source_ = reopenJobSource(context_, path, values);
+    if (!source_ && !context_.stopped())
+        context_.stop = JobStop::SourceChanged; // the reader has said why
+    return source_ != nullptr;
+}
+
+sonIO* JobFiles::openSourceAgain(std::uint32_t values) {
+    auto reader = reopenJobSource(context_, context_.input.source, values);
+    if (!reader) {
+        if (!context_.stopped())
+            context_.stop = JobStop::SourceChanged; // the reader has said why
+        return nullptr;
+    }
+    sourceAgain_.push_back(std::move(reader));
+    return sourceAgain_.back().get();
+}
+
+void JobFiles::closeSource() {
+    if (source_)
+        source_->CloseRead();
+    for (auto& reader : sourceAgain_)
+        reader->CloseRead();
+}
+
+void JobFiles::closeAux() {
+    if (aux_)
+        aux_->CloseRead();
+}
+
+JobOutcome JobFiles::finish(JobOutcome outcome) {
+    // A source cut short after its last read was still read in full: only a truncation seen by
+    // a read counts.
+    closeAux();
+    closeSource();
+    if (context_.stopped())
+        outcome = stoppedOutcome(context_);
+    if (outcome != JobOutcome::Completed) {
+        for (auto& result : results_)
+            result->Abandon();
+        return outcome;
+    }
+    for (auto& result : results_)
+        outcome = finishJob(context_, *result);
+    return results_.empty() ? JobOutcome::Completed : outcome;
+}
+
+namespace {
+
+// Opens the files the operation reads; false when the job ends here (the user was told why, or
+// declined a warning: `outcome` says which).
+bool openSources(JobFiles& files, int sourceCount, const SourceRules& rules, JobOutcome& outcome) {
+    JobContext& context = files.context();
+    outcome = JobOutcome::EndedWithMessage;
+    if (sourceCount == 0 || !rules.open)
+        return true;
+    if (sourceCount == 2 && rules.noAuxText != nullptr && context.input.aux.empty()) {
+        context.reporter().report(rules.noAuxText, MessageIcon::Warning);
+        return false;
+    }
+    const bool withAux = sourceCount == 2 && !auxIsSource(context.input);
+    if (sourceCount == 2 && !withAux && rules.aux == AuxRule::Distinct) {
+        context.reporter().report(kInvalidAuxText, MessageIcon::Warning);
+        return false;
+    }
+    auto source = openJobSource(context, context.input.source, rules.access, rules.empty);
+    if (!source)
+        return false;
+    if (rules.channels != 0 && source->channels != rules.channels) {
+        context.reporter().report(rules.channelsText, MessageIcon::Warning);
+        return false;
+    }
+    if (rules.stereo == StereoWarning::Ask && !acceptStereo(context, *source)) {
+        outcome = JobOutcome::Cancelled;
+        return false;
+    }
+    files.setSource(std::move(source));
+    if (withAux) {
+        auto aux = openJobSource(context, context.input.aux, rules.auxAccess, rules.auxEmpty);
+        if (!aux)
+            return false;
+        files.setAux(std::move(aux));
+    }
+    return true;
+}
+
+} // namespace
+
+JobOutcome transformSource(JobFiles& files, MessageIcon writeIcon,
+                           const BlockTransform& transform) {
+    sonIO& source = files.source();
+    const std::uint32_t total = valueCount(source);
+    sonIO* destination = files.create({.channels = source.channels}, total);
+    if (!destination)
+        return JobOutcome::EndedWithMessage;
+    transformBlocks(files.context(), source, *destination, BlockSplit::of(total), {}, writeIcon,
+                    transform);
+    return JobOutcome::Completed;
+}
+
+JobOutcome pairSources(JobFiles& files, int channels, MessageIcon writeIcon,
+                       const PairKernel& combine) {
+    JobContext& context = files.context();
+    const std::uint32_t total = std::min(valueCount(files.source()), valueCount(files.aux()));
+    sonIO* destination = files.create({.channels = channels}, total);
+    if (!destination)
+        return JobOutcome::EndedWithMessage;
+    const BlockSplit split = BlockSplit::of(total);
+    auto sourceBlock = std::make_unique<SampleBuffer>();
+    auto auxBlock = std::make_unique<SampleBuffer>();
+    for (std::uint32_t j = 0; j <= split.n && continueJob(context); ++j) {
+        const std::uint32_t count = split.count(j);
+        readValues(context, files.source(), sourceBlock->data(), count);
+        readValues(context, files.aux(), auxBlock->data(), count);
+        if (context.stopped())
+            break;
+        combine(sourceBlock->data(), sourceBlock->data(), auxBlock->data(), count);
+        context.progress.setProgress(split.progress(j));
+        writeValues(context, *destination, sourceBlock->data(), count, writeIcon);
+    }
+    return JobOutcome::Completed;
+}
+
+JobOutcome generate(JobFiles& files, const GeneratorKernel& generator) {
+    JobContext& context = files.context();
+    if (generator.total == 0) {
+        context.reporter().report(kEmptyOutputText, MessageIcon::None);
+        return JobOutcome::EndedWithMessage;
+    }
+    sonIO* destination = files.create({.channels = 1}, generator.total);
+    if (!destination)
+        return JobOutcome::EndedWithMessage;
+    const BlockSplit split = BlockSplit::of(generator.total);
+    auto buffer = std::make_unique<SampleBuffer>();
+    for (std::uint32_t j = 0; j <= split.n && continueJob(context); ++j) {
+        const std::uint32_t count = split.count(j);
+        generator.generate(buffer->data(), count, j * split.per);
+        if (generator.timing == ProgressTiming::BeforeWrite)
+            context.progress.setProgress(split.progress(j));
+        writeValues(context, *destination, buffer->data(), count, generator.writeIcon);
+        if (generator.timing == ProgressTiming::AfterWrite && !context.stopped())
+            context.progress.setProgress(split.progress(j));
+    }
+    return JobOutcome::Completed;
+}
+
+JobOutcome runKernel(JobContext& context, const Kernel& kernel, int sourceCount,
+                     const SourceRules& rules) {
+    if (const auto* refusal = std::get_if<Refusal>(&kernel)) {
+        context.reporter().report(refusal->text, refusal->icon);
+        return JobOutcome::EndedWithMessage;
+    }
+    JobFiles files(context);
+    JobOutcome outcome;
+    if (!openSources(files, sourceCount, rules, outcome))
+        return outcome;
+    outcome = std::visit(
+        [&files](const auto& k) -> JobOutcome {
+            using Kind = std::decay_t<decltype(k)>;
+            if constexpr (std::is_same_v<Kind, TransformKernel>)
+                return transformSource(files, k.writeIcon, k.start(files.source()));
+            else if constexpr (std::is_same_v<Kind, PairedKernel>) {
+                if (k.warnOnChannelMismatch && files.source().channels != files.aux().channels &&
+                    files.reporter().report(kStereoWarningText, MessageIcon::Warning,
+                                            MessageButtons::OkCancel) != Answer::Ok)
+                    return JobOutcome::Cancelled;
+                return pairSources(files, files.source().channels, k.writeIcon, k.combine);
+            } else if constexpr (std::is_same_v<Kind, GeneratorKernel>)
+                return generate(files, k);
+            else if constexpr (std::is_same_v<Kind, FilesKernel>)
+                return k.run(files);
+            else
+                return JobOutcome::EndedWithMessage; // a refusal ends the job before it opens
+        },
+        kernel);
+    return files.finish(outcome);
+}
+
+} // namespace sonarium

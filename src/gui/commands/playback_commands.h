@@ -1,0 +1,14 @@
+// Play, Play Looped and Stop on the session's player.
+#pragma once
+
+#include "commands/session.h"
+
+namespace sonarium {
+
+class PlaybackCommands {
+public:
+    // Installs the commands.
+    explicit PlaybackCommands(Session& session);
+};
+
+} // namespace sonarium
