@@ -84,7 +84,7 @@ int main(int argc, char* argv[]) {
          << ".SH ENVIRONMENT\n.TP\nSONARIUM_ROOT\n"
          << "The audio folder holding sonarium's resources and temporary results "
             "(default: ~/audio).\n"
-         << ".SH SEE ALSO\n\\fBsonarium\\fR, the editor.\n";
+         << ".SH SEE ALSO\n.BR sonarium (1),\nthe editor.\n";
     std::ofstream file(argv[1], std::ios::binary);
     file << page.str();
     file.close();

@@ -21,7 +21,7 @@ decltype(&sonariumEncodeWaveformPng) loadEntryPoint(std::string& error) {
     const fs::path folder = executableFolder();
     std::string reasons;
     for (const fs::path& candidate :
-         {folder / kModuleName, folder / ".." / "lib" / "sonarium" / kModuleName}) {
+         {folder / kModuleName, folder / ".." / SONARIUM_MODULE_DIR / kModuleName}) {
         void* module = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (module == nullptr) {
             const char* why = ::dlerror();

@@ -11,8 +11,8 @@
 namespace sonarium {
 
 // The PNG bytes of the summary's picture, from the module beside the program (build tree) or
-// in ../lib/sonarium (installed tree). False with the reason in error when there is no module
-// or it could not draw.
+// in ../SONARIUM_MODULE_DIR (installed tree, e.g. lib/x86_64-linux-gnu/sonarium). False with the
+// reason in error when there is no module or it could not draw.
 bool encodeWaveformPng(const DisplaySummary& summary, std::string& png, std::string& error);
 
 } // namespace sonarium

@@ -14,6 +14,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <cstdio>
+#include <cstring>
+
 namespace {
 
 QColor fromColourRef(std::uint32_t bgr) {
@@ -48,6 +51,17 @@ void showSplash() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Answered before Qt starts, so that they work without a display.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("sonarium " SONARIUM_VERSION);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::puts("usage: sonarium [FILE...]    start the editor and open the files\n"
+                  "       sonarium --version    print the version\n"
+                  "See sonarium(1).");
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("sonarium"));
     QApplication::setOrganizationName(QStringLiteral("sonarium"));

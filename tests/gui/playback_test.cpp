@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QMediaDevices>
 #include <QProcess>
 #include <QSignalSpy>
@@ -130,7 +131,10 @@ private slots:
                      QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"),
                      QStringLiteral("--channels=2"), QStringLiteral("--raw")});
         QVERIFY(parec.waitForStarted());
-        QTest::qWait(500);
+        // The monitor's stream is flowing once the first bytes are in the capture file.
+        const QString capturePath = QString::fromStdString(dir.file("capture.raw"));
+        const auto capturedBytes = [&capturePath] { return QFileInfo(capturePath).size(); };
+        QTRY_VERIFY_WITH_TIMEOUT(capturedBytes() > 0, 5000);
 
         player audio(reporter);
         QSignalSpy ended(&audio, &player::endOfPlay);
@@ -141,7 +145,9 @@ private slots:
         QVERIFY(ended.wait(4000));
         const qint64 announcedAfterMs = clock.elapsed();
         QVERIFY(!audio.isPlaying());
-        QTest::qWait(150);
+        // Another 150 ms of the monitor (44100 frames/s, 4 bytes each) to hold the sound's tail.
+        const qint64 tailFrom = capturedBytes();
+        QTRY_VERIFY_WITH_TIMEOUT(capturedBytes() >= tailFrom + 44100 * 4 * 150 / 1000, 3000);
         parec.terminate();
         QVERIFY(parec.waitForFinished(3000));
 
