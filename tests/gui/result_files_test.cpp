@@ -67,7 +67,7 @@ private slots:
         const test::Bytes theirs{'t', 'h', 'e', 'i', 'r', 's'};
         QCOMPARE(bench->operations().runJob(volumeOperation(), {.source = source},
                                             [&] {
-                                                drawn = bench->NextTempPath();
+                                                drawn = bench->session().NextTempPath();
                                                 test::writeBytes(drawn, theirs);
                                                 return drawn;
                                             }),

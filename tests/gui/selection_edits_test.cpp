@@ -33,6 +33,10 @@ SONARIUM_DECLARE_OPERATION(mute);
 SONARIUM_DECLARE_OPERATION(reverse);
 SONARIUM_DECLARE_OPERATION(fade);
 SONARIUM_DECLARE_OPERATION(selectionPosition);
+SONARIUM_DECLARE_OPERATION(fadeIn);
+SONARIUM_DECLARE_OPERATION(fadeOut);
+SONARIUM_DECLARE_OPERATION(invert);
+SONARIUM_DECLARE_OPERATION(volume);
 
 using namespace sonarium;
 
@@ -230,7 +234,7 @@ private slots:
 
         const std::string wide = files->file("wide.wav");
         test::writeBytes(wide, test::buildWave({.bits = 24, .samples = test::ramp(3000)}));
-        bench->AddToList(wide, 1);
+        bench->session().AddToList(wide, 1);
         whenModal([](QWidget* modal) { clickButton(modal, QStringLiteral("OK")); });
         frame->runCommand(volumeOperation().commandId);
         QCOMPARE(reporter->reports.size(), std::size_t(1));
