@@ -226,35 +226,4 @@ void transformBlocks(JobContext& context, sonIO& source, sonIO& destination,
     }
 }
 
-std::optional<SameLengthJob> startSameLengthJob(JobContext& context, StereoWarning warning,
-                                                JobOutcome& outcome) {
-    outcome = JobOutcome::EndedWithMessage;
-    SameLengthJob job;
-    job.source = openJobSource(context, context.input.source);
-    if (!job.source)
-        return std::nullopt;
-    if (warning == StereoWarning::Ask && !acceptStereo(context, *job.source)) {
-        job.source->CloseRead();
-        outcome = JobOutcome::Cancelled;
-        return std::nullopt;
-    }
-    job.total = valueCount(*job.source);
-    job.destination = createJobDestination(context, {.channels = job.source->channels}, job.total);
-    if (!job.destination)
-        return std::nullopt;
-    job.split = BlockSplit::of(job.total);
-    return job;
-}
-
-JobOutcome runBlockJob(JobContext& context, StereoWarning warning,
-                       const BlockTransform& transform) {
-    JobOutcome outcome;
-    auto job = startSameLengthJob(context, warning, outcome);
-    if (!job)
-        return outcome;
-    transformBlocks(context, *job->source, *job->destination, job->split, {}, MessageIcon::None,
-                    transform);
-    return finishJob(context, *job->source, *job->destination);
-}
-
 } // namespace sonarium

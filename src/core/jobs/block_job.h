@@ -1,5 +1,6 @@
-// The shape every operation's job shares: open the source, check it, create the destination,
-// move blocks through a fixed buffer with progress, report write failures, finish.
+// The pieces every job is made of: opening and checking a source, creating a result, moving
+// blocks through a fixed buffer with progress, reporting write failures, finishing. The framework
+// (jobs/kernels.h) puts them together for the operations.
 #pragma once
 
 #include "base/progress.h"
@@ -175,23 +176,5 @@ using BlockTransform = std::function<void(std::int16_t*, std::uint32_t)>;
 void transformBlocks(JobContext& context, sonIO& source, sonIO& destination,
                      const BlockSplit& split, ProgressSpan progress, MessageIcon writeIcon,
                      const BlockTransform& transform);
-
-// A source and a destination of the same length and channel layout, with the block split of
-// its values: the start of every job that writes one value for each value it reads.
-struct SameLengthJob {
-    std::unique_ptr<sonIO> source;
-    std::unique_ptr<sonIO> destination;
-    std::uint32_t total = 0;
-    BlockSplit split;
-};
-// Opens the input's source (asking first when it is stereo and the warning applies) and creates
-// the destination. On failure `outcome` says how the job ended and nothing is returned.
-std::optional<SameLengthJob> startSameLengthJob(JobContext& context, StereoWarning warning,
-                                                JobOutcome& outcome);
-
-// The one-pass job of most effects: every block of the input's source goes through
-// transform(block, count) in place and is written to a destination of the same length and
-// channel layout (44100 Hz, 16 bits).
-JobOutcome runBlockJob(JobContext& context, StereoWarning warning, const BlockTransform& transform);
 
 } // namespace sonarium
