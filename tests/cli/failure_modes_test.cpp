@@ -79,20 +79,22 @@ TEST_F(FailureModes, SampleFormatsTheJobsCannotComputeOn) {
         std::string message; // after "File PATH\n"
     };
     const Case cases[] = {
-        {1, 8, 1, "is an 8-bit file.\n\nUse -Import 8 bit wave file- first."},
+        {1, 8, 1, "is an 8-bit file.\n\nUse -Import audio file- first."},
         {2, 24, 1,
          "holds 24-bit sound on 2 channels:\nonly 16-bit mono and stereo files can be "
-         "processed."},
+         "processed.\n\nUse -Import audio file- first."},
         {1, 32, 1,
          "holds 32-bit sound on 1 channels:\nonly 16-bit mono and stereo files can be "
-         "processed."},
+         "processed.\n\nUse -Import audio file- first."},
         {3, 16, 1,
          "holds 16-bit sound on 3 channels:\nonly 16-bit mono and stereo files can be "
-         "processed."},
+         "processed.\n\nUse -Import audio file- first."},
         {4, 16, 1,
          "holds 16-bit sound on 4 channels:\nonly 16-bit mono and stereo files can be "
-         "processed."},
-        {1, 32, 3, "cannot be read as Wave Audio\nits samples are floating-point numbers, not PCM"},
+         "processed.\n\nUse -Import audio file- first."},
+        {1, 32, 3,
+         "cannot be read as Wave Audio\nits samples are floating-point numbers, not "
+         "PCM\n\nUse -Import audio file- first."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.channels) + " x " + std::to_string(c.bits));

@@ -151,7 +151,8 @@ TEST_F(SonioRead, ExtensiblePcmReadsLikePcm) {
             EXPECT_EQ(reporter.texts(),
                       std::vector<std::string>{"File " + path +
                                                "\ncannot be read as Wave Audio\nits samples are "
-                                               "floating-point numbers, not PCM"});
+                                               "floating-point numbers, not PCM\n\nUse "
+                                               "-Import audio file- first."});
             continue;
         }
         EXPECT_EQ(in.channels, 2);
@@ -258,6 +259,7 @@ TEST_F(SonioRead, FormatFieldsOfDamagedFiles) {
     Bytes cutBeforeFormat = cutInFormat;
     cutBeforeFormat.resize(16);
     const std::string cannotRead = "cannot be read as Wave Audio\n";
+    const std::string importHint = "\n\nUse -Import audio file- first.";
 
     const Case cases[] = {
         {"good", wave([](WaveSpec&) {}), "", true, 1, 16, 100},
@@ -276,9 +278,10 @@ TEST_F(SonioRead, FormatFieldsOfDamagedFiles) {
         {"format chunk too short", shortFormat, cannotRead + "its format chunk is incomplete",
          false, 0, 0, 0},
         {"floating point", wave([](WaveSpec& s) { s.formatTag = 3; }),
-         cannotRead + "its samples are floating-point numbers, not PCM", false, 0, 0, 0},
+         cannotRead + "its samples are floating-point numbers, not PCM" + importHint, false, 0, 0,
+         0},
         {"compressed", wave([](WaveSpec& s) { s.formatTag = 2; }),
-         cannotRead + "its samples are not PCM (format 2)", false, 0, 0, 0},
+         cannotRead + "its samples are not PCM (format 2)" + importHint, false, 0, 0, 0},
         {"zero channels", wave([](WaveSpec& s) { s.channels = 0; }),
          cannotRead + "its format chunk declares no channels or no sample size", false, 0, 0, 0},
         {"zero bits", wave([](WaveSpec& s) { s.bits = 0; }),

@@ -56,7 +56,7 @@ TEST(WaveCheck, AcceptsOnlyPcmWithData) {
         {"empty data", wave([](WaveSpec& s) { s.samples.clear(); }), "it holds no sound data"},
         {"data size declared but no bytes", cutData, "it holds no sound data"},
         {"float format", wave([](WaveSpec& s) { s.formatTag = 3; }),
-         "its samples are floating-point numbers, not PCM"},
+         "its samples are floating-point numbers, not PCM\n\nUse -Import audio file- first."},
         {"zero channels", wave([](WaveSpec& s) { s.channels = 0; }),
          "its format chunk declares no channels or no sample size"},
         {"three channels", wave([](WaveSpec& s) { s.channels = 3; }),

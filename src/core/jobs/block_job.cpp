@@ -17,11 +17,11 @@ std::string sampleProblem(const sonIO& source) {
     if (source.bitsPerSample == 16 && source.channels <= 2)
         return {};
     if (source.bitsPerSample == 8)
-        return "File " + source.Path() +
-               "\nis an 8-bit file.\n\nUse -Import 8 bit wave file- first.";
+        return "File " + source.Path() + "\nis an 8-bit file.\n\nUse -Import audio file- first.";
     return "File " + source.Path() + "\nholds " + std::to_string(source.bitsPerSample) +
            "-bit sound on " + std::to_string(source.channels) +
-           " channels:\nonly 16-bit mono and stereo files can be processed.";
+           " channels:\nonly 16-bit mono and stereo files can be processed.\n\nUse -Import "
+           "audio file- first.";
 }
 
 } // namespace

@@ -110,7 +110,8 @@ bool acceptStereo(JobContext& context, const sonIO& source);
 // The layout of a job's result: 16-bit values unless bits says otherwise.
 struct ResultFormat {
     int channels = 1;
-    // 0: the fixed-rate result, 44100 Hz, mono when channels is 1 and stereo otherwise.
+    // 0: the Source's rate for a result created through JobFiles, 44100 Hz otherwise (a result
+    // made from settings alone); mono when channels is 1 and stereo otherwise.
     int rate = 0;
     int bits = 16;
     // The data size in bytes, when the result copies another file's data whatever its sample

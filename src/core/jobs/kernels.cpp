@@ -16,7 +16,12 @@ bool auxIsSource(const JobInput& input) {
 }
 
 sonIO* JobFiles::create(const ResultFormat& format, std::int64_t values) {
-    auto result = createJobDestination(context_, format, values);
+    // A result made from a Source plays at the Source's speed: its header carries the Source's
+    // rate unless the operation sets one (a result made from settings alone has 44100 Hz).
+    ResultFormat withRate = format;
+    if (withRate.rate == 0 && source_ && source_->sampleRate > 0)
+        withRate.rate = source_->sampleRate;
+    auto result = createJobDestination(context_, withRate, values);
     if (!result)
         return nullptr;
     results_.push_back(std::move(result));
@@ -72,6 +77,12 @@ JobOutcome JobFiles::finish(JobOutcome outcome) {
     return results_.empty() ? JobOutcome::Completed : outcome;
 }
 
+std::string auxRateWarning(const sonIO& source, const sonIO& aux) {
+    return "The auxiliary file plays at " + std::to_string(aux.sampleRate) +
+           " Hz,\nthe source file at " + std::to_string(source.sampleRate) +
+           " Hz.\n\nThe auxiliary's values will be taken\none for one, at the source's rate.";
+}
+
 namespace {
 
 // Opens the files the operation reads; false when the job ends here (the user was told why, or
@@ -106,6 +117,12 @@ bool openSources(JobFiles& files, int sourceCount, const SourceRules& rules, Job
         auto aux = openJobSource(context, context.input.aux, rules.auxAccess, rules.auxEmpty);
         if (!aux)
             return false;
+        if (aux->sampleRate != files.source().sampleRate &&
+            context.reporter().report(auxRateWarning(files.source(), *aux), MessageIcon::Warning,
+                                      MessageButtons::OkCancel) != Answer::Ok) {
+            outcome = JobOutcome::Cancelled;
+            return false;
+        }
         files.setAux(std::move(aux));
     }
     return true;

@@ -60,6 +60,16 @@ struct TransformKernel {
     MessageIcon writeIcon = MessageIcon::None;
 };
 
+// The values per second of a file's frames (44100 for a header that gives none): the rate at
+// which its time and frequency settings are counted.
+inline double rateOf(const sonIO& file) {
+    return file.sampleRate > 0 ? file.sampleRate : 44100.0;
+}
+// Half of it, where a formula divides by the Nyquist frequency (22050 at 44100 Hz, exactly).
+inline double halfRateOf(const sonIO& file) {
+    return rateOf(file) / 2.0;
+}
+
 // A paired two-file kernel: the values of the Source and the Aux as they lie, as many as the
 // shorter file holds, combined block by block into a result of the Source's channel count.
 struct PairedKernel {
@@ -145,6 +155,10 @@ private:
 // (another relative form, a link), or when no Aux is given: the Aux selector then shows the
 // Source.
 bool auxIsSource(const JobInput& input);
+
+// The warning asked before two files of different rates are paired: the Aux's values are taken
+// as they lie, at the Source's rate.
+std::string auxRateWarning(const sonIO& source, const sonIO& aux);
 
 // Runs a kernel on the context's input, opening the files by the rules: the whole road of a
 // job from its settings to its finished result. sourceCount: the files the operation reads.

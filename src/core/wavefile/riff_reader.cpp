@@ -107,12 +107,14 @@ std::uint16_t effectiveFormatTag(RiffReader& reader, const RiffChunk& format, st
     return readLe16(extension + 8);
 }
 
+// Why the samples cannot be read, and the command that brings such a file to the working format.
 std::string formatProblem(std::uint16_t tag) {
+    constexpr const char* kImport = "\n\nUse -Import audio file- first.";
     if (tag == kFormatFloat)
-        return "its samples are floating-point numbers, not PCM";
+        return std::string("its samples are floating-point numbers, not PCM") + kImport;
     if (tag == kFormatExtensible)
-        return "its extensible format names a sub-format that is not PCM";
-    return "its samples are not PCM (format " + std::to_string(tag) + ")";
+        return std::string("its extensible format names a sub-format that is not PCM") + kImport;
+    return "its samples are not PCM (format " + std::to_string(tag) + ")" + kImport;
 }
 
 } // namespace

@@ -156,9 +156,10 @@ void CSonariumView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void CSonariumView::mouseMoveEvent(QMouseEvent* event) {
-    // The rate is taken as 44100 whatever the file's.
-    const float time =
-        static_cast<float>(pointerColumn(event)) * document_.framesPerColumn / 44100.0f;
+    // At the file's own rate (44100 for a header that gives none).
+    const float rate =
+        document_.sampleRate > 0 ? static_cast<float>(document_.sampleRate) : 44100.0f;
+    const float time = static_cast<float>(pointerColumn(event)) * document_.framesPerColumn / rate;
     cursorTime = std::max(time, 0.0f);
     emit readoutsChanged();
 }

@@ -1,5 +1,5 @@
-// Merge: the current file followed by the Aux file, in one 44100 Hz, 16-bit result; a mono file
-// beside a stereo one has each value written twice (left = right).
+// Merge: the current file followed by the Aux file, in one 16-bit result at the current file's
+// rate; a mono file beside a stereo one has each value written twice (left = right).
 #include "operations/operation.h"
 #include "operations/tools/channel_tools.h"
 
@@ -111,8 +111,9 @@ const OperationDecl& mergeOperation() {
         .commandId = 33034,
         .input = InputKind::Two,
         .progressOnly = true,
-        .notes = "The Source followed by the Aux, in one file whose header says 44100 Hz, 16 "
-                 "bits whatever the rates of the two. Two files of the same channel count keep "
+        .notes = "The Source followed by the Aux, in one 16-bit file at the Source's rate (an "
+                 "Aux of another rate is taken value for value, after a warning). Two files of the "
+                 "same channel count keep "
                  "it; beside a stereo file, each value of a mono file is written twice (left = "
                  "right). The Aux may be the Source itself: the file then follows itself. A file "
                  "of no samples adds nothing; two of them give no result.",

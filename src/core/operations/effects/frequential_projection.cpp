@@ -26,8 +26,9 @@ struct FrequentialProjectionSettings {
 // unsigned 32 bits, so block 0 starts at 2^32 − per.
 class Projection {
 public:
-    Projection(const FrequentialProjectionSettings& settings, int channels, std::uint32_t per)
-        : settings_(settings), lo_(settings.floor / channels), per_(per) {}
+    Projection(const FrequentialProjectionSettings& settings, int channels, double halfRate,
+               std::uint32_t per)
+        : settings_(settings), lo_(settings.floor / channels), halfRate_(halfRate), per_(per) {}
 
     void block(std::int16_t* values, std::uint32_t count) {
         const std::uint32_t start = (block_ - 1U) * per_;
@@ -45,11 +46,12 @@ private:
         const double g = settings_.range * magnitude / 32768.0 + lo_;
         const double a = settings_.floorAmp +
                          settings_.q * (settings_.reverted ? 32768.0 - magnitude : magnitude);
-        return toSample(sign * a * std::sin(tau * g / 22050.0));
+        return toSample(sign * a * std::sin(tau * g / halfRate_));
     }
 
     FrequentialProjectionSettings settings_;
-    double lo_; // the floor divided by the channel count
+    double lo_;       // the floor divided by the channel count
+    double halfRate_; // half the file's rate: 22050 at 44100 Hz
     std::uint32_t per_;
     std::uint32_t block_ = 0; // j
 };
@@ -59,7 +61,7 @@ Kernel prepareFrequentialProjection(const Parameters& p) {
     return TransformKernel{.start = [settings](const sonIO& source) -> BlockTransform {
         // The time index follows the blocks the framework splits the file into.
         const std::uint32_t per = BlockSplit::of(valueCount(source)).per;
-        return [projection = Projection(settings, source.channels, per)](
+        return [projection = Projection(settings, source.channels, halfRateOf(source), per)](
                    std::int16_t* block, std::uint32_t count) mutable {
             projection.block(block, count);
         };
@@ -122,7 +124,8 @@ const OperationDecl& frequentialProjectionOperation() {
                  .enabled = false},
                 lfoShapeField(1148),
             },
-        .notes = "A value s becomes sign(s) * a * sin(t * g / 22050) (truncated), 0 staying 0: "
+        .notes = "A value s becomes sign(s) * a * sin(t * g / (R / 2)) (truncated, R the file's "
+                 "rate), 0 staying 0: "
                  "with E = |s|, the frequency is g = (ceiling - floor) * E / 32768 + floor / "
                  "channels; the amplitude is a = floor amplitude + q * E, or with Reverted "
                  "Amplitude floor amplitude + q * (32768 - E), where q = (32767 - floor "

@@ -18,13 +18,13 @@ enum class Shape { Sine, Square, Triangle };
 constexpr std::uint32_t kSourceStride = 8;
 
 struct ShadokSettings {
-    std::uint32_t length; // G: values of the result
-    double lo;            // the lower of the two frequencies, Hz
-    double perValue;      // Hz per unit of |c|: (hi − lo) / 32768
+    double duration; // seconds
+    double lo;       // the lower of the two frequencies, Hz
+    double perValue; // Hz per unit of |c|: (hi − lo) / 32768
     Shape shape;
 
     explicit ShadokSettings(const Parameters& p) {
-        length = static_cast<std::uint32_t>(p.number("duration") * 44100.0);
+        duration = p.number("duration");
         const double floorFreq = p.number("floorFreq");
         const double ceilFreq = p.number("ceilFreq");
         lo = std::min(floorFreq, ceilFreq);
@@ -33,9 +33,9 @@ struct ShadokSettings {
     }
 };
 
-// Value i of a period of frequency f.
-std::int16_t periodValue(Shape shape, double f, std::uint32_t i) {
-    const double phase = kPi * f * i / 22050.0;
+// Value i of a period of frequency f in a file of 2 × halfRate values per second.
+std::int16_t periodValue(Shape shape, double f, double halfRate, std::uint32_t i) {
+    const double phase = kPi * f * i / halfRate;
     switch (shape) {
     case Shape::Sine:
         return toSample(std::sin(phase) * 32767.0);
@@ -87,11 +87,15 @@ private:
 
 JobOutcome runShadokEffect(JobFiles& files, const ShadokSettings& settings) {
     JobContext& context = files.context();
-    sonIO* destination = files.create({.channels = 1}, settings.length);
+    // The result lasts the duration at the Source's rate R, and its periods are counted at R.
+    const double rate = rateOf(files.source());
+    const double halfRate = halfRateOf(files.source());
+    const auto length = static_cast<std::uint32_t>(settings.duration * rate); // G
+    sonIO* destination = files.create({.channels = 1}, length);
     if (destination == nullptr)
         return JobOutcome::EndedWithMessage;
     StrideReader reader(context, files.source(), valueCount(files.source()));
-    const BlockSplit split = BlockSplit::of(settings.length);
+    const BlockSplit split = BlockSplit::of(length);
     auto output = std::make_unique<SampleBuffer>();
     // The end of a period that ran past its block: at most one buffer of it is kept, and the
     // next block opens with as much of it as leaves room for one new period.
@@ -105,14 +109,14 @@ JobOutcome runShadokEffect(JobFiles& files, const ShadokSettings& settings) {
         while (at < count && !context.stopped()) {
             const double f =
                 std::abs(static_cast<double>(reader.next())) * settings.perValue + settings.lo;
-            // At least 1: above 44100 Hz the period would be empty and the output never grow.
+            // At least 1: above R Hz the period would be empty and the output never grow.
             const std::uint32_t period =
-                std::max<std::uint32_t>(1, static_cast<std::uint32_t>(44100.0 / f));
+                std::max<std::uint32_t>(1, static_cast<std::uint32_t>(rate / f));
             for (std::uint32_t i = 0; i < period; ++i) {
                 if (at < count)
-                    (*output)[at++] = periodValue(settings.shape, f, i);
+                    (*output)[at++] = periodValue(settings.shape, f, halfRate, i);
                 else if (carried < kBlockValues)
-                    (*carry)[carried++] = periodValue(settings.shape, f, i);
+                    (*carry)[carried++] = periodValue(settings.shape, f, halfRate, i);
                 else
                     break; // beyond the carry: dropped
             }
@@ -186,10 +190,11 @@ const OperationDecl& shadokEffectOperation() {
                  .unit = "Smp",
                  .enabled = false},
             },
-        .notes = "Writes a mono file of trunc(duration * 44100) values, whatever the source's "
-                 "length and channels. The output is built period by period: each period reads "
+        .notes = "Writes a mono file of trunc(duration * R) values at the Source's rate R (44100 "
+                 "for a 44100 Hz file), whatever its length and channels. The output is built "
+                 "period by period: each period reads "
                  "the next 8 source values (0 past its end) and takes the first, c; its frequency "
-                 "is f = |c| * (hi - lo) / 32768 + lo and its length trunc(44100 / f) values, at "
+                 "is f = |c| * (hi - lo) / 32768 + lo and its length trunc(R / f) values, at "
                  "least 1; the phase restarts at 0 in every period. Square starts every period "
                  "at -32768. A period that runs past an output block is carried into the next "
                  "(at most 64000 values, and the next block keeps room for one new period); the "

@@ -17,9 +17,9 @@ namespace {
 
 constexpr const char* kUnknownFormulaText = "Sorry...\n\nI Should Have\nProgrammed This One";
 
-// sin(w × τ / 22050) × 32767 with the sign of s: the modulations G, H, I, J and O.
-double modulation(double w, double tau, std::int16_t s) {
-    return std::sin(w * tau / 22050.0) * (s < 0 ? -1.0 : 1.0) * 32767.0;
+// sin(w × τ / (R / 2)) × 32767 with the sign of s: the modulations G, H, I, J and O.
+double modulation(double w, double tau, double halfRate, std::int16_t s) {
+    return std::sin(w * tau / halfRate) * (s < 0 ? -1.0 : 1.0) * 32767.0;
 }
 
 // |s / divisor|, the division in integers (toward zero).
@@ -29,14 +29,15 @@ double dividedMagnitude(std::int16_t s, int divisor) {
 
 } // namespace
 
-std::int16_t formulaValue(char letter, std::int16_t s, double tau, RandomGenerator& random) {
+std::int16_t formulaValue(char letter, std::int16_t s, double tau, RandomGenerator& random,
+                          double halfRate) {
     const double x = s;
     const double magnitude = std::abs(x);
     switch (letter) {
     case 'A':
         return toSample(std::sin(x * kQuarterWavePerValue) * 32767.0);
     case 'B':
-        return s == 0 ? 0 : toSample(std::sin(magnitude * tau / 22050.0) * 32767.0 / x);
+        return s == 0 ? 0 : toSample(std::sin(magnitude * tau / halfRate) * 32767.0 / x);
     case 'C':
         if (s > 0)
             return toSample(std::log(x) * 32767.0 / 10.4);
@@ -48,18 +49,18 @@ std::int16_t formulaValue(char letter, std::int16_t s, double tau, RandomGenerat
     case 'F':
         return toSample(x * x / (s >= 0 ? 32768.0 : -32768.0));
     case 'G':
-        return s == 0 ? 0 : toSample(modulation(magnitude, tau, s));
+        return s == 0 ? 0 : toSample(modulation(magnitude, tau, halfRate, s));
     case 'H':
-        return s == 0 ? 0 : toSample(modulation(dividedMagnitude(s, 4), tau, s));
+        return s == 0 ? 0 : toSample(modulation(dividedMagnitude(s, 4), tau, halfRate, s));
     case 'I':
-        return s == 0 ? 0 : toSample(modulation(dividedMagnitude(s, 16), tau, s));
+        return s == 0 ? 0 : toSample(modulation(dividedMagnitude(s, 16), tau, halfRate, s));
     case 'J':
-        return s == 0 ? 0 : toSample(modulation(dividedMagnitude(s, 256), tau, s));
+        return s == 0 ? 0 : toSample(modulation(dividedMagnitude(s, 256), tau, halfRate, s));
     case 'K':
         // ln 1 is 0: a magnitude of 1 gives 0 rather than a division by zero.
         if (s == 0 || magnitude == 1)
             return 0;
-        return toSample(std::sin(magnitude * tau / 22050.0) * 340711.266 / std::log(magnitude));
+        return toSample(std::sin(magnitude * tau / halfRate) * 340711.266 / std::log(magnitude));
     case 'L':
         return toSample(std::sin(x * x * kQuarterWavePerValue) * 32767.0);
     case 'M':
@@ -68,7 +69,7 @@ std::int16_t formulaValue(char letter, std::int16_t s, double tau, RandomGenerat
     case 'N':
         return s == 0 ? 0 : toSample(std::sin(32768.0 / x) * 32767.0);
     case 'O':
-        return s == 0 ? 0 : toSample(modulation(dividedMagnitude(s, 1024), tau, s));
+        return s == 0 ? 0 : toSample(modulation(dividedMagnitude(s, 1024), tau, halfRate, s));
     case 'P':
         return toSample(x * random.next() / 32768.0);
     default: // Q and R: a copy
@@ -101,6 +102,7 @@ JobOutcome runSimpleFormula(JobFiles& files, char letter, std::uint32_t seed) {
     if (destination == nullptr)
         return JobOutcome::EndedWithMessage;
     RandomGenerator random(seed);
+    const double halfRate = halfRateOf(source);
     const BlockSplit split = BlockSplit::of(total);
     // A and Q show the progress of the blocks done before the current one.
     const bool progressBehind = letter == 'A' || letter == 'Q';
@@ -114,8 +116,8 @@ JobOutcome runSimpleFormula(JobFiles& files, char letter, std::uint32_t seed) {
             // The time index counts in the current block's own length: j × c + k.
             const std::uint32_t start = j * count;
             for (std::uint32_t k = 0; k < count; ++k)
-                (*buffer)[k] =
-                    formulaValue(letter, (*buffer)[k], static_cast<double>(start + k), random);
+                (*buffer)[k] = formulaValue(letter, (*buffer)[k], static_cast<double>(start + k),
+                                            random, halfRate);
         }
         context.progress.setProgress(progressBehind ? static_cast<int>(100ULL * j / split.blocks())
                                                     : split.progress(j));

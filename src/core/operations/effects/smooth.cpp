@@ -26,6 +26,8 @@ struct SmoothSettings {
     double fbGain; // percent; 0: no feedback
     double fbFreq; // Hz
     int fbDepth;   // percent
+    // Half the file's sample rate: the oscillators turn at their frequency in real time.
+    double halfRate = 22050.0;
 
     explicit SmoothSettings(const Parameters& p)
         : level(static_cast<int>(p.number("L"))), lfoFreq(p.number("lfoFreq")),
@@ -81,10 +83,11 @@ private:
     std::int64_t sum_ = 0;
 };
 
-// The oscillator value of the c-th value of the file at frequency f: sin(pi f c / 22050), or its
-// triangle counterpart (2 / pi) asin(sin(...)), both between -1 and 1.
-double oscillator(Window shape, double frequency, std::uint64_t c) {
-    const double s = std::sin(std::numbers::pi * frequency * static_cast<double>(c) / 22050.0);
+// The oscillator value of the c-th value of the file at frequency f: sin(pi f c / (R / 2)) for a
+// file of R values per second (22050 at 44100 Hz), or its triangle counterpart
+// (2 / pi) asin(sin(...)), both between -1 and 1.
+double oscillator(Window shape, double frequency, double halfRate, std::uint64_t c) {
+    const double s = std::sin(std::numbers::pi * frequency * static_cast<double>(c) / halfRate);
     if (shape == Window::Triangle)
         return 2.0 / std::numbers::pi * std::asin(s);
     return s;
@@ -99,7 +102,7 @@ double oscillator(Window shape, double frequency, std::uint64_t c) {
 class SweptAverage {
 public:
     SweptAverage(const SmoothSettings& s)
-        : shape_(s.window), frequency_(s.lfoFreq), level_(s.level),
+        : shape_(s.window), frequency_(s.lfoFreq), halfRate_(s.halfRate), level_(s.level),
           depth_(s.level * s.lfoDepth / 100),
           ring_(static_cast<std::size_t>(s.window == Window::Square ? s.level
                                                                     : s.level + 2 * depth_) +
@@ -118,7 +121,7 @@ public:
 
 private:
     std::int64_t window(std::uint64_t c) const {
-        const double lfo = oscillator(shape_, frequency_, c);
+        const double lfo = oscillator(shape_, frequency_, halfRate_, c);
         std::int64_t w;
         if (shape_ == Window::Square)
             w = lfo > 0 ? level_ : 1;
@@ -130,6 +133,7 @@ private:
 
     Window shape_;
     double frequency_;
+    double halfRate_;
     int level_;
     int depth_;
     std::vector<std::int64_t> ring_; // running sums of the last ring_.size() values
@@ -160,7 +164,8 @@ private:
     std::int16_t fedBack(std::int16_t s) const {
         double g = settings_.fbGain / 100.0;
         if (settings_.fbFreq != 0 && settings_.fbDepth != 0)
-            g *= 1.0 + settings_.fbDepth / 200.0 * oscillator(Window::Sine, settings_.fbFreq, c_);
+            g *= 1.0 + settings_.fbDepth / 200.0 *
+                           oscillator(Window::Sine, settings_.fbFreq, settings_.halfRate, c_);
         double x = s * (1.0 - g);
         if (settings_.window != Window::Plain)
             x += g * previous_;
@@ -176,8 +181,10 @@ private:
 };
 
 Kernel prepareSmooth(const Parameters& p) {
-    const SmoothSettings settings(p);
-    return TransformKernel{.start = [settings](const sonIO&) -> BlockTransform {
+    return TransformKernel{.start = [decoded =
+                                         SmoothSettings(p)](const sonIO& source) -> BlockTransform {
+        SmoothSettings settings = decoded;
+        settings.halfRate = halfRateOf(source);
         // The filter's state runs on from block to block.
         return [filter = SmoothFilter(settings)](std::int16_t* block, std::uint32_t count) mutable {
             for (std::uint32_t i = 0; i < count; ++i)

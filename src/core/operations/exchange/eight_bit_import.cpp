@@ -57,8 +57,10 @@ JobOutcome importEightBitFrom(JobContext& context, std::unique_ptr<sonIO> source
     }
     if (!claimDestination(context))
         return JobOutcome::EndedWithMessage;
-    auto destination = createJobDestination(context, {.channels = source->channels},
-                                            2 * static_cast<std::int64_t>(units));
+    auto destination = createJobDestination(
+        context,
+        {.channels = source->channels, .rate = source->sampleRate > 0 ? source->sampleRate : 0},
+        2 * static_cast<std::int64_t>(units));
     if (!destination)
         return JobOutcome::EndedWithMessage;
     const BlockSplit split = BlockSplit::of(units);

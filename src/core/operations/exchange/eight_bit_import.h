@@ -15,8 +15,8 @@ inline constexpr const char* kNotEightBitText = "This file is not 8 bit";
 std::string eightBitImportPath(const std::string& source, const std::string& outputDir);
 
 // Converts the input's source. Each data byte b becomes the value (b − 128) × 256, in file order;
-// an odd last byte is dropped. The result is 44100 Hz, 16 bits, mono for a one-channel source
-// and stereo otherwise. Only the bytes the data chunk holds in the file are read.
+// an odd last byte is dropped. The result is 16 bits at the source's rate, mono for a one-channel
+// source and stereo otherwise. Only the bytes the data chunk holds in the file are read.
 JobOutcome importEightBit(JobContext& context);
 // The same for a reader already opened on the source (or on its bytes in memory).
 JobOutcome importEightBitFrom(JobContext& context, std::unique_ptr<sonIO> source);

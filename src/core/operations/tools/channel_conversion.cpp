@@ -138,7 +138,7 @@ const OperationDecl& channelConversionOperation() {
                 percentField(1708, "From Aux.Right:", 7, 0),
             },
         .notes =
-            "A stereo file (44100 Hz) whose Left and Right outputs are each "
+            "A stereo file (at the Source's rate) whose Left and Right outputs are each "
             "trunc((SL x cSL + AL x cAL) + (SR x cSR + AR x cAR)), the coefficients being the "
             "percentages of its group (\"Left Output\": the first four options, \"Right Output\": "
             "the last four), kept to the low 16 bits without clipping (beyond 100 % a sum can "

@@ -54,7 +54,8 @@ const OperationDecl& groupToStereoOperation() {
         .channels = OutputChannels::Stereo,
         .progressOnly = true,
         .notes = "The Source becomes the left channel and the Aux the right channel of a stereo "
-                 "file (44100 Hz) with one frame for each value of the longer file; the shorter "
+                 "file (at the Source's rate) with one frame for each value of the longer file; "
+                 "the shorter "
                  "channel ends in silence. Both files must be mono and be two different files.",
         // Either file may be empty: the other may still have values.
         .sources = {.empty = EmptySource::Accept, .auxEmpty = EmptySource::Accept},

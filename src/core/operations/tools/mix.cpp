@@ -64,7 +64,8 @@ const OperationDecl& mixOperation() {
         .input = InputKind::Two,
         .progressOnly = true,
         .notes = "The Source and the Aux averaged value by value, truncated toward zero, into a "
-                 "file (44100 Hz) as long as the longer file counted in values; the shorter file "
+                 "file (at the Source's rate) as long as the longer file counted in values; the "
+                 "shorter file "
                  "counts as silence past its end. Two mono files give a mono result, any other "
                  "pair a stereo one, a mono value then standing for both values of its frame. The "
                  "Aux must be another file than the Source.",

@@ -35,8 +35,9 @@ const OperationDecl& monoToStereoOperation() {
         .commandId = 32939,
         .channels = OutputChannels::Stereo,
         .progressOnly = true,
-        .notes = "A stereo file (44100 Hz) whose left and right channels both hold the mono "
-                 "Source's values. The Source must be mono.",
+        .notes =
+            "A stereo file (at the Source's rate) whose left and right channels both hold the mono "
+            "Source's values. The Source must be mono.",
         .sources = {.channels = 1, .channelsText = kNotMonoText},
         .prepare = prepareMonoToStereo,
     };

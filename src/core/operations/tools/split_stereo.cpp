@@ -52,8 +52,9 @@ const OperationDecl& splitStereoOperation() {
         .channels = OutputChannels::Mono,
         .resultNames = {"LEFT", "RIGHT"},
         .progressOnly = true,
-        .notes = "Two mono files (44100 Hz): the first holds the left channel of the stereo "
-                 "Source, the second its right channel. The Source must be stereo.",
+        .notes =
+            "Two mono files at the Source's rate: the first holds the left channel of the stereo "
+            "Source, the second its right channel. The Source must be stereo.",
         .sources = {.channels = 2, .channelsText = kNotStereoText},
         .prepare = prepareSplitStereo,
     };

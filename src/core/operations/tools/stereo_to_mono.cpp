@@ -45,7 +45,8 @@ const OperationDecl& stereoToMonoOperation() {
         .commandId = 32938,
         .channels = OutputChannels::Mono,
         .progressOnly = true,
-        .notes = "A mono file (44100 Hz) whose values are the averages of each frame's left and "
+        .notes = "A mono file (at the Source's rate) whose values are the averages of each frame's "
+                 "left and "
                  "right values, truncated toward zero. The Source must be stereo.",
         .sources = {.channels = 2, .channelsText = kNotStereoText},
         .prepare = prepareStereoToMono,
