@@ -26,12 +26,14 @@ bool isInputFile(const JobInput& input, const std::string& path) {
 
 // Reads a result the job left at path (unless path is one of its inputs).
 bool readResult(const JobInput& input, const std::string& path, std::vector<std::int16_t>& values,
-                int& channels) {
+                int& channels, int& rate) {
     if (isInputFile(input, path) || !std::filesystem::is_regular_file(path))
         return false;
     const Bytes bytes = readBytes(path);
-    if (bytes.size() >= 44)
+    if (bytes.size() >= 44) {
         channels = readLe16(&bytes[22]);
+        rate = static_cast<int>(readLe32(&bytes[24]));
+    }
     values = readValues(path);
     return true;
 }
@@ -59,8 +61,9 @@ JobRun runOperation(const OperationDecl& op, const Parameters& p, const JobInput
     run.progress = progress.values;
     run.writeFailures = context.writeFailures;
     run.report = context.report;
-    run.written = readResult(input, destination, run.output, run.channels);
-    run.secondWritten = readResult(input, second, run.secondOutput, run.secondChannels);
+    run.written = readResult(input, destination, run.output, run.channels, run.rate);
+    run.secondWritten =
+        readResult(input, second, run.secondOutput, run.secondChannels, run.secondRate);
     return run;
 }
 

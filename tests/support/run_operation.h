@@ -14,6 +14,7 @@ struct JobRun {
     bool written = false;             // a file now stands at the destination
     std::vector<std::int16_t> output; // its values, as many as its header declares
     int channels = 0;                 // its header's channel count
+    int rate = 0;                     // its header's sample rate
     std::vector<int> progress;        // every value the job reported
     int writeFailures = 0;
     std::string report;              // a text report's text
@@ -22,6 +23,7 @@ struct JobRun {
     bool secondWritten = false;
     std::vector<std::int16_t> secondOutput;
     int secondChannels = 0;
+    int secondRate = 0;
 };
 
 struct RunSetup {
