@@ -8,7 +8,8 @@ namespace sonarium {
 // The icon a message carries; the GUI maps these onto its message box icons.
 enum class MessageIcon { None, Error, Warning, Information, Question };
 
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+// ImportCancel: OK reads "Import as 16-bit" (a file that must be imported before it is edited).
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, ImportCancel };
 
 enum class Answer { Ok, Cancel, Yes, No };
 
@@ -30,8 +31,9 @@ protected:
 class SilentReporter final : public Reporter {
 protected:
     Answer present(const std::string&, MessageIcon, MessageButtons buttons) override {
-        return buttons == MessageButtons::Ok || buttons == MessageButtons::OkCancel ? Answer::Ok
-                                                                                    : Answer::Yes;
+        return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel
+                   ? Answer::Yes
+                   : Answer::Ok;
     }
 };
 

@@ -2,6 +2,7 @@
 #include "app/message_box_reporter.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace sonarium {
 
@@ -28,6 +29,7 @@ QMessageBox::StandardButtons boxButtons(MessageButtons buttons) {
     case MessageButtons::Ok:
         return QMessageBox::Ok;
     case MessageButtons::OkCancel:
+    case MessageButtons::ImportCancel:
         return QMessageBox::Ok | QMessageBox::Cancel;
     case MessageButtons::YesNo:
         return QMessageBox::Yes | QMessageBox::No;
@@ -43,6 +45,8 @@ Answer MessageBoxReporter::present(const std::string& text, MessageIcon icon,
                                    MessageButtons buttons) {
     QMessageBox box(boxIcon(icon), QStringLiteral("sonarium"), QString::fromStdString(text),
                     boxButtons(buttons), parent_);
+    if (buttons == MessageButtons::ImportCancel)
+        box.button(QMessageBox::Ok)->setText(QStringLiteral("Import as 16-bit"));
     switch (box.exec()) {
     case QMessageBox::Cancel:
         return Answer::Cancel;

@@ -39,6 +39,7 @@ Workbench::Workbench(CMainFrame& frame, Reporter& reporter, Preferences preferen
             deleteSessionWaveFiles(locationPath(Location::TempSounds));
     };
     frame_.setRecentFileHandler([this](const QString& path) { files_.openFiles({path}); });
+    files_.importAudio = [this](const std::string& path) { exchange_.importAudioFile(path); };
     bindSelectors();
     session_.UpdateResourceReadouts();
     refreshEnabling();

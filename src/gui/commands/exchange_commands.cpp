@@ -34,6 +34,8 @@ constexpr const char* kImportDone = "Import file - done";
 } // namespace
 
 ExchangeCommands::ExchangeCommands(Session& session) : session_(session) {
+    session_.setHandler(cmd::kImportAudio, [this] { importAudio(); });
+    session_.setHandler(cmd::kExportAs, [this] { exportAs(); });
     session_.setHandler(cmd::kImportRaw, [this] { importRaw(); });
     session_.setHandler(cmd::kImportEightBit, [this] { importEightBit(); });
     session_.setHandler(cmd::kExportEightBit, [this] { exportEightBit(); });
@@ -64,7 +66,8 @@ QString ExchangeCommands::pickSaveName(const QString& title, const QString& sugg
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
-JobOutcome ExchangeCommands::runJob(const QString& caption, JobOutcome (*job)(JobContext&),
+JobOutcome ExchangeCommands::runJob(const QString& caption,
+                                    const std::function<JobOutcome(JobContext&)>& job,
                                     const std::string& source,
                                     std::function<std::string()> destination, ResultFile result) {
     JobProgressDialog progress(caption, session_.dialogParent());
@@ -76,6 +79,107 @@ JobOutcome ExchangeCommands::runJob(const QString& caption, JobOutcome (*job)(Jo
     QApplication::setOverrideCursor(Qt::BusyCursor);
     const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     return job(context);
+}
+
+QString audioFileFilter() {
+    QStringList patterns;
+    for (const std::string& extension : readableAudioExtensions())
+        patterns << QStringLiteral("*.") + qs(extension);
+    return QStringLiteral("Audio files (%1);;All Files (*)").arg(patterns.join(QLatin1Char(' ')));
+}
+
+void ExchangeCommands::importAudio() {
+    session_.StopPlaying();
+    importAudioFiles(pickFiles(QStringLiteral("Import audio file"), audioFileFilter(), QString()));
+}
+
+void ExchangeCommands::importAudioFiles(const QStringList& paths) {
+    for (const QString& chosen : paths)
+        if (!chosen.isEmpty())
+            importAudioFile(chosen.toStdString());
+}
+
+JobOutcome ExchangeCommands::importAudioFile(const std::string& path) {
+    const JobOutcome outcome = runJob(
+        QStringLiteral("Import audio file"),
+        [](JobContext& context) { return sonarium::importAudio(context, ImportSettings{}); }, path,
+        [this, path] { return audioImportPath(path, session_.list().outputDir); },
+        ResultFile::Open);
+    if (outcome == JobOutcome::Completed)
+        session_.ShowActivity(QString::fromLatin1(kImportDone));
+    return outcome;
+}
+
+void ExchangeCommands::exportAs() {
+    session_.StopPlaying();
+    WorkingList& list = session_.list();
+    const auto current = list.slotPath(list.GetSourceIndex());
+    if (!current)
+        return;
+    const std::string& source = *current;
+    const std::string proposed = list.saveAsDir.empty()
+                                     ? source
+                                     : list.saveAsDir + source.substr(directoryPart(source).size());
+    const std::string stem =
+        proposed.substr(0, proposed.size() - std::min<std::size_t>(4, proposed.size()));
+    constexpr ExportFormat kFormats[] = {ExportFormat::Flac,     ExportFormat::Ogg,
+                                         ExportFormat::Opus,     ExportFormat::Wav24,
+                                         ExportFormat::WavFloat, ExportFormat::Aiff};
+    QStringList filters;
+    for (const ExportFormat format : kFormats)
+        filters << QStringLiteral("%1 (*.%2)")
+                       .arg(qs(exportFormatName(format)), qs(exportFormatExtension(format)));
+    QString chosen;
+    ExportFormat format = ExportFormat::Flac;
+    if (chooseSaveName) {
+        chosen =
+            chooseSaveName(QStringLiteral("Export %1 as...").arg(qs(source)), qs(stem + ".flac"));
+        // The tests name the format by the extension (".wav": 24-bit).
+        const std::string name = chosen.toStdString();
+        for (const ExportFormat candidate : kFormats)
+            if (name.ends_with("." + exportFormatExtension(candidate))) {
+                format = candidate;
+                break;
+            }
+    } else {
+        QFileDialog dialog(session_.dialogParent(),
+                           QStringLiteral("Export %1 as...").arg(qs(source)), qs(stem + ".flac"),
+                           filters.join(QStringLiteral(";;")));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("flac"));
+        // The suffix follows the format picked.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, &filters](const QString& filter) {
+                             const auto at = filters.indexOf(filter);
+                             if (at >= 0)
+                                 dialog.setDefaultSuffix(qs(exportFormatExtension(
+                                     kFormats[static_cast<std::size_t>(at)])));
+                         });
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        chosen = dialog.selectedFiles().value(0);
+        const auto at = filters.indexOf(dialog.selectedNameFilter());
+        format = kFormats[at >= 0 ? static_cast<std::size_t>(at) : 0];
+    }
+    if (chosen.isEmpty())
+        return;
+    const std::string target = chosen.toStdString();
+    list.saveAsDir = directoryPart(target);
+    if (exportSourceAs(target, format) == JobOutcome::Completed)
+        session_.showActivityOf(cmd::kExportAs);
+}
+
+JobOutcome ExchangeCommands::exportSourceAs(const std::string& target, ExportFormat format) {
+    const auto current = session_.list().slotPath(session_.list().GetSourceIndex());
+    if (!current)
+        return JobOutcome::EndedWithMessage;
+    // The job refuses a target that is the source itself, however it is spelled.
+    return runJob(
+        QStringLiteral("Export as %1").arg(qs(exportFormatName(format))),
+        [format](JobContext& context) {
+            return sonarium::exportAudio(context, ExportSettings{.format = format});
+        },
+        *current, [target] { return target; }, ResultFile::Finish);
 }
 
 void ExchangeCommands::importRaw() {
@@ -137,22 +241,22 @@ std::string ExchangeCommands::writeBatch(const std::vector<Mp3Export>& jobs) {
     const std::string batch = writeMp3Batch(jobs, session_.preferences().mp3Option, error);
     if (batch.empty())
         session_.reporter().report("The MP3 batch cannot be written in " +
-                                    locationPath(Location::Resources).string() + "\n" + error,
-                                MessageIcon::Error);
+                                       locationPath(Location::Resources).string() + "\n" + error,
+                                   MessageIcon::Error);
     return batch;
 }
 
 bool ExchangeCommands::launchBatch(const std::string& batch) {
     if (QStandardPaths::findExecutable(QStringLiteral("lame")).isEmpty()) {
         session_.reporter().report("The MP3 encoder lame was not found.\n\nInstall the package "
-                                "lame, then export again.",
-                                MessageIcon::Warning);
+                                   "lame, then export again.",
+                                   MessageIcon::Warning);
         return false;
     }
     // The launcher is read by sh from its path: it runs even where a copy lost its execute bit.
     if (!startProgram(QStringLiteral("sh"), {qs(mp3LauncherPath().string()), qs(batch)})) {
         session_.reporter().report("The MP3 batch could not be started:\nsh was not found.",
-                                MessageIcon::Warning);
+                                   MessageIcon::Warning);
         return false;
     }
     return true;

@@ -6,6 +6,7 @@
 #include "frame/command_table.h"
 #include "frame/notices.h"
 #include "operations/editing/save_copy.h"
+#include "operations/exchange/audio_exchange.h"
 #include "playback/custom_file_dialog.h"
 #include "support/bar_progress.h"
 #include "support/qt_text.h"
@@ -123,9 +124,27 @@ void FileCommands::renameCommand() {
         rename(chosen);
 }
 
+bool FileCommands::offerImport(const std::string& path) {
+    const AudioFileInfo info = describeAudioFile(path);
+    if (!info.readable || info.workingFile)
+        return false;
+    const Answer answer = session_.reporter().report(
+        "File " + path + "\nholds " + audioFileSummary(info) +
+            ".\n\nOnly 16-bit mono and stereo wave files can be edited:\nimport it as a "
+            "16-bit working file first.",
+        MessageIcon::Question, MessageButtons::ImportCancel);
+    if (answer == Answer::Ok && importAudio)
+        importAudio(path);
+    else
+        session_.ShowActivity(QStringLiteral("Load file - aborted"));
+    return true;
+}
+
 void FileCommands::openFiles(const QStringList& paths) {
     for (const QString& path : paths) {
         if (path.isEmpty())
+            continue;
+        if (offerImport(path.toStdString()))
             continue;
         if (!IsWaveFileUsable(session_.reporter(), path.toStdString())) {
             session_.ShowActivity(QStringLiteral("Load file - aborted"));

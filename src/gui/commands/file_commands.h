@@ -32,11 +32,19 @@ public:
     void saveAs(const QString& chosen);
     void rename(const QString& chosen);
 
+    // Imports a file that cannot be edited as it is (24-bit, float, 8-bit, more than two
+    // channels, another format) once the user agreed; set by the workbench.
+    std::function<void(const std::string& path)> importAudio;
+
     // For the tests: answers the file dialogs instead of the user.
     std::function<QStringList(const QString& title)> chooseFilesToOpen;
     std::function<QString(const QString& title, const QString& suggested)> chooseSaveName;
 
 private:
+    // A file of another format than the working one: says what it holds and offers the import.
+    // True when the file was handled so (imported or declined); false for a file to open as it
+    // is, or one the sound file library cannot read either (the opening then says why).
+    bool offerImport(const std::string& path);
     QStringList pickFiles(const QString& title);
     // confirmOverwrite: the file dialog asks before a name of an existing file is taken.
     QString pickSaveName(const QString& title, const QString& suggested, bool confirmOverwrite);

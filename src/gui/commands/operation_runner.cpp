@@ -100,7 +100,8 @@ void OperationRunner::run(const OperationDecl& operation, Command command) {
         services.addToList = [this](const std::string& path, int channels) {
             session_.AddToList(path, channels);
         };
-        auto dialog = createOperationDialog(operation, std::move(services), session_.dialogParent());
+        auto dialog =
+            createOperationDialog(operation, std::move(services), session_.dialogParent());
         // Done only when OK's job completed: Cancel or Esc, a declined stereo warning and a
         // refused file (a 24-bit one, say) are not.
         ok = dialog->exec() == QDialog::Accepted && dialog->outcome() == JobOutcome::Completed;

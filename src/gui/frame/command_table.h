@@ -129,9 +129,11 @@ constexpr int kBpmCalculator = 33048;
 constexpr int kMixer = 33060;
 constexpr int kAddButton = 1082;
 constexpr int kRecentFile = 57616;
+constexpr int kImportAudio = 33100;
 constexpr int kImportEightBit = 33053;
 constexpr int kImportRaw = 33044;
 constexpr int kExportEightBit = 33054;
+constexpr int kExportAs = 33101;
 constexpr int kExportSourceToMp3 = 33041;
 constexpr int kExportAllToMp3 = 33042;
 // Toolbar buttons that have no menu entry and no handler.

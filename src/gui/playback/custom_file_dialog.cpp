@@ -2,6 +2,8 @@
 // play the newly selected file when the box is checked.
 #include "playback/custom_file_dialog.h"
 
+#include "operations/exchange/audio_exchange.h"
+
 #include <QCheckBox>
 #include <QEvent>
 #include <QFileInfo>
@@ -15,7 +17,13 @@ CCustomFileDialog::CCustomFileDialog(Reporter& reporter, const QString& title, Q
     setFileMode(QFileDialog::ExistingFiles);
     setAcceptMode(QFileDialog::AcceptOpen);
     setDefaultSuffix(QStringLiteral("wav"));
-    setNameFilters({QStringLiteral("Wave Files (*.wav)"), QStringLiteral("All Files (*)")});
+    // Wave files first; every format the sound file library reads is offered for import.
+    QStringList patterns;
+    for (const std::string& extension : readableAudioExtensions())
+        patterns << QStringLiteral("*.") + QString::fromStdString(extension);
+    setNameFilters({QStringLiteral("Wave Files (*.wav)"),
+                    QStringLiteral("Audio Files (%1)").arg(patterns.join(QLatin1Char(' '))),
+                    QStringLiteral("All Files (*)")});
 
     autoplay_ = new QCheckBox(QStringLiteral("Autoplay"), this);
     autoplay_->setObjectName(QStringLiteral("item103"));
