@@ -15,10 +15,10 @@ namespace sonarium {
 
 // What a file holds, as the sound file library reads it.
 struct AudioFileInfo {
-    bool readable = false;  // false: the library cannot read it (error says why)
-    std::string error;      // the library's reason when it is not readable
-    std::string container;  // "WAV", "FLAC", "Ogg", "AIFF", ...
-    std::string encoding;   // "24-bit PCM", "32-bit float", "Vorbis", ...
+    bool readable = false; // false: the library cannot read it (error says why)
+    std::string error;     // the library's reason when it is not readable
+    std::string container; // "WAV", "FLAC", "Ogg", "AIFF", ...
+    std::string encoding;  // "24-bit PCM", "32-bit float", "Vorbis", ...
     int channels = 0;
     int rate = 0;
     std::int64_t frames = 0;
@@ -45,6 +45,10 @@ enum class ImportChannels {
     Right, // the second channel alone
     Pair,  // two channels chosen by number: `first` and `second` (0-based)
 };
+
+// The rates the import resamples to (ImportSettings::rate other than 0).
+inline constexpr int kMinImportRate = 1000;
+inline constexpr int kMaxImportRate = 384000;
 
 struct ImportSettings {
     int rate = 0; // 0: the file's own rate; otherwise resampled to this rate
