@@ -85,8 +85,14 @@ std::string exportFormatExtension(ExportFormat format);
 std::string exportFormatName(ExportFormat format);
 std::optional<ExportFormat> exportFormatOfWord(const std::string& word);
 
+// The rate the export writes for a working file at `rate`: its own, except for Opus, which takes
+// only 48000, 24000, 16000, 12000 and 8000 Hz: a file at any other rate is resampled to 48000 Hz.
+int exportRate(ExportFormat format, int rate);
+
 // Writes the working file context.input.source in the given format at the context's
-// destination, staged: the file appears under its name only once complete.
+// destination, staged: the file appears under its name only once complete. The result is not a
+// working file and is never opened as a document, whatever context.result asks. A quality outside
+// 0..1 is refused; the formats without one (wav24, wavfloat, aiff) ignore it.
 JobOutcome exportAudio(JobContext& context, const ExportSettings& settings);
 
 } // namespace sonarium

@@ -3,6 +3,7 @@
 #include "operations/exchange/sound_file.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 
 namespace sonarium {
@@ -10,7 +11,7 @@ namespace sonarium {
 namespace {
 
 BinaryFile& fileOf(void* user) {
-    return *static_cast<BinaryFile*>(user);
+    return *static_cast<SoundFile::Channel*>(user)->file;
 }
 
 sf_count_t lengthOf(void* user) {
@@ -37,9 +38,15 @@ sf_count_t readSome(void* bytes, sf_count_t count, void* user) {
 }
 
 sf_count_t writeSome(const void* bytes, sf_count_t count, void* user) {
-    return count <= 0 ? 0
-                      : static_cast<sf_count_t>(
-                            fileOf(user).writeSome(bytes, static_cast<std::size_t>(count)));
+    if (count <= 0)
+        return 0;
+    auto& channel = *static_cast<SoundFile::Channel*>(user);
+    errno = 0;
+    const std::size_t written = channel.file->writeSome(bytes, static_cast<std::size_t>(count));
+    // The first failure is kept: the library may go on writing (and seeking) after it.
+    if (written < static_cast<std::size_t>(count) && channel.writeErrno == 0)
+        channel.writeErrno = errno != 0 ? errno : EIO;
+    return static_cast<sf_count_t>(written);
 }
 
 sf_count_t positionOf(void* user) {
@@ -56,9 +63,9 @@ bool SoundFile::openRead(const std::string& path) {
         error_ = own_.openError();
         return false;
     }
-    io_ = &own_;
+    channel_ = {&own_, 0};
     info_ = SF_INFO{};
-    handle_ = sf_open_virtual(&virtualIo, SFM_READ, &info_, io_);
+    handle_ = sf_open_virtual(&virtualIo, SFM_READ, &info_, &channel_);
     if (handle_ == nullptr) {
         error_ = sf_strerror(nullptr);
         own_.close();
@@ -69,9 +76,9 @@ bool SoundFile::openRead(const std::string& path) {
 
 bool SoundFile::openWrite(BinaryFile& file, const SF_INFO& info) {
     close();
-    io_ = &file;
+    channel_ = {&file, 0};
     info_ = info;
-    handle_ = sf_open_virtual(&virtualIo, SFM_WRITE, &info_, io_);
+    handle_ = sf_open_virtual(&virtualIo, SFM_WRITE, &info_, &channel_);
     if (handle_ == nullptr) {
         error_ = sf_strerror(nullptr);
         return false;
@@ -90,7 +97,7 @@ bool SoundFile::close() {
         handle_ = nullptr;
     }
     own_.close();
-    io_ = nullptr;
+    channel_.file = nullptr;
     return closed;
 }
 

@@ -34,10 +34,18 @@ public:
     const std::string& error() const { return error_; }
     // The library's reason for the current error state, "" when there is none.
     std::string libraryError() const;
+    // The system's error of the first write that failed, 0 while none did.
+    int writeErrno() const { return channel_.writeErrno; }
+
+    // What the library's virtual I/O works on.
+    struct Channel {
+        BinaryFile* file = nullptr;
+        int writeErrno = 0;
+    };
 
 private:
     BinaryFile own_;            // the file read
-    BinaryFile* io_ = nullptr;  // the file the library reads or writes through
+    Channel channel_;           // the file the library reads or writes through
     SNDFILE* handle_ = nullptr; // the library's handle
     SF_INFO info_{};
     std::string error_;
