@@ -49,8 +49,8 @@ void Resampler::run(const float* in, std::size_t frames, std::vector<float>& out
     const auto channels = static_cast<std::size_t>(channels_);
     // Room for what the input gives plus what the filter held: the loop grows it if that is
     // not enough.
-    std::size_t room = static_cast<std::size_t>(std::ceil(static_cast<double>(frames) * ratio_)) +
-                       1024 + static_cast<std::size_t>(ratio_ * 64);
+    const std::size_t room =
+        static_cast<std::size_t>(std::ceil(static_cast<double>(frames) * ratio_)) + 1024;
     std::size_t produced = 0;
     std::size_t consumed = 0;
     while (true) {
@@ -75,6 +75,12 @@ void Resampler::run(const float* in, std::size_t frames, std::vector<float>& out
             break;
     }
     out.resize(produced * channels);
+}
+
+std::size_t Resampler::inputFrames(std::size_t outputFrames) const {
+    return std::clamp<std::size_t>(
+        static_cast<std::size_t>(static_cast<double>(outputFrames) / std::max(ratio_, 1.0)), 1,
+        outputFrames);
 }
 
 void Resampler::process(const float* in, std::size_t frames, std::vector<float>& out) {

@@ -29,6 +29,10 @@ public:
     const std::string& error() const { return error_; }
     int channels() const { return channels_; }
 
+    // How many frames to feed at a time for about `outputFrames` frames out (at least one): a
+    // large ratio makes a few input frames give many output frames.
+    std::size_t inputFrames(std::size_t outputFrames) const;
+
     // Feeds `frames` frames and replaces out's contents with the frames that come out of them
     // (fewer or more than went in, none at the start while the filter fills).
     void process(const float* in, std::size_t frames, std::vector<float>& out);

@@ -224,8 +224,10 @@ JobOutcome exportAudio(JobContext& context, const ExportSettings& settings) {
             writer.writeFloats(resampled.data(), static_cast<std::size_t>(take));
         written += std::max<std::int64_t>(take, 0);
     };
+    // Opus's rates lie within a ratio of 6 of any other, but a file may declare any rate.
+    const std::size_t block = resampler ? resampler->inputFrames(kBlockFrames) : kBlockFrames;
     for (std::size_t done = 0; done < frames && continueJob(context);) {
-        const std::size_t count = std::min(kBlockFrames, frames - done);
+        const std::size_t count = std::min(block, frames - done);
         readValues(context, *source, values.data(), static_cast<std::uint32_t>(count * width));
         if (context.stopped())
             break;

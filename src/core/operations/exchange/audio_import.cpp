@@ -215,9 +215,12 @@ public:
     // Runs the pass with progress from base to 100; false when it stopped (and said why).
     bool run(sonIO& destination, int base, bool counted) {
         destination_ = &destination;
+        const auto block = static_cast<std::int64_t>(
+            resampler_ ? resampler_->inputFrames(static_cast<std::size_t>(kBlockFrames))
+                       : static_cast<std::size_t>(kBlockFrames));
         std::int64_t read = 0;
         while (read < frames_ && continueJob(context_)) {
-            const sf_count_t want = std::min<std::int64_t>(kBlockFrames, frames_ - read);
+            const sf_count_t want = std::min<std::int64_t>(block, frames_ - read);
             const sf_count_t got = exact_ ? readExact(want) : readFloats(want);
             if (got < want) {
                 sourceEnded(counted);
