@@ -2,6 +2,7 @@
 // argument list and waits for it.
 #include "exchange_commands.h"
 
+#include "operations/exchange/audio_exchange.h"
 #include "operations/exchange/eight_bit_export.h"
 #include "operations/exchange/eight_bit_import.h"
 #include "operations/exchange/mp3_batch.h"
@@ -12,10 +13,12 @@
 #include "workspace/preferences.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <spawn.h>
 #include <string>
@@ -154,6 +157,96 @@ int runBatch(const std::string& batch) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// The arguments of a command whose options take values: "--name VALUE" or "--name=VALUE" for
+// the names it knows, SOURCE and -o OUT in any order, "--" ending the options. Nothing (the
+// usage or the fault printed) on a usage error.
+struct ValueArguments {
+    std::map<std::string, std::string, std::less<>> values;
+    FileArguments files;
+};
+
+std::optional<ValueArguments> parseValueArguments(const char* command, const char* usage,
+                                                  const std::vector<std::string_view>& names,
+                                                  int argc, char** argv) {
+    ValueArguments parsed;
+    std::vector<std::string> files;
+    bool options = true;
+    for (int i = 0; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (options && arg == "--") {
+            options = false;
+            continue;
+        }
+        if (options && (arg == "-o" || arg == "--output")) {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+                std::fprintf(stderr, "sonarium-cli %s: %s needs a file name\n%s", command, argv[i],
+                             usage);
+                return std::nullopt;
+            }
+            parsed.files.output = argv[++i];
+            continue;
+        }
+        if (options && arg.starts_with("--")) {
+            const std::size_t equals = arg.find('=');
+            const std::string_view name = arg.substr(
+                2, equals == std::string_view::npos ? std::string_view::npos : equals - 2);
+            if (std::find(names.begin(), names.end(), name) == names.end()) {
+                std::fprintf(stderr, "sonarium-cli %s: unknown option %s\n%s", command, argv[i],
+                             usage);
+                return std::nullopt;
+            }
+            if (equals != std::string_view::npos) {
+                parsed.values[std::string(name)] = std::string(arg.substr(equals + 1));
+            } else if (i + 1 < argc) {
+                parsed.values[std::string(name)] = argv[++i];
+            } else {
+                std::fprintf(stderr, "sonarium-cli %s: --%s needs a value\n%s", command,
+                             std::string(name).c_str(), usage);
+                return std::nullopt;
+            }
+            continue;
+        }
+        if (options && arg.starts_with("-") && arg.size() > 1) {
+            std::fprintf(stderr, "sonarium-cli %s: unknown option %s\n%s", command, argv[i], usage);
+            return std::nullopt;
+        }
+        files.emplace_back(arg);
+    }
+    if (files.size() != 1 || parsed.files.output.empty()) {
+        std::fputs(usage, stderr);
+        return std::nullopt;
+    }
+    parsed.files.source = files[0];
+    return parsed;
+}
+
+// A whole number from first to last inclusive written in decimal digits alone.
+std::optional<long long> wholeNumber(std::string_view text, long long first, long long last) {
+    long long value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || text[0] == '+' || text[0] == '-' || error != std::errc() || stop != end ||
+        value < first || value > last)
+        return std::nullopt;
+    return value;
+}
+
+// Runs an audio exchange job on the files, as the other exchange commands do.
+template <typename Settings>
+int runAudioJob(const FileArguments& files, JobOutcome (*job)(JobContext&, const Settings&),
+                const Settings& settings) {
+    StderrReporter reporter("sonarium-cli: ");
+    WaveContext wave{reporter, resourceFile("suffix.rc2").string(), {}};
+    NullProgress progress;
+    JobContext context{.wave = wave,
+                       .progress = progress,
+                       .input = {.source = files.source},
+                       .destination = [&files] { return files.output; },
+                       .result = ResultFile::Finish};
+    const JobOutcome outcome = job(context, settings);
+    return outcome == JobOutcome::Completed && context.writeFailures == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int runImportEightBitCommand(int argc, char** argv) {
@@ -166,6 +259,103 @@ int runExportEightBitCommand(int argc, char** argv) {
 
 int runImportRawCommand(int argc, char** argv) {
     return runFileJob("import-raw", argc, argv, importRaw);
+}
+
+int runImportCommand(int argc, char** argv) {
+    constexpr const char* kUsage =
+        "usage: sonarium-cli import [--rate keep|HZ] [--channels keep|mix|left|right|N,M]\n"
+        "                           [--dither tpdf|none] [--seed N] SOURCE -o OUT\n";
+    const auto parsed =
+        parseValueArguments("import", kUsage, {"rate", "channels", "dither", "seed"}, argc, argv);
+    if (!parsed)
+        return 2;
+    const auto bad = [&](const char* option, const std::string& value, const char* takes) {
+        std::fprintf(stderr, "sonarium-cli import: --%s takes %s, not '%s'\n%s", option, takes,
+                     value.c_str(), kUsage);
+        return 2;
+    };
+    ImportSettings settings;
+    for (const auto& [name, value] : parsed->values) {
+        if (name == "rate") {
+            if (value == "keep") {
+                settings.rate = 0;
+            } else if (const auto rate = wholeNumber(value, kMinImportRate, kMaxImportRate)) {
+                settings.rate = static_cast<int>(*rate);
+            } else {
+                return bad("rate", value, "keep or a rate from 1000 to 384000 Hz");
+            }
+        } else if (name == "channels") {
+            constexpr const char* kTakes = "keep, mix, left, right or two channel numbers N,M";
+            if (value == "keep") {
+                settings.channels = ImportChannels::Keep;
+            } else if (value == "mix") {
+                settings.channels = ImportChannels::Mix;
+            } else if (value == "left") {
+                settings.channels = ImportChannels::Left;
+            } else if (value == "right") {
+                settings.channels = ImportChannels::Right;
+            } else {
+                const std::size_t comma = value.find(',');
+                const std::string_view text = value;
+                const auto first = wholeNumber(text.substr(0, comma), 1, 1024);
+                const auto second = comma == std::string::npos
+                                        ? std::nullopt
+                                        : wholeNumber(text.substr(comma + 1), 1, 1024);
+                if (!first || !second)
+                    return bad("channels", value, kTakes);
+                // Numbered from 1 here, from 0 in the settings.
+                settings.channels = ImportChannels::Pair;
+                settings.first = static_cast<int>(*first - 1);
+                settings.second = static_cast<int>(*second - 1);
+            }
+        } else if (name == "dither") {
+            if (value != "tpdf" && value != "none")
+                return bad("dither", value, "tpdf or none");
+            settings.dither = value == "tpdf";
+        } else if (name == "seed") {
+            const auto seed = wholeNumber(value, 0, 0xFFFFFFFFLL);
+            if (!seed)
+                return bad("seed", value, "a whole number from 0 to 4294967295");
+            settings.seed = static_cast<std::uint32_t>(*seed);
+        }
+    }
+    return runAudioJob(parsed->files, importAudio, settings);
+}
+
+int runExportCommand(int argc, char** argv) {
+    constexpr const char* kUsage =
+        "usage: sonarium-cli export --format flac|ogg|opus|wav24|wavfloat|aiff [--quality Q]\n"
+        "                           SOURCE -o OUT\n";
+    const auto parsed = parseValueArguments("export", kUsage, {"format", "quality"}, argc, argv);
+    if (!parsed)
+        return 2;
+    ExportSettings settings;
+    const auto format = parsed->values.find("format");
+    if (format == parsed->values.end()) {
+        std::fprintf(stderr, "sonarium-cli export: --format is needed\n%s", kUsage);
+        return 2;
+    }
+    if (const auto known = exportFormatOfWord(format->second)) {
+        settings.format = *known;
+    } else {
+        std::fprintf(stderr, "sonarium-cli export: unknown format '%s'\n%s", format->second.c_str(),
+                     kUsage);
+        return 2;
+    }
+    if (const auto quality = parsed->values.find("quality"); quality != parsed->values.end()) {
+        const std::string& text = quality->second;
+        double value = -1;
+        const char* end = text.data() + text.size();
+        const auto [stop, error] = std::from_chars(text.data(), end, value);
+        if (text.empty() || error != std::errc() || stop != end || !(value >= 0 && value <= 1)) {
+            std::fprintf(stderr,
+                         "sonarium-cli export: --quality takes a number from 0 to 1, not '%s'\n%s",
+                         text.c_str(), kUsage);
+            return 2;
+        }
+        settings.quality = value;
+    }
+    return runAudioJob(parsed->files, exportAudio, settings);
 }
 
 int runExportMp3Command(int argc, char** argv) {

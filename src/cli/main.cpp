@@ -31,6 +31,8 @@ constexpr Command kCommands[] = {
     {"list", runList},
     {"describe", sonarium::runDescribeCommand},
     {"peaks", sonarium::runPeaksCommand},
+    {"import", sonarium::runImportCommand},
+    {"export", sonarium::runExportCommand},
     {"import-8bit", sonarium::runImportEightBitCommand},
     {"export-8bit", sonarium::runExportEightBitCommand},
     {"import-raw", sonarium::runImportRawCommand},
@@ -50,6 +52,12 @@ constexpr UsageLine kUsage[] = {
     {"", "sonarium-cli OP [--param V | --flag]... [--quiet] [SOURCE [AUX]] -o OUT"},
     {"", "                                          (progress on a terminal unless --quiet)"},
     {"", "sonarium-cli OP --help                    the same as describe OP"},
+    {"import", "sonarium-cli import [--rate keep|HZ] [--channels keep|mix|left|right|N,M]\n"
+               "                      [--dither tpdf|none] [--seed N] SOURCE -o OUT\n"
+               "                                          any sound file (WAV, FLAC, Ogg, MP3...) "
+               "as a 16-bit one"},
+    {"export", "sonarium-cli export --format flac|ogg|opus|wav24|wavfloat|aiff [--quality Q]\n"
+               "                      SOURCE -o OUT       a 16-bit wave file in another format"},
     {"import-8bit", "sonarium-cli import-8bit SOURCE -o OUT    an 8-bit wave file as a 16-bit one"},
     {"export-8bit", "sonarium-cli export-8bit SOURCE -o OUT    a 16-bit wave file as an 8-bit one"},
     {"import-raw",

@@ -25,6 +25,7 @@ struct Writer {
     std::vector<std::string> arguments;
     std::size_t results = 1;
     bool besideSource = false;
+    bool wave = true; // its result is a wave file of the system's own writer
 };
 
 // Every declared operation that writes a file, with its defaults, then the exchange commands.
@@ -44,6 +45,8 @@ std::vector<Writer> writers() {
     found.push_back({"import-8bit", {"import-8bit", "BYTE"}});
     found.push_back({"export-8bit", {"export-8bit", "SOURCE"}});
     found.push_back({"import-raw", {"import-raw", "SOURCE"}});
+    found.push_back({"import", {"import", "--rate", "48000", "SOURCE"}});
+    found.push_back({"export", {"export", "--format", "flac", "SOURCE"}, 1, false, false});
     found.push_back({"export-mp3", {"export-mp3", "SOURCE"}, 0, true});
     return found;
 }
@@ -198,7 +201,7 @@ TEST_F(WriterFaults, KilledHalfway) {
         killed += run.signal == SIGKILL ? 1 : 0;
         for (const auto& entry : fs::directory_iterator(results)) {
             const std::string name = entry.path().filename().string();
-            if (name.starts_with("result.wav"))
+            if (name.starts_with("result.wav") && writer.wave)
                 expectCompleteWave(entry.path().string());
             else
                 EXPECT_TRUE(name.starts_with(".result.wav") && name.ends_with(".part")) << name;

@@ -15,6 +15,7 @@
 #include <ctime>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <numbers>
 
 SONARIUM_DECLARE_OPERATION(groupToStereo);
 SONARIUM_DECLARE_OPERATION(mix);
@@ -278,6 +279,63 @@ TEST_F(ToolRuns, SamplingRateConversionKeepsTheData) {
     EXPECT_EQ(readLe32(&header[40]), 4U);
     EXPECT_EQ(test::Bytes(header.begin() + 44, header.begin() + 48),
               (test::Bytes{0x80, 0x7f, 0x02, 0x01}));
+}
+
+// Resample keeps the duration and the pitch: a 1 kHz sine comes out as the same sine sampled at
+// the output rate (to a few values, from the first instant), with as many frames as the rate
+// ratio gives. An 8-bit Source is refused; the same rate gives the values back.
+TEST_F(ToolRuns, SamplingRateConversionResamples) {
+    struct Case {
+        int from;
+        int to;
+        int channels;
+    };
+    const Case cases[] = {{48000, 44100, 2}, {22050, 48000, 1}, {44100, 8000, 1}};
+    const OperationDecl& op = samplingRateConversionOperation();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.from) + " -> " + std::to_string(c.to));
+        const std::size_t frames = static_cast<std::size_t>(c.from) + 11;
+        Values v;
+        const auto sine = [&](std::size_t i, int channel, int rate) {
+            return 16000 *
+                   std::sin(2 * std::numbers::pi * 1000 * static_cast<double>(i) / rate + channel);
+        };
+        for (std::size_t i = 0; i < frames; ++i)
+            for (int channel = 0; channel < c.channels; ++channel)
+                v.push_back(static_cast<std::int16_t>(std::lround(sine(i, channel, c.from))));
+        Parameters p = op.defaults();
+        p.setText("method", "resample");
+        p.setNumber("outputRate", c.to);
+        const test::JobRun r = run(op, {.source = wave("s.wav", v, c.channels, c.from)}, p);
+        ASSERT_EQ(r.outcome, JobOutcome::Completed) << testing::PrintToString(messages);
+        const auto width = static_cast<std::size_t>(c.channels);
+        const std::size_t outFrames = r.output.size() / width;
+        EXPECT_EQ(outFrames, static_cast<std::size_t>(
+                                 std::llround(static_cast<double>(frames) * c.to / c.from)));
+        EXPECT_EQ(readLe32(&test::readBytes(out)[24]), static_cast<std::uint32_t>(c.to));
+        double worst = 0;
+        for (std::size_t i = outFrames / 4; i < outFrames * 3 / 4; ++i)
+            for (int channel = 0; channel < c.channels; ++channel)
+                worst = std::max(worst,
+                                 std::abs(r.output[i * width + static_cast<std::size_t>(channel)] -
+                                          sine(i, channel, c.to)));
+        EXPECT_LT(worst, 4);
+    }
+    Parameters same = op.defaults();
+    same.setText("method", "resample");
+    const Values v = test::ramp(3001, 5, 1301);
+    EXPECT_EQ(run(op, {.source = wave("same.wav", v, 1, 44100)}, same).output, v);
+
+    test::WaveSpec eight;
+    eight.bits = 8;
+    eight.samples = test::ramp(100);
+    const std::string file = dir.file("eight.wav");
+    test::writeBytes(file, test::buildWave(eight));
+    const test::JobRun refused = run(op, {.source = file}, same);
+    EXPECT_EQ(refused.outcome, JobOutcome::EndedWithMessage);
+    EXPECT_FALSE(refused.written);
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_NE(messages[0].find("only 16-bit files can be resampled"), std::string::npos);
 }
 
 std::string infoLine(const std::string& text, const std::string& key) {

@@ -113,7 +113,9 @@ private slots:
         QVERIFY(!rate->isEnabled());
         auto* method = qobject_cast<QComboBox*>(d->item(1712));
         QCOMPARE(method->currentText(), QStringLiteral("None"));
-        QVERIFY(!method->isEnabled());
+        QVERIFY(method->isEnabled());
+        QCOMPARE(method->count(), 2);
+        QCOMPARE(method->itemText(1), QStringLiteral("Resample"));
         QCOMPARE(qobject_cast<QLineEdit*>(d->item(1713))->text(), QStringLiteral("44100"));
         d->accept();
         QCOMPARE(d->outcome(), JobOutcome::Completed);

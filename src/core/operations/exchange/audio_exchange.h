@@ -15,10 +15,10 @@ namespace sonarium {
 
 // What a file holds, as the sound file library reads it.
 struct AudioFileInfo {
-    bool readable = false;  // false: the library cannot read it (error says why)
-    std::string error;      // the library's reason when it is not readable
-    std::string container;  // "WAV", "FLAC", "Ogg", "AIFF", ...
-    std::string encoding;   // "24-bit PCM", "32-bit float", "Vorbis", ...
+    bool readable = false; // false: the library cannot read it (error says why)
+    std::string error;     // the library's reason when it is not readable
+    std::string container; // "WAV", "FLAC", "Ogg", "AIFF", ...
+    std::string encoding;  // "24-bit PCM", "32-bit float", "Vorbis", ...
     int channels = 0;
     int rate = 0;
     std::int64_t frames = 0;
@@ -45,6 +45,10 @@ enum class ImportChannels {
     Right, // the second channel alone
     Pair,  // two channels chosen by number: `first` and `second` (0-based)
 };
+
+// The rates the import resamples to (ImportSettings::rate other than 0).
+inline constexpr int kMinImportRate = 1000;
+inline constexpr int kMaxImportRate = 384000;
 
 struct ImportSettings {
     int rate = 0; // 0: the file's own rate; otherwise resampled to this rate
@@ -81,8 +85,14 @@ std::string exportFormatExtension(ExportFormat format);
 std::string exportFormatName(ExportFormat format);
 std::optional<ExportFormat> exportFormatOfWord(const std::string& word);
 
+// The rate the export writes for a working file at `rate`: its own, except for Opus, which takes
+// only 48000, 24000, 16000, 12000 and 8000 Hz: a file at any other rate is resampled to 48000 Hz.
+int exportRate(ExportFormat format, int rate);
+
 // Writes the working file context.input.source in the given format at the context's
-// destination, staged: the file appears under its name only once complete.
+// destination, staged: the file appears under its name only once complete. The result is not a
+// working file and is never opened as a document, whatever context.result asks. A quality outside
+// 0..1 is refused; the formats without one (wav24, wavfloat, aiff) ignore it.
 JobOutcome exportAudio(JobContext& context, const ExportSettings& settings);
 
 } // namespace sonarium
