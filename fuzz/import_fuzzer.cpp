@@ -21,7 +21,7 @@ namespace {
 // The result's layout: a 16-bit wave of `channels` channels at 44100 Hz whose RIFF and data sizes
 // are the bytes it holds; its data returned.
 std::span<const std::uint8_t> checkResult(const std::vector<std::uint8_t>& result, int channels,
-                                          std::uint64_t dataBytes) {
+                                          std::uint64_t dataBytes, int rate) {
     fuzz::check(result.size() == kHeaderSize + dataBytes + kTrailerSize,
                 "the result holds header, data and trailer");
     fuzz::check(readLe32(result.data() + 4) == result.size() - 8, "the RIFF size is the file's");
@@ -31,8 +31,8 @@ std::span<const std::uint8_t> checkResult(const std::vector<std::uint8_t>& resul
     fuzz::check(layout.declaredDataSize == dataBytes && layout.dataOffset == kHeaderSize,
                 "the data size is the data's");
     fuzz::check(layout.channels == channels && layout.bitsPerSample == 16 &&
-                    layout.sampleRate == kDefaultRate,
-                "the result is 16-bit at the fixed rate");
+                    layout.sampleRate == static_cast<std::uint32_t>(rate),
+                "the result is 16-bit at its rate");
     return std::span(result).subspan(kHeaderSize, dataBytes);
 }
 
@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::check((outcome == JobOutcome::Completed) == (size >= 2),
                     "raw import completes when there is a value");
         if (outcome == JobOutcome::Completed) {
-            const auto values = checkResult(result, 1, size & ~std::size_t{1});
+            const auto values = checkResult(result, 1, size & ~std::size_t{1}, kDefaultRate);
             fuzz::check(std::memcmp(values.data(), data, values.size()) == 0,
                         "raw values are the input's bytes");
         } else {
@@ -74,12 +74,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         JobContext context = importContext(wave, progress, "fuzz.wav");
         auto source = std::make_unique<sonIO>(wave, fuzz::memoryFile(input), "fuzz.wav");
         const int channels = source->channels == 1 ? 1 : 2;
+        // The source's own rate, or the fixed one where its header gives none.
+        const int rate = source->sampleRate > 0 ? source->sampleRate : kDefaultRate;
         const std::uint64_t dataStart = source->dataStart;
         const std::uint32_t dataSize = source->dataSize;
         const JobOutcome outcome = importEightBitFrom(context, std::move(source));
         if (outcome == JobOutcome::Completed) {
             const std::uint64_t samples = dataSize & ~std::uint32_t{1};
-            const auto values = checkResult(result, channels, 2 * samples);
+            const auto values = checkResult(result, channels, 2 * samples, rate);
             for (std::uint64_t i = 0; i < samples; ++i) {
                 const auto value = static_cast<std::int16_t>(readLe16(&values[2 * i]));
                 fuzz::check(value == valueOfEightBit(data[dataStart + i]),

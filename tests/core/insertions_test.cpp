@@ -192,7 +192,7 @@ TEST_F(Insertions, MergeCases) {
         EXPECT_EQ(r.output, expected);
         EXPECT_EQ(r.channels, mixed ? 2 : c.mainChannels);
         const test::Bytes out = test::readBytes(dir.file("out.wav"));
-        EXPECT_EQ(readLe32(&out[24]), 44100U);
+        EXPECT_EQ(readLe32(&out[24]), static_cast<std::uint32_t>(c.rate));
         EXPECT_EQ(r.progress.back(), 100);
     }
     // Both empty: nothing to write.

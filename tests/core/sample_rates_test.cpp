@@ -93,9 +93,9 @@ TEST(SampleRates, ResultsKeepTheSourcesRateAndTheirDurationRule) {
                 if (op->name == "insert-silence") {
                     // The silence lasts its seconds at the file's rate.
                     const std::size_t source = stereo ? 40002 : 30001;
-                    EXPECT_EQ(run.output.size() - source,
-                              (expected.output.size() - source) * static_cast<std::size_t>(rate) /
-                                  44100);
+                    EXPECT_EQ(run.output.size() - source, (expected.output.size() - source) *
+                                                              static_cast<std::size_t>(rate) /
+                                                              44100);
                     continue;
                 }
                 EXPECT_EQ(run.output.size(), expected.output.size());

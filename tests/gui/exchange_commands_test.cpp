@@ -5,6 +5,7 @@
 #include "editor_fixture.h"
 #include "operations/exchange/mp3_batch.h"
 #include "run_operation.h"
+#include "sound_files.h"
 #include "support/launcher.h"
 #include "test_support.h"
 #include "wavefile/wave_format.h"
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QtTest>
 #include <filesystem>
+#include <sndfile.h>
 
 using namespace sonarium;
 namespace fs = std::filesystem;
@@ -159,13 +161,78 @@ private slots:
         QCOMPARE(reporter->reports[0].icon, MessageIcon::None);
         const test::Bytes stereo = test::readBytes((tempSounds() / "loop_16bit.wav").string());
         QCOMPARE(readLe16(&stereo[22]), std::uint16_t(2));
-        QCOMPARE(readLe32(&stereo[24]), std::uint32_t(44100));
+        QCOMPARE(readLe32(&stereo[24]), std::uint32_t(11025)); // the source's rate
         QCOMPARE(readLe32(&stereo[40]), std::uint32_t(8000));
         QVERIFY(test::Bytes(stereo.begin() + 44, stereo.begin() + 52) ==
                 (test::Bytes{0, 0, 0, 127, 0, 128, 0, 129}));
         QVERIFY(fs::exists(tempSounds() / "LOUD.WAV_16bit.wav"));
         QCOMPARE(windows(), 2);
         QCOMPARE(activity(), before);
+    }
+
+    // Files the editor cannot edit as they are: Open says what they hold and offers the import,
+    // whose result opens; Cancel leaves nothing. Import audio file takes several at once.
+    void openOffersTheImport() {
+        const auto tone = test::sine(4800, 2, 48000, 440, 0.5);
+        const std::string deep = files->file("deep.wav");
+        const std::string flac = files->file("song.flac");
+        QVERIFY(!test::writeSound(deep, SF_FORMAT_WAV | SF_FORMAT_PCM_24, 48000, 2, tone).empty());
+        QVERIFY(!test::writeSound(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 48000, 2, tone).empty());
+        reporter->answers = {Answer::Cancel};
+        bench->files().openFiles({QString::fromStdString(deep)});
+        QCOMPARE(reporter->reports.size(), std::size_t(1));
+        QVERIFY(reporter->reports[0].text.starts_with("File " + deep + "\nholds 24-bit PCM WAV"));
+        QCOMPARE(reporter->reports[0].buttons, MessageButtons::ImportCancel);
+        QCOMPARE(windows(), 0);
+        QVERIFY(!fs::exists(tempSounds() / "deep_16bit.wav"));
+        QCOMPARE(activity(), QStringLiteral("Load file - aborted"));
+
+        bench->files().openFiles({QString::fromStdString(deep)});
+        const fs::path imported = tempSounds() / "deep_16bit.wav";
+        QVERIFY(fs::exists(imported));
+        QCOMPARE(windows(), 1);
+        const test::Bytes bytes = test::readBytes(imported.string());
+        QCOMPARE(readLe16(&bytes[34]), std::uint16_t(16));
+        QCOMPARE(readLe32(&bytes[24]), std::uint32_t(48000));
+        QCOMPARE(activity(), QStringLiteral("Import file - done"));
+
+        reporter->reports.clear();
+        answerOpen({QString::fromStdString(flac), QString::fromStdString(deep)});
+        frame->runCommand(cmd::kImportAudio);
+        QCOMPARE(titles, QStringList{QStringLiteral("Import audio file")});
+        QVERIFY(fs::exists(tempSounds() / "song_16bit.wav"));
+        QCOMPARE(said(), QString());
+        // A 16-bit FLAC comes in value for value.
+        const auto values = test::readValues((tempSounds() / "song_16bit.wav").string());
+        const auto decoded = test::readSound(flac);
+        QCOMPARE(values.size(), decoded.size());
+        for (std::size_t i = 0; i < values.size(); ++i)
+            QCOMPARE(double(values[i]), decoded[i] * 32768.0);
+    }
+
+    // Export as: the format the name's extension picks, beside the Source, never over it.
+    void exportAsWritesTheChosenFormat() {
+        const std::string source = test::writeWave(files->file("take.wav"), test::ramp(6000), 2);
+        QVERIFY(bench->windows().openDocument(QString::fromStdString(source)) != nullptr);
+        const int opened = windows();
+        QString suggested;
+        answerSave(files->file("take.flac"), &suggested);
+        frame->runCommand(cmd::kExportAs);
+        QCOMPARE(suggested, QString::fromStdString(files->file("take.flac")));
+        int rate = 0;
+        const auto decoded = test::readSound(files->file("take.flac"), &rate);
+        const auto original = test::readValues(source);
+        QCOMPARE(rate, 44100);
+        QCOMPARE(decoded.size(), original.size());
+        QCOMPARE(decoded[1234] * 32768.0, double(original[1234]));
+        QCOMPARE(windows(), opened);
+        QCOMPARE(activity(), QStringLiteral("Export file - done"));
+
+        const test::Bytes before = test::readBytes(source);
+        answerSave(files->path().string() + "/./take.wav");
+        frame->runCommand(cmd::kExportAs);
+        QVERIFY(!reporter->reports.empty());
+        QVERIFY(test::readBytes(source) == before);
     }
 
     void eightBitExportWritesWhereChosen() {

@@ -30,6 +30,10 @@ const QString kWaveFilter = QStringLiteral("wav Files (*.wav);;All Files (*)");
 const QString kMp3Filter = QStringLiteral("mp3 Files (*.mp3);;All Files (*)");
 const QString kAllFilter = QStringLiteral("All Files (*)");
 constexpr const char* kImportDone = "Import file - done";
+// The export formats in the order of the Export as dialog's filters.
+constexpr ExportFormat kFormats[] = {ExportFormat::Flac,     ExportFormat::Ogg,
+                                     ExportFormat::Opus,     ExportFormat::Wav24,
+                                     ExportFormat::WavFloat, ExportFormat::Aiff};
 
 } // namespace
 
@@ -122,9 +126,6 @@ void ExchangeCommands::exportAs() {
                                      : list.saveAsDir + source.substr(directoryPart(source).size());
     const std::string stem =
         proposed.substr(0, proposed.size() - std::min<std::size_t>(4, proposed.size()));
-    constexpr ExportFormat kFormats[] = {ExportFormat::Flac,     ExportFormat::Ogg,
-                                         ExportFormat::Opus,     ExportFormat::Wav24,
-                                         ExportFormat::WavFloat, ExportFormat::Aiff};
     QStringList filters;
     for (const ExportFormat format : kFormats)
         filters << QStringLiteral("%1 (*.%2)")
