@@ -205,26 +205,5 @@ TEST_F(AudioExport, StoppedExportsLeaveNothing) {
     }
 }
 
-TEST_F(AudioExport, FormatWords) {
-    struct Case {
-        ExportFormat format;
-        const char* word;
-        const char* extension;
-    };
-    const Case cases[] = {
-        {ExportFormat::Flac, "flac", "flac"},        {ExportFormat::Ogg, "ogg", "ogg"},
-        {ExportFormat::Opus, "opus", "opus"},        {ExportFormat::Wav24, "wav24", "wav"},
-        {ExportFormat::WavFloat, "wavfloat", "wav"}, {ExportFormat::Aiff, "aiff", "aiff"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(exportFormatWord(c.format), c.word);
-        EXPECT_EQ(exportFormatExtension(c.format), c.extension);
-        EXPECT_FALSE(exportFormatName(c.format).empty());
-        EXPECT_EQ(exportFormatOfWord(c.word), c.format);
-    }
-    EXPECT_EQ(exportFormatOfWord("mp3"), std::nullopt);
-    EXPECT_EQ(exportFormatOfWord("FLAC"), std::nullopt);
-}
-
 } // namespace
 } // namespace sonarium

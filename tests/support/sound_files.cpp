@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <numbers>
 #include <sndfile.h>
 
@@ -109,6 +110,17 @@ std::vector<double> readSound(const std::string& path, int* rate, int* channels,
 }
 
 bool canWriteSound(int format, int rate, int channels) {
+    // The library's format check lets through rates its Opus and MPEG encoders then refuse, and
+    // a refused MPEG encoder leaks its state: those rates are never tried.
+    const auto oneOf = [rate](std::initializer_list<int> rates) {
+        return std::find(rates.begin(), rates.end(), rate) != rates.end();
+    };
+    if ((format & SF_FORMAT_SUBMASK) == SF_FORMAT_OPUS &&
+        !oneOf({8000, 12000, 16000, 24000, 48000}))
+        return false;
+    if ((format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG &&
+        !oneOf({8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000}))
+        return false;
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = channels;

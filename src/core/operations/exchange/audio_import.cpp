@@ -459,7 +459,8 @@ JobOutcome importAudio(JobContext& context, const ImportSettings& settings) {
     // Where the container only estimates its length, a first pass counts the frames and the
     // second one decodes a file opened anew.
     std::int64_t frames = file.info().frames;
-    const bool counted = hasEstimatedLength(file.info().format);
+    // The library gives the largest count for a stream it cannot measure: counted as well.
+    const bool counted = hasEstimatedLength(file.info().format) || frames >= SF_COUNT_MAX / 2;
     constexpr int kCountSpan = 40;
     if (counted) {
         const auto count = countFrames(context, file, kCountSpan);
