@@ -35,6 +35,19 @@ constexpr ExportFormat kFormats[] = {ExportFormat::Flac,     ExportFormat::Ogg,
                                      ExportFormat::Opus,     ExportFormat::Wav24,
                                      ExportFormat::WavFloat, ExportFormat::Aiff};
 
+// Where an export of source is proposed: in the folder of the last export (saveAsDir) when there
+// was one, beside the source otherwise.
+std::string exportProposal(const WorkingList& list, const std::string& source) {
+    return list.saveAsDir.empty() ? source
+                                  : list.saveAsDir + source.substr(directoryPart(source).size());
+}
+
+// The proposal without its last four characters (".wav"), for another extension.
+std::string exportStem(const WorkingList& list, const std::string& source) {
+    const std::string proposed = exportProposal(list, source);
+    return proposed.substr(0, proposed.size() - std::min<std::size_t>(4, proposed.size()));
+}
+
 } // namespace
 
 ExchangeCommands::ExchangeCommands(Session& session) : session_(session) {
@@ -121,11 +134,7 @@ void ExchangeCommands::exportAs() {
     if (!current)
         return;
     const std::string& source = *current;
-    const std::string proposed = list.saveAsDir.empty()
-                                     ? source
-                                     : list.saveAsDir + source.substr(directoryPart(source).size());
-    const std::string stem =
-        proposed.substr(0, proposed.size() - std::min<std::size_t>(4, proposed.size()));
+    const std::string stem = exportStem(list, source);
     QStringList filters;
     for (const ExportFormat format : kFormats)
         filters << QStringLiteral("%1 (*.%2)")
@@ -270,11 +279,8 @@ void ExchangeCommands::exportSourceToMp3() {
     if (!current)
         return;
     const std::string& source = *current;
-    const std::string proposed = list.saveAsDir.empty()
-                                     ? source
-                                     : list.saveAsDir + source.substr(directoryPart(source).size());
-    const std::string initial =
-        proposed.substr(0, proposed.size() - std::min<std::size_t>(4, proposed.size())) + ".mp3";
+    const std::string proposed = exportProposal(list, source);
+    const std::string initial = exportStem(list, source) + ".mp3";
     const QString chosen = pickSaveName(QStringLiteral("Export %1 as...").arg(qs(proposed)),
                                         qs(initial), kMp3Filter, QStringLiteral("mp3"));
     if (chosen.isEmpty())
