@@ -35,7 +35,7 @@ constexpr CommandSpec kCommands[] = {
     {33041, M::FileExport, "&Export source to MP3...", P::Plain, R::SourceSelected, "", "", ""},
     {33042, M::FileExport, "E&xport all to MP3", P::Plain, R::SourceSelected, "", "", ""},
     {57609, M::File, "Print", P::Framework, R::ActiveView, "", "Ctrl+P", "", true},
-    {57616, M::File, "Recent File", P::Framework, R::Always, "", "", "", true},
+    {57616, M::File, "Recent &File", P::Framework, R::Always, "", "", "", true},
     {57665, M::File, "&Quit", P::Framework, R::Always, "", "Ctrl+Q", "", true},
     // Edit
     {33052, M::Edit, "Record", P::Disabled, R::Never, "", "Ctrl+R", "media-record"},
@@ -49,9 +49,9 @@ constexpr CommandSpec kCommands[] = {
      "Ctrl+C;Ctrl+Ins", "edit-copy", true},
     {57637, M::Edit, "Paste Clipboard to &File", P::Plain, R::Always, "Paste clipboard - done",
      "Ctrl+V;Shift+Ins", "edit-paste"},
-    {32969, M::Edit, "Play Clipboard &Looped", P::Plain, R::Always, "", "", ""},
+    {32969, M::Edit, "Play Clipboard L&ooped", P::Plain, R::Always, "", "", ""},
     {33061, M::Edit, "Select...", P::Operation, R::SourceSelected, "", "", "", true, false, false},
-    {33056, M::Edit, "Select &All", P::Framework, R::SourceSelected, "", "Ctrl+A", ""},
+    {33056, M::Edit, "Selec&t All", P::Framework, R::SourceSelected, "", "Ctrl+A", ""},
     {33057, M::Edit, "&Extract...", P::Operation, R::SourceSelected, "", "", "", true},
     {33058, M::Edit, "E&xtract Selection / Crop", P::Operation, R::SourceSelected, "", "", "",
      false, false, false},
@@ -79,7 +79,7 @@ constexpr CommandSpec kCommands[] = {
      "dialog-information", true},
     {32968, M::Tool, "File S&tatistics", P::Plain, R::SourceSelected, "", "", ""},
     {32970, M::Tool, "File A&nalysis", P::NoHandler, R::Never, "", "", ""},
-    {33048, M::Tool, "BPM calculat&or", P::Plain, R::Always, "", "", "", true},
+    {33048, M::Tool, "&BPM calculator", P::Plain, R::Always, "", "", "", true},
     {33047, M::Tool, "&Windows calculator", P::Plain, R::Always, "", "", ""},
     {32929, M::Tool, "System &Information", P::Plain, R::Always, "System nfo - done", "",
      "computer"},
@@ -102,7 +102,7 @@ constexpr CommandSpec kCommands[] = {
     {32911, M::Effect, "&Resync Gapper", P::Operation, R::SourceSelected, "", "R", ""},
     {32790, M::Effect, "S&aturate", P::Operation, R::SourceSelected, "", "A", ""},
     {32900, M::Effect, "S&hadok", P::Operation, R::SourceSelected, "", "H", ""},
-    {32784, M::Effect, "Sim&ple &Formula", P::Operation, R::SourceSelected, "", "F", ""},
+    {32784, M::Effect, "Si&mple Formula", P::Operation, R::SourceSelected, "", "F", ""},
     {32924, M::Effect, "Sinus &Compression", P::Operation, R::SourceSelected, "", "C", ""},
     {32792, M::Effect, "&Smooth", P::Operation, R::SourceSelected, "", "S", ""},
     {32933, M::Effect, "St&epper", P::Operation, R::SourceSelected, "", "", ""},
@@ -122,7 +122,7 @@ constexpr CommandSpec kCommands[] = {
     {59392, M::Option, "&Toolbar", P::Framework, R::Always, "", "", ""},
     {59393, M::Option, "&Status Bar", P::Framework, R::Always, "", "", ""},
     {32817, M::Option, "Special Tool&bars", P::Plain, R::Always, "", "", ""},
-    {32835, M::Option, "&Select Output Path", P::Plain, R::Always, "", "", "", true},
+    {32835, M::Option, "Select &Output Path", P::Plain, R::Always, "", "", "", true},
     {32912, M::Option, "&Preferences", P::Plain, R::Always, "Prefs Definition - done", "",
      "preferences-system"},
     // Window
@@ -218,6 +218,25 @@ bool isCommandEnabled(const CommandSpec& command, const EnablingState& s) {
         return false;
     }
     return false;
+}
+
+std::span<const MenuId> topMenus() {
+    static constexpr MenuId kOrder[] = {MenuId::File,      MenuId::Edit,   MenuId::Tool,
+                                        MenuId::Synthesis, MenuId::Effect, MenuId::Interaction,
+                                        MenuId::Option,    MenuId::Window, MenuId::Help};
+    return kOrder;
+}
+
+MenuId parentMenu(MenuId menu) {
+    switch (menu) {
+    case MenuId::FileImport:
+    case MenuId::FileExport:
+        return MenuId::File;
+    case MenuId::EditFade:
+        return MenuId::Edit;
+    default:
+        return MenuId::None;
+    }
 }
 
 std::string_view menuTitle(MenuId menu) {

@@ -152,8 +152,12 @@ const CommandSpec* findCommand(int id);
 std::string_view activityText(int id);
 bool isCommandEnabled(const CommandSpec& command, const EnablingState& state);
 
-// Menu titles in menu-bar order, and the toolbars' buttons in order (cmd::kSeparator = a bar).
+// The menus of the menu bar in order; the menu a submenu sits in (MenuId::None for a menu of the
+// bar); the title of a menu or submenu, with its mnemonic.
+std::span<const MenuId> topMenus();
+MenuId parentMenu(MenuId menu);
 std::string_view menuTitle(MenuId menu);
+// The toolbars' buttons in order (cmd::kSeparator = a bar).
 std::span<const int> toolsToolbar();
 std::span<const int> effectsToolbar();
 std::span<const int> synthesisToolbar();

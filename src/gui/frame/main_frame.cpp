@@ -73,37 +73,26 @@ void CMainFrame::buildMenus() {
         actions_[command.id] = act;
     }
 
-    const MenuId order[] = {MenuId::File,      MenuId::Edit,   MenuId::Tool,
-                            MenuId::Synthesis, MenuId::Effect, MenuId::Interaction,
-                            MenuId::Option,    MenuId::Window, MenuId::Help};
-    for (MenuId menuId : order) {
+    for (MenuId menuId : topMenus()) {
         QMenu* menu = menuBar()->addMenu(qs(menuTitle(menuId)));
-        QMenu* importMenu = nullptr;
-        QMenu* exportMenu = nullptr;
-        QMenu* fadeMenu = nullptr;
+        // A submenu is made where its first command falls in its menu's rows.
+        std::map<MenuId, QMenu*> submenus;
         for (const CommandSpec& command : commandTable()) {
             QMenu* target = nullptr;
             if (command.menu == menuId) {
                 target = menu;
-            } else if (menuId == MenuId::File && command.menu == MenuId::FileImport) {
-                if (importMenu == nullptr)
-                    importMenu = menu->addMenu(qs(menuTitle(MenuId::FileImport)));
-                target = importMenu;
-            } else if (menuId == MenuId::File && command.menu == MenuId::FileExport) {
-                if (exportMenu == nullptr)
-                    exportMenu = menu->addMenu(qs(menuTitle(MenuId::FileExport)));
-                target = exportMenu;
-            } else if (menuId == MenuId::Edit && command.menu == MenuId::EditFade) {
-                if (fadeMenu == nullptr)
-                    fadeMenu = menu->addMenu(qs(menuTitle(MenuId::EditFade)));
-                target = fadeMenu;
+            } else if (parentMenu(command.menu) == menuId) {
+                QMenu*& submenu = submenus[command.menu];
+                if (submenu == nullptr)
+                    submenu = menu->addMenu(qs(menuTitle(command.menu)));
+                target = submenu;
             }
             if (target == nullptr)
                 continue;
             if (command.separatorBefore && !target->isEmpty())
                 target->addSeparator();
             if (command.id == cmd::kRecentFile) {
-                recentMenu_ = target->addMenu(QStringLiteral("Recent &File"));
+                recentMenu_ = target->addMenu(qs(command.caption));
                 recentMenu_->setObjectName(QStringLiteral("recentFiles"));
                 continue;
             }
