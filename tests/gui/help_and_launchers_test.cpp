@@ -1,6 +1,6 @@
-// Help Topics, the Help buttons, the calculators, the mixer, the BPM calculator, the temporary
-// folder, the web site and the About box: what each opens or starts, and the message (never a
-// "done") when nothing can.
+// Help Topics, F1, the Help buttons and the help window, the calculators, the mixer, the BPM
+// calculator, the temporary folder, the web site and the About box: what each opens or starts, and
+// the message (never a "done") when nothing can.
 #include "app/workbench.h"
 #include "commands/help_commands.h"
 #include "dialogs/about_dialogs.h"
@@ -8,6 +8,7 @@
 #include "editor_fixture.h"
 #include "frame/command_table.h"
 #include "modal_helpers.h"
+#include "support/help_window.h"
 #include "support/launcher.h"
 #include "test_support.h"
 
@@ -16,7 +17,12 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QScopeGuard>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
@@ -36,6 +42,33 @@ void makeProgram(const std::filesystem::path& path) {
     std::filesystem::create_directories(path.parent_path());
     std::ofstream(path) << "#!/bin/sh\nexit 0\n";
     std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+}
+
+// A click sent to the widget's window as the window system sends it: a window that a modal
+// dialog blocks does not get it.
+void clickAsUser(QWidget* widget, QPoint point) {
+    QWidget* window = widget->window();
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, widget->mapTo(window, point));
+}
+
+void clickAsUser(QWidget* widget) {
+    clickAsUser(widget, widget->rect().center());
+}
+
+// Clicks the first link of the page shown in the browser that points to href, as a user does.
+void clickLink(QTextBrowser* browser, const QString& href) {
+    for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isAnchor() || fragment.charFormat().anchorHref() != href)
+                continue;
+            QTextCursor cursor(browser->document());
+            cursor.setPosition(fragment.position() + 1);
+            const QPoint point = browser->cursorRect(cursor).center();
+            clickAsUser(browser->viewport(), point);
+            return;
+        }
+    QFAIL(qPrintable(QStringLiteral("no link to ") + href));
 }
 
 } // namespace
@@ -118,23 +151,45 @@ private slots:
         QFETCH(QString, page);
         bench->preferences().helpLanguage = language.toStdString();
         QCOMPARE(runAndMessage(command), QString());
-        QCOMPARE(urls.urls.size(), 1);
-        QCOMPARE(urls.urls[0].toLocalFile(), rootFile("sonarium/help/" + page.toStdString()));
+        CHelpWindow* help = bench->help().helpWindow();
+        QVERIFY(help != nullptr && help->isVisible());
+        QCOMPARE(help->currentFile(), rootFile("sonarium/help/" + page.toStdString()));
+        QVERIFY(!help->browser()->toPlainText().isEmpty());
         QCOMPARE(activity(), QStringLiteral("Launch help - done"));
+        // Nothing went to the desktop until "Open in browser" hands it the page.
+        QVERIFY(urls.urls.isEmpty());
+        click(help, "helpOpenInBrowser");
+        QCOMPARE(urls.urls.size(), 1);
+        QCOMPARE(urls.urls[0].toLocalFile(), help->currentFile());
+        // One window for the session: asking again shows the same one.
+        frame->runCommand(cmd::kHelpTopics);
+        QCOMPARE(bench->help().helpWindow(), help);
+        QCOMPARE(frame->findChildren<CHelpWindow*>().size(), 1);
+    }
+
+    void f1OpensTheGeneralPage() {
+        QTest::keyClick(frame.get(), Qt::Key_F1);
+        QTRY_VERIFY(bench->help().helpWindow() != nullptr);
+        QCOMPARE(bench->help().helpWindow()->currentFile(),
+                 rootFile("sonarium/help/_english.html"));
     }
 
     void nothingToOpenAPageSaysSoAndShowsNoDone() {
-        // A page that is not there, and a desktop without any opener.
+        // A page that is not there, and a desktop without any opener for "Open in browser".
         std::filesystem::remove(root->path() / "sonarium" / "help" / "_english.html");
         QVERIFY(runAndMessage(cmd::kHelpTopics).contains(QStringLiteral("does not exist")));
         QCOMPARE(activity(), QStringLiteral("Ready"));
+        QVERIFY(bench->help().helpWindow() == nullptr);
 
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         bench->preferences().helpLanguage = "Francais";
-        const QString message = runAndMessage(cmd::kHelpTopics);
+        QCOMPARE(runAndMessage(cmd::kHelpTopics), QString());
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        reporter->reports.clear();
+        click(bench->help().helpWindow(), "helpOpenInBrowser");
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &urls, "open");
+        QCOMPARE(reporter->reports.size(), std::size_t(1));
+        const QString message = QString::fromStdString(reporter->reports[0].text);
         QVERIFY2(message.contains(QStringLiteral("xdg-utils")), qPrintable(message));
-        QCOMPARE(activity(), QStringLiteral("Ready"));
         QVERIFY(urls.urls.isEmpty());
     }
 
@@ -142,10 +197,102 @@ private slots:
         CHistoryDialog dialog(QString(), *reporter, "Francais", frame.get());
         dialog.open();
         click(&dialog, "item1345");
-        QCOMPARE(urls.urls.size(), 1);
-        QCOMPARE(urls.urls[0].toLocalFile(), rootFile("sonarium/help/TOOHIS_1.0_francais.html"));
-        QVERIFY(std::filesystem::exists(urls.urls[0].toLocalFile().toStdString()));
+        QVERIFY(urls.urls.isEmpty());
+        QCOMPARE(bench->help().helpWindow()->currentFile(),
+                 rootFile("sonarium/help/TOOHIS_1.0_francais.html"));
         QVERIFY(reporter->reports.empty());
+    }
+
+    // From a modal dialog, by its Help button or by F1: the window shows the dialog's page and
+    // answers the mouse beside the dialog; a link changes the page and Back returns.
+    void helpWindowBesideAModalDialog_data() {
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("Help button") << false;
+        QTest::newRow("F1") << true;
+    }
+
+    void helpWindowBesideAModalDialog() {
+        QFETCH(bool, byKey);
+        bool checked = false;
+        whenModal([&](QWidget* modal) {
+            // The dialog closes however the checks end.
+            const auto close = qScopeGuard([modal] { static_cast<QDialog*>(modal)->reject(); });
+            QCOMPARE(modal->objectName(), QStringLiteral("CPreferencesDialog"));
+            if (byKey)
+                QTest::keyClick(modal->focusWidget() != nullptr ? modal->focusWidget() : modal,
+                                Qt::Key_F1);
+            else
+                click(modal, "help");
+            CHelpWindow* help = bench->help().helpWindow();
+            QVERIFY(help != nullptr);
+            QVERIFY(QTest::qWaitForWindowExposed(help));
+            const QString page = rootFile("sonarium/help/TOOPRE_1.6_english.html");
+            QCOMPARE(help->currentFile(), page);
+            auto* back = help->findChild<QToolButton*>(QStringLiteral("helpBack"));
+            auto* forward = help->findChild<QToolButton*>(QStringLiteral("helpForward"));
+            QVERIFY(!back->isEnabled());
+
+            clickLink(help->browser(), QStringLiteral("_english.html"));
+            QTRY_COMPARE(help->currentFile(), rootFile("sonarium/help/_english.html"));
+            QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("Save As")));
+            QVERIFY(back->isEnabled());
+            clickAsUser(back);
+            QTRY_COMPARE(help->currentFile(), page);
+            QVERIFY(forward->isEnabled());
+            clickAsUser(forward);
+            QTRY_COMPARE(help->currentFile(), rootFile("sonarium/help/_english.html"));
+            checked = true;
+        });
+        frame->runCommand(cmd::kPreferences);
+        QVERIFY(checked);
+        // The window outlives the dialog and still answers.
+        CHelpWindow* help = bench->help().helpWindow();
+        QVERIFY(help->isVisible());
+        clickLink(help->browser(), QStringLiteral("_francais.html"));
+        QTRY_COMPARE(help->currentFile(), rootFile("sonarium/help/_francais.html"));
+    }
+
+    void findInPageAndInAllPages_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("inPage");       // on the Volume page
+        QTest::addColumn<QStringList>("pages"); // among the English pages
+        QTest::newRow("on this page only")
+            << "Reverted Overload" << true << QStringList{"EFFVOL_1.0_english.html"};
+        QTest::newRow("letter case ignored")
+            << "reverted overload" << true << QStringList{"EFFVOL_1.0_english.html"};
+        QTest::newRow("elsewhere")
+            << "Gaussian" << false << QStringList{"SYNGAU_1.0_english.html", "_english.html"};
+        QTest::newRow("nowhere") << "xyzzy-not-there" << false << QStringList{};
+    }
+
+    void findInPageAndInAllPages() {
+        QFETCH(QString, text);
+        QFETCH(bool, inPage);
+        QFETCH(QStringList, pages);
+        bench->help().showHelp(rootFile("sonarium/help/EFFVOL_1.0_english.html"));
+        CHelpWindow* help = bench->help().helpWindow();
+        QCOMPARE(help->findInPage(text), inPage);
+        if (inPage) {
+            QCOMPARE(help->browser()->textCursor().selectedText().toLower(), text.toLower());
+            QVERIFY(help->findInPage(text)); // again: round from the top
+        }
+        QStringList found;
+        for (const QString& file : help->findInAllPages(text))
+            found << QFileInfo(file).fileName();
+        for (const QString& page : pages)
+            QVERIFY2(found.contains(page), qPrintable(page));
+        for (const QString& file : found)
+            QVERIFY2(file.endsWith(QStringLiteral("_english.html")), qPrintable(file));
+        if (pages.isEmpty())
+            QVERIFY(found.isEmpty());
+        // A result opens its page.
+        auto* results = help->findChild<QListWidget*>(QStringLiteral("helpResults"));
+        QVERIFY(results->isVisible());
+        if (!found.isEmpty()) {
+            QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                              results->visualItemRect(results->item(0)).center());
+            QTRY_VERIFY(help->currentFile().endsWith(found[0]));
+        }
     }
 
     void calculatorOnPathOrThePageOfTheLanguage_data() {

@@ -5,6 +5,7 @@
 #include "display/child_frame.h"
 #include "frame/control_bar.h"
 #include "frame/notices.h"
+#include "support/dialog_watch.h"
 #include "support/qt_text.h"
 #include "workspace/audio_root.h"
 #include "workspace/temp_directory.h"
@@ -40,6 +41,7 @@ Workbench::Workbench(CMainFrame& frame, Reporter& reporter, Preferences preferen
     };
     frame_.setRecentFileHandler([this](const QString& path) { files_.openFiles({path}); });
     files_.importAudio = [this](const std::string& path) { exchange_.importAudioFile(path); };
+    new DialogWatch(this);
     bindSelectors();
     session_.UpdateResourceReadouts();
     refreshEnabling();

@@ -6,6 +6,8 @@
 #include "dialogs/system_information_dialog.h"
 #include "dialogs/workspace_dialogs.h"
 #include "frame/command_table.h"
+#include "frame/main_frame.h"
+#include "support/help_window.h"
 #include "support/launcher.h"
 #include "support/qt_text.h"
 #include "workspace/audio_root.h"
@@ -54,6 +56,18 @@ HelpCommands::HelpCommands(Session& session) : session_(session) {
     session_.setHandler(cmd::kSystemInformation, [this] { systemInformation(); });
     session_.setHandler(cmd::kWebSite, [this] { webSite(); });
     session_.setHandler(cmd::kAbout, [this] { about(); });
+    setHelpViewer([this](const QString& path) { showHelp(path); });
+}
+
+HelpCommands::~HelpCommands() {
+    setHelpViewer({});
+    delete window_;
+}
+
+void HelpCommands::showHelp(const QString& path) {
+    if (window_ == nullptr)
+        window_ = new CHelpWindow(session_.reporter(), &session_.frame());
+    window_->showPage(path);
 }
 
 void HelpCommands::helpTopics() {

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "commands/session.h"
+#include "support/help_window.h"
 
+#include <QPointer>
 #include <span>
 
 namespace sonarium {
@@ -15,8 +17,16 @@ std::span<const char* const> mixerPrograms();
 
 class HelpCommands {
 public:
-    // Installs the commands.
+    // Installs the commands and makes the session's help window the viewer of every help page.
     explicit HelpCommands(Session& session);
+    ~HelpCommands();
+    HelpCommands(const HelpCommands&) = delete;
+    HelpCommands& operator=(const HelpCommands&) = delete;
+
+    // Shows a help file in the session's help window, made on first use.
+    void showHelp(const QString& path);
+    // The help window, nullptr until help was first shown.
+    CHelpWindow* helpWindow() const { return window_; }
 
     // The general help page in the help language; "Launch help - done" once it opened.
     void helpTopics();
@@ -34,6 +44,7 @@ public:
 
 private:
     Session& session_;
+    QPointer<CHelpWindow> window_;
 };
 
 } // namespace sonarium

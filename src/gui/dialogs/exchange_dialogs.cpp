@@ -38,9 +38,8 @@ CConfirmMp3BatchDialog::CConfirmMp3BatchDialog(std::string helpLanguage, QWidget
     help_->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(help_, &QPushButton::clicked, this, [language = std::move(helpLanguage)] {
-        launchPath(QString::fromStdString(helpPage(kHelpCode, language).string()));
-    });
+    connect(help_, &QPushButton::clicked, this,
+            [language = std::move(helpLanguage)] { openHelpPage(kHelpCode, language); });
     layout->addWidget(buttons);
 }
 

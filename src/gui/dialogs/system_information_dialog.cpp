@@ -87,9 +87,8 @@ CSystemInformationDialog::CSystemInformationDialog(SystemSources sources, std::s
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     QPushButton* help = buttons->addButton(QStringLiteral("&Help"), QDialogButtonBox::HelpRole);
-    connect(help, &QPushButton::clicked, this, [this] {
-        launchPath(QString::fromStdString(helpPage("TOOSYS_1.0", helpLanguage_).string()));
-    });
+    connect(help, &QPushButton::clicked, this,
+            [this] { openHelpPage("TOOSYS_1.0", helpLanguage_); });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
 }

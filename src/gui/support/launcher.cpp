@@ -14,6 +14,18 @@ namespace sonarium {
 
 namespace {
 
+HelpViewer& helpViewer() {
+    static HelpViewer current;
+    return current;
+}
+
+bool showHelpFile(const QString& path) {
+    if (!helpViewer())
+        return launchPath(path);
+    helpViewer()(path);
+    return true;
+}
+
 ProgramStarter& starter() {
     static ProgramStarter current;
     return current;
@@ -56,8 +68,20 @@ bool openUrlOrSay(Reporter& reporter, const QUrl& url, const QString& what) {
 }
 
 bool openHelpPage(Reporter& reporter, const std::string& code, const std::string& language) {
-    return openPathOrSay(reporter, qs(helpPage(code, language).string()),
-                         QStringLiteral("The help page"));
+    const QString path = qs(helpPage(code, language).string());
+    if (!helpViewer() || !QFileInfo::exists(path))
+        return openPathOrSay(reporter, path, QStringLiteral("The help page"));
+    helpViewer()(path);
+    return true;
+}
+
+bool openHelpPage(const std::string& code, const std::string& language) {
+    const QString path = qs(helpPage(code, language).string());
+    return QFileInfo::exists(path) && showHelpFile(path);
+}
+
+void setHelpViewer(HelpViewer viewer) {
+    helpViewer() = std::move(viewer);
 }
 
 bool startProgram(const QString& program, const QStringList& arguments) {

@@ -23,8 +23,16 @@ bool launchUrl(const QUrl& url);
 bool openPathOrSay(Reporter& reporter, const QString& path, const QString& what);
 bool openUrlOrSay(Reporter& reporter, const QUrl& url, const QString& what);
 
-// The help page of a dialog code (empty: the general page) in the help language.
+// The help page of a dialog code (empty: the general page) in the help language, shown by the
+// help viewer when one is set, else by the desktop. A missing page is said through the reporter.
 bool openHelpPage(Reporter& reporter, const std::string& code, const std::string& language);
+// The same for a dialog that has no reporter: a missing page shows nothing.
+bool openHelpPage(const std::string& code, const std::string& language);
+
+// What shows help pages inside the program (the session's help window); an empty one hands
+// them to the desktop again.
+using HelpViewer = std::function<void(const QString& path)>;
+void setHelpViewer(HelpViewer viewer);
 
 // Starts a program detached, with its arguments as given; false when it could not start.
 bool startProgram(const QString& program, const QStringList& arguments = {});
