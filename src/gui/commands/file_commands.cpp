@@ -4,6 +4,7 @@
 #include "commands/window_commands.h"
 #include "display/child_frame.h"
 #include "frame/command_table.h"
+#include "frame/main_frame.h"
 #include "frame/notices.h"
 #include "operations/editing/save_copy.h"
 #include "operations/exchange/audio_exchange.h"
@@ -268,9 +269,10 @@ void FileCommands::renameWindows(const std::string& oldPath, const std::string& 
             windows << window;
     for (CChildFrame* window : windows) {
         window->document().SetPathName(qs(newPath));
-        window->setWindowTitle(window->document().GetTitle());
         window->view()->update();
     }
+    for (CChildFrame* window : windows)
+        titleDocumentWindows(*session_.frame().mdiArea(), window->document());
 }
 
 } // namespace sonarium

@@ -3,6 +3,7 @@
 
 #include "display/readouts.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QPainter>
@@ -22,22 +23,30 @@ CChildFrame::CChildFrame(std::shared_ptr<CSonariumDoc> document, ViewHost& host,
     statusBar_->setSizeGripEnabled(false);
     // The panes keep the widths their initial texts give them, side by side; a window too narrow
     // for all five cuts the last ones off rather than squeezing them over each other.
-    auto* strip = new QWidget(statusBar_);
-    strip->setMinimumWidth(0);
+    strip_ = new QWidget(statusBar_);
+    strip_->setMinimumWidth(0);
     int x = 0;
     int height = 0;
     for (int i = 0; i < kPaneCount; ++i) {
-        auto* pane = new QLabel(QString::fromLatin1(kInitialReadouts[i]), strip);
+        auto* pane = new QLabel(QString::fromLatin1(kInitialReadouts[i]), strip_);
         pane->setObjectName(QStringLiteral("pane%1").arg(i));
         pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        const QSize size = pane->sizeHint();
+        // Each pane is as wide as the widest text it shows ("Stereo" is wider than "Mono").
+        QSize size = pane->sizeHint();
+        if (i == kChannelsPane)
+            for (int channels : {1, 2}) {
+                pane->setText(QString::fromStdString(channelsReadout(channels)));
+                size = size.expandedTo(pane->sizeHint());
+            }
+        pane->setText(QString::fromLatin1(kInitialReadouts[i]));
         pane->setGeometry(x, 0, size.width(), size.height());
         x += size.width() + 2;
         height = std::max(height, size.height());
         panes_[static_cast<std::size_t>(i)] = pane;
     }
-    strip->setFixedHeight(height);
-    statusBar_->addWidget(strip, 1);
+    panesWidth_ = x - 2;
+    strip_->setFixedHeight(height);
+    statusBar_->addWidget(strip_, 1);
     auto* layout = new QVBoxLayout(client);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -46,7 +55,14 @@ CChildFrame::CChildFrame(std::shared_ptr<CSonariumDoc> document, ViewHost& host,
     client->setFocusProxy(view_);
     client->setCursor(waveformCursor());
     setWidget(client);
+
+    // Laid out at the picture's size, the strip shows how much room the panes lack.
     resize(kWidth, kHeight);
+    for (QLayout* each : {this->layout(), static_cast<QLayout*>(layout), statusBar_->layout()})
+        if (each != nullptr)
+            each->activate();
+    openingSize_ = QSize(kWidth + std::max(0, panesWidth_ - strip_->width()), kHeight);
+    resize(openingSize_);
 
     connect(view_, &CSonariumView::readoutsChanged, this, &CChildFrame::updateReadouts);
     // Tied to the view, so that the state changes of the window's own destruction reach nobody.
@@ -63,6 +79,13 @@ CChildFrame::~CChildFrame() {
     QWidget* client = widget();
     setWidget(nullptr);
     delete client;
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event) {
+    QMdiSubWindow::closeEvent(event);
+    // The numbers of the file's other windows close up.
+    if (event->isAccepted() && mdiArea() != nullptr)
+        titleDocumentWindows(*mdiArea(), *document_, this);
 }
 
 QString CChildFrame::paneText(Pane pane) const {
@@ -101,23 +124,33 @@ CChildFrame* openWaveWindow(QMdiArea& area, ViewHost& host, const QString& path)
         return nullptr;
     auto* frame = new CChildFrame(std::move(document), host);
     area.addSubWindow(frame);
-    frame->resize(CChildFrame::kWidth, CChildFrame::kHeight);
+    frame->resize(frame->openingSize());
     frame->view()->OnInitialUpdate();
     frame->show();
     return frame;
 }
 
-} // namespace sonarium
-
-namespace sonarium {
-
 CChildFrame* duplicateWaveWindow(QMdiArea& area, ViewHost& host, const CChildFrame& original) {
     auto* frame = new CChildFrame(original.sharedDocument(), host);
     area.addSubWindow(frame);
-    frame->resize(CChildFrame::kWidth, CChildFrame::kHeight);
+    frame->resize(frame->openingSize());
     frame->view()->OnInitialUpdate();
     frame->show();
+    titleDocumentWindows(area, frame->document());
     return frame;
+}
+
+void titleDocumentWindows(QMdiArea& area, const CSonariumDoc& document,
+                          const CChildFrame* leaving) {
+    QList<CChildFrame*> windows;
+    for (QMdiSubWindow* window : area.subWindowList(QMdiArea::CreationOrder))
+        if (auto* child = qobject_cast<CChildFrame*>(window);
+            child && child != leaving && &child->document() == &document)
+            windows << child;
+    for (qsizetype i = 0; i < windows.size(); ++i)
+        windows[i]->setWindowTitle(
+            windows.size() == 1 ? document.GetTitle()
+                                : QStringLiteral("%1:%2").arg(document.GetTitle()).arg(i + 1));
 }
 
 } // namespace sonarium

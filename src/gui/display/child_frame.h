@@ -18,6 +18,8 @@ class CChildFrame final : public QMdiSubWindow {
     Q_OBJECT
 
 public:
+    // The size that holds the 450x256 picture; a window opens wider when its status bar needs
+    // more room for every pane to show whole.
     static constexpr int kWidth = 462;
     static constexpr int kHeight = 305;
     enum Pane { kLengthPane, kPositionPane, kScalePane, kChannelsPane, kRatePane, kPaneCount };
@@ -33,18 +35,31 @@ public:
     QStatusBar* statusBar() const { return statusBar_; }
     QString paneText(Pane pane) const;
 
-    // Cascading and tiling start from the window's own size.
-    QSize sizeHint() const override { return {kWidth, kHeight}; }
+    // The size a window opens at: the picture's, widened so that the status bar shows all five
+    // panes whole. Cascading and tiling start from it too.
+    QSize openingSize() const { return openingSize_; }
+    QSize sizeHint() const override { return openingSize_; }
 
     // Refreshes the panes from the view's readout providers.
     void updateReadouts();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     std::shared_ptr<CSonariumDoc> document_;
     CSonariumView* view_;
     QStatusBar* statusBar_;
+    QWidget* strip_; // the panes, side by side
+    int panesWidth_ = 0;
+    QSize openingSize_{kWidth, kHeight};
     std::array<QLabel*, kPaneCount> panes_{};
 };
+
+// Titles the windows of the document: its file name while one window shows it, "name:1",
+// "name:2"... in the order they opened while several do. leaving: a window closing, left out.
+void titleDocumentWindows(QMdiArea& area, const CSonariumDoc& document,
+                          const CChildFrame* leaving = nullptr);
 
 // The program's own mouse cursor over a waveform window.
 QCursor waveformCursor();

@@ -66,6 +66,13 @@ ControlBar::ControlBar(QWidget* parent) : QWidget(parent) {
 }
 
 void ControlBar::ShowActivity(const QString& text) {
+    // The field widens for a text longer than it was made for, and keeps that width so that the
+    // row does not jump at every change.
+    const QMargins margins = activity_->textMargins() + activity_->contentsMargins();
+    const int needed =
+        activity_->fontMetrics().horizontalAdvance(text) + margins.left() + margins.right() + 12;
+    if (activity_->minimumWidth() < needed)
+        activity_->setMinimumWidth(needed);
     activity_->setText(text);
 }
 
