@@ -160,6 +160,14 @@ private slots:
                              pane->fontMetrics().horizontalAdvance(text),
                          qPrintable(text));
         }
+        // No wider than that: the last pane ends at the status bar's end.
+        auto* last =
+            window->findChild<QLabel*>(QStringLiteral("pane%1").arg(CChildFrame::kRatePane));
+        QVERIFY2(window->width() == CChildFrame::kWidth ||
+                     last->parentWidget()->width() - last->geometry().right() < 12,
+                 qPrintable(QStringLiteral("%1 wide, the panes end at %2")
+                                .arg(window->width())
+                                .arg(last->geometry().right())));
         QCOMPARE(window->paneText(CChildFrame::kChannelsPane),
                  channels == 2 ? QStringLiteral("Stereo") : QStringLiteral("Mono  "));
     }

@@ -24,7 +24,6 @@ CChildFrame::CChildFrame(std::shared_ptr<CSonariumDoc> document, ViewHost& host,
     // The panes keep the widths their initial texts give them, side by side; a window too narrow
     // for all five cuts the last ones off rather than squeezing them over each other.
     strip_ = new QWidget(statusBar_);
-    strip_->setMinimumWidth(0);
     int x = 0;
     int height = 0;
     for (int i = 0; i < kPaneCount; ++i) {
@@ -56,12 +55,6 @@ CChildFrame::CChildFrame(std::shared_ptr<CSonariumDoc> document, ViewHost& host,
     client->setCursor(waveformCursor());
     setWidget(client);
 
-    // Laid out at the picture's size, the strip shows how much room the panes lack.
-    resize(kWidth, kHeight);
-    for (QLayout* each : {this->layout(), static_cast<QLayout*>(layout), statusBar_->layout()})
-        if (each != nullptr)
-            each->activate();
-    openingSize_ = QSize(kWidth + std::max(0, panesWidth_ - strip_->width()), kHeight);
     resize(openingSize_);
 
     connect(view_, &CSonariumView::readoutsChanged, this, &CChildFrame::updateReadouts);
@@ -86,6 +79,18 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
     // The numbers of the file's other windows close up.
     if (event->isAccepted() && mdiArea() != nullptr)
         titleDocumentWindows(*mdiArea(), *document_, this);
+}
+
+void CChildFrame::fitStatusPanes() {
+    // Shown, the window has laid its status bar out: it widens by what the strip lacks.
+    for (QLayout* each : {layout(), widget()->layout(), statusBar_->layout()})
+        if (each != nullptr)
+            each->activate();
+    const int missing = panesWidth_ - strip_->width();
+    if (missing > 0) {
+        openingSize_ = QSize(width() + missing, height());
+        resize(openingSize_);
+    }
 }
 
 QString CChildFrame::paneText(Pane pane) const {
@@ -127,6 +132,7 @@ CChildFrame* openWaveWindow(QMdiArea& area, ViewHost& host, const QString& path)
     frame->resize(frame->openingSize());
     frame->view()->OnInitialUpdate();
     frame->show();
+    frame->fitStatusPanes();
     return frame;
 }
 
@@ -136,6 +142,7 @@ CChildFrame* duplicateWaveWindow(QMdiArea& area, ViewHost& host, const CChildFra
     frame->resize(frame->openingSize());
     frame->view()->OnInitialUpdate();
     frame->show();
+    frame->fitStatusPanes();
     titleDocumentWindows(area, frame->document());
     return frame;
 }

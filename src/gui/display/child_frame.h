@@ -38,6 +38,9 @@ public:
     // The size a window opens at: the picture's, widened so that the status bar shows all five
     // panes whole. Cascading and tiling start from it too.
     QSize openingSize() const { return openingSize_; }
+    // Once shown: widens the window by what its status bar lacks for the panes, and keeps that
+    // as its opening size.
+    void fitStatusPanes();
     QSize sizeHint() const override { return openingSize_; }
 
     // Refreshes the panes from the view's readout providers.
