@@ -1,7 +1,8 @@
 // Entry point of the editor: installs missing resources under the audio root, reads the
-// preferences, shows the splash and the main window, asks for the output folder when the
-// preferences say so, and opens the files named on the command line.
+// preferences, shows the splash and the main window, restores the last session and asks for the
+// output folder when the preferences say so, and opens the files named on the command line.
 #include "app/message_box_reporter.h"
+#include "app/splash_screen.h"
 #include "app/workbench.h"
 #include "frame/main_frame.h"
 #include "wavefile/staged_file.h"
@@ -10,10 +11,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QPainter>
-#include <QPushButton>
-#include <QVBoxLayout>
-
 #include <cstdio>
 #include <cstring>
 
@@ -21,31 +18,6 @@ namespace {
 
 QColor fromColourRef(std::uint32_t bgr) {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-}
-
-// The splash: one button filling the dialog, showing the program's name; it closes the dialog.
-void showSplash() {
-    QDialog splash;
-    splash.setWindowTitle(QStringLiteral("sonarium"));
-    auto* layout = new QVBoxLayout(&splash);
-    layout->setContentsMargins(0, 0, 0, 0);
-    QPixmap picture(420, 180);
-    picture.fill(QColor(24, 30, 48));
-    QPainter painter(&picture);
-    painter.setPen(QColor(200, 210, 240));
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPixelSize(42);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.drawText(picture.rect(), Qt::AlignCenter, QStringLiteral("sonarium"));
-    painter.end();
-    auto* button = new QPushButton(&splash);
-    button->setIcon(QIcon(picture));
-    button->setIconSize(picture.size());
-    button->setFlat(true);
-    QObject::connect(button, &QPushButton::clicked, &splash, &QDialog::accept);
-    layout->addWidget(button);
-    splash.exec();
 }
 
 } // namespace
@@ -83,8 +55,10 @@ int main(int argc, char* argv[]) {
 
     const std::string prefsPath = sonarium::resourceFile("prefs.snp").string();
     const sonarium::StartupPreferences startup = sonarium::readStartupPreferences(prefsPath);
-    if (!startup.noSplash)
-        showSplash();
+    if (!startup.noSplash) {
+        sonarium::SplashScreen splash;
+        splash.exec();
+    }
     if (startup.customDialogColour) {
         app.setStyleSheet(QStringLiteral("QDialog { background-color: %1; color: %2; }")
                               .arg(fromColourRef(startup.backgroundColour).name(),
@@ -102,6 +76,8 @@ int main(int argc, char* argv[]) {
     // What writers killed before their end left in the output folder goes now.
     sonarium::removeAbandonedStagedFiles(workbench.list().outputDir);
     frame.showMaximized();
+    // The list and windows of the last run, when the preferences say so.
+    workbench.restoreSession();
     if (preferences.alwaysAskOutputPath)
         workbench.options().SelectOutputPath();
     // Files named on the command line (a file manager's "Open with") open as Open opens them.

@@ -387,9 +387,20 @@ const char* checkBoxMeaning(int item, L language) {
                   "Apr&egrave;s une op&eacute;ration, la fen&ecirc;tre principale passe au "
                   "premier plan.");
     case 1170:
-        return tr(language, "The splash window is not shown at start-up (not changeable).",
-                  "La fen&ecirc;tre d'accueil n'est pas montr&eacute;e au d&eacute;marrage (non "
-                  "modifiable).");
+        return tr(language,
+                  "The splash window is not shown at start-up (next start). Shown, it closes by "
+                  "itself after two seconds, or at the first click or key.",
+                  "La fen&ecirc;tre d'accueil n'est pas montr&eacute;e au d&eacute;marrage (au "
+                  "prochain d&eacute;marrage). Montr&eacute;e, elle se ferme d'elle-m&ecirc;me "
+                  "apr&egrave;s deux secondes, ou au premier clic ou &agrave; la premi&egrave;re "
+                  "touche.");
+    case 1401:
+        return tr(language,
+                  "At start-up, the working list and the windows open at the last quit come back; "
+                  "files that are no longer there are left out and counted in the Activity field.",
+                  "Au d&eacute;marrage, la liste de travail et les fen&ecirc;tres ouvertes au "
+                  "dernier arr&ecirc;t reviennent ; les fichiers qui ne sont plus l&agrave; sont "
+                  "omis et compt&eacute;s dans le champ Activit&eacute;.");
     case 1172:
         return tr(language, "The main window shows no background picture (next start).",
                   "La fen&ecirc;tre principale n'a pas d'image de fond (au prochain "

@@ -29,7 +29,7 @@ TEST_F(PreferencesTest, SaveThenLoadGivesTheSameSettings) {
              p.alwaysAskOutputPath = p.confirmOnQuit = p.deleteTempOnQuit = true;
              p.greenWaveform = p.randomWaveColour = p.activateWhenComputed = true;
              p.customDialogColour = true;
-             p.newNumberOnOpen = p.stopOnFocusLoss = false;
+             p.newNumberOnOpen = p.stopOnFocusLoss = p.restoreSession = false;
          }},
         {"French help and 320k",
          [](Preferences& p) {
@@ -53,7 +53,8 @@ TEST_F(PreferencesTest, SaveThenLoadGivesTheSameSettings) {
         EXPECT_EQ(std::filesystem::file_size(file), 523U);
         test::Bytes bytes = test::readBytes(file);
         EXPECT_EQ((bytes[513] >> 4) & 1, saved.helpLanguage == "Francais" ? 1 : 0);
-        EXPECT_EQ(bytes[513] & 0x80, 0);
+        // Bit 7 is set only to turn the restoring off: files from before it restore.
+        EXPECT_EQ((bytes[513] >> 7) & 1, saved.restoreSession ? 0 : 1);
         Preferences loaded;
         ASSERT_TRUE(LoadPreferences(reporter, file, loaded));
         EXPECT_EQ(loaded, saved);

@@ -300,6 +300,33 @@ TEST_F(WorkingListTest, NextTempPathPassesOverFilesOnDisk) {
     EXPECT_EQ(reporter.reports[1].icon, MessageIcon::Error);
 }
 
+// What quitting would leave only in the output folder: results drawn by this list, on disk, that
+// no Save As copied, across a change of output folder.
+TEST_F(WorkingListTest, UnsavedResultsAreTheDrawnFilesNoSaveAsCopied) {
+    test::TempDir first;
+    test::TempDir second;
+    list.SetOutputDir(first.path().string());
+    const std::string kept = list.NextTempPath();             // saved elsewhere below
+    const std::string left = list.NextTempPath();             // on disk, never saved
+    const std::string failed = list.NextTempPath();           // its job wrote nothing
+    test::writeBytes(first.file("mine.wav"), test::Bytes{1}); // the user's own, never drawn
+    for (const std::string& path : {kept, left})
+        test::writeBytes(path, test::Bytes{1});
+    list.SetOutputDir(second.path().string());
+    const std::string later = list.NextTempPath();
+    test::writeBytes(later, test::Bytes{1});
+    EXPECT_EQ(list.unsavedResults(), (std::vector<std::string>{kept, left, later}));
+
+    ASSERT_TRUE(list.AddToList(kept, 1));
+    ASSERT_EQ(list.checkSaveAs(first.file("chosen.wav")), kept);
+    ASSERT_TRUE(list.applySaveAs(kept, first.file("chosen.wav")));
+    EXPECT_EQ(list.unsavedResults(), (std::vector<std::string>{left, later}));
+    // A result deleted or moved away is no longer the list's to warn about.
+    std::filesystem::remove(later);
+    EXPECT_EQ(list.unsavedResults(), (std::vector<std::string>{left}));
+    (void)failed;
+}
+
 TEST(OutputDir, AlwaysAFolderEndingWithTheSeparator) {
     test::TempAudioRoot root;
     test::RecordingReporter reporter;

@@ -212,8 +212,10 @@ private slots:
         CPreferencesDialog dialog(bench->preferences(), prefsFile(), *reporter, frame.get());
         dialog.open();
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Preferences 1.6"));
-        for (int item : {1170, 1227, 1165})
+        for (int item : {1227, 1165})
             QVERIFY(!dialog.item(item)->isEnabled());
+        for (int item : {1170, 1401})
+            QVERIFY(dialog.item(item)->isEnabled());
         QVERIFY(!dialog.item(1301)->isEnabled());
         QVERIFY(dialog.item(1183) != nullptr);
         QVERIFY(dialog.button("apply")->isDefault());

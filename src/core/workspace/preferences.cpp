@@ -55,6 +55,7 @@ void Preferences::setDefaults() {
     greenWaveform = randomWaveColour = activateWhenComputed = customDialogColour = false;
     newNumberOnOpen = true;
     stopOnFocusLoss = true;
+    restoreSession = true;
     helpLanguage = "English";
     // The Default button looks for an entry the list does not hold, so nothing is chosen.
     mp3Option.clear();
@@ -85,7 +86,8 @@ PreferencesBytes encodePreferences(const Preferences& p) {
     bytes[512] = bits({p.beep, p.autoPlay, p.noSplash, p.noBackgroundPicture, p.noToolbars,
                        p.alwaysAskOutputPath, p.confirmOnQuit, p.deleteTempOnQuit});
     bytes[513] = bits({p.greenWaveform, p.randomWaveColour, p.newNumberOnOpen, p.stopOnFocusLoss,
-                       p.helpLanguage == "Francais", p.activateWhenComputed, p.customDialogColour});
+                       p.helpLanguage == "Francais", p.activateWhenComputed, p.customDialogColour,
+                       !p.restoreSession});
     bytes[514] = codeFromMp3Option(p.mp3Option);
     writeLe32(bytes.data() + 515, p.textColour);
     writeLe32(bytes.data() + 519, p.backgroundColour);
@@ -111,6 +113,7 @@ void decodePreferences(const PreferencesBytes& bytes, Preferences& p) {
     p.helpLanguage = bit(513, 4) ? "Francais" : "English";
     p.activateWhenComputed = bit(513, 5);
     p.customDialogColour = bit(513, 6);
+    p.restoreSession = !bit(513, 7);
     p.mp3Option = mp3OptionFromCode(static_cast<std::int8_t>(bytes[514]), p.mp3Option);
     p.textColour = readLe32(bytes.data() + 515);
     p.backgroundColour = readLe32(bytes.data() + 519);
@@ -202,7 +205,7 @@ std::span<const PreferenceCheckBox> preferenceCheckBoxes() {
         {1133, "Beep when computed", &P::beep},
         {1145, "Auto Play when computed", &P::autoPlay},
         {1146, "Activate app when computed", &P::activateWhenComputed},
-        {1170, "No splash screen", &P::noSplash, false},
+        {1170, "No splash screen", &P::noSplash},
         {1172, "No background picture", &P::noBackgroundPicture},
         {1171, "No toolbars", &P::noToolbars},
         {1131, "Always ask for session pathname", &P::alwaysAskOutputPath},
@@ -214,6 +217,7 @@ std::span<const PreferenceCheckBox> preferenceCheckBoxes() {
         {1134, "Stop playing while loosing focus (recommended)", &P::stopOnFocusLoss},
         {1165, "Show stereo difference", nullptr, false},
         {1299, "Custom dialog background color", &P::customDialogColour},
+        {1401, "Restore the session at start", &P::restoreSession},
     };
     return boxes;
 }

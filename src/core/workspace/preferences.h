@@ -28,7 +28,8 @@ struct Preferences {
     bool alwaysAskOutputPath = false;
     bool confirmOnQuit = false;
     bool deleteTempOnQuit = false;
-    // Flags of byte 513, bit 0 to bit 6 (bit 4 is the help language).
+    // Flags of byte 513, bit 0 to bit 7 (bit 4 is the help language; bit 7 is set when the
+    // session is not to be restored, so that files written before it restore).
     bool greenWaveform = false;
     bool randomWaveColour = false;
     bool newNumberOnOpen = false;
@@ -36,13 +37,15 @@ struct Preferences {
     std::string helpLanguage = "English"; // "English" or "Francais"
     bool activateWhenComputed = false;
     bool customDialogColour = false;
-    std::string mp3Option;                     // "-b 128" ... "-b 320", or empty
-    std::uint32_t textColour = 0;              // 0x00BBGGRR
+    bool restoreSession = true;   // the working list and its windows come back at the next start
+    std::string mp3Option;        // "-b 128" ... "-b 320", or empty
+    std::uint32_t textColour = 0; // 0x00BBGGRR
     std::uint32_t backgroundColour = 0xF0F0F0; // 0x00BBGGRR
 
     // What the dialog's Default button sets: the temporary folder and the shipped beep under the
-    // audio root, every flag clear but "Force file number change on open" and "Stop playing
-    // while loosing focus", English help, no MP3 option. The colours are not touched.
+    // audio root, every flag clear but "Force file number change on open", "Stop playing while
+    // loosing focus" and "Restore the session at start", English help, no MP3 option. The
+    // colours are not touched.
     void setDefaults();
     static Preferences defaults();
 

@@ -183,6 +183,7 @@ std::string WorkingList::NextTempPath() {
                             type != std::filesystem::file_type::none;
         if (!exists && !isSourceOrAux(path)) {
             drawn_.insert(path);
+            results_.push_back(path);
             return path;
         }
     }
@@ -220,6 +221,18 @@ void WorkingList::SetOutputDir(const std::string& directory) {
     }
     tempCounter = 0;
     drawn_.clear();
+}
+
+std::vector<std::string> WorkingList::unsavedResults() const {
+    std::vector<std::string> unsaved;
+    std::set<std::string> seen;
+    for (const std::string& result : results_) {
+        std::error_code error;
+        if (savedResults_.count(result) == 0 && seen.insert(result).second &&
+            std::filesystem::is_regular_file(nativePath(result), error))
+            unsaved.push_back(result);
+    }
+    return unsaved;
 }
 
 void WorkingList::store(int slot, const std::string& path, int channels) {
@@ -464,6 +477,7 @@ bool WorkingList::applySaveAs(const std::string& oldPath, const std::string& cho
     if (slot < 0 || chosen.empty() || filePaths[static_cast<std::size_t>(slot)] != oldPath)
         return false;
     filePaths[static_cast<std::size_t>(slot)] = chosen;
+    savedResults_.insert(oldPath);
     const std::string oldName = displayName(oldPath);
     const std::string newName = displayName(chosen);
     if (int i = source.find(oldName); i >= 0) {

@@ -12,6 +12,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace sonarium {
 
@@ -89,6 +90,11 @@ public:
     // slot no longer holds oldPath.
     bool applySaveAs(const std::string& oldPath, const std::string& chosen);
 
+    // The results this list drew a name for since it was made (in any output folder) that are
+    // on disk and were never copied elsewhere by a Save As, in the order drawn: what quitting
+    // would leave only in the output folder.
+    std::vector<std::string> unsavedResults() const;
+
 private:
     // The slot whose path ends with the selector's text and ".wav"; -1 when none does.
     int slotOfSelector(const SelectorModel& selector) const;
@@ -98,7 +104,9 @@ private:
 
     Reporter& reporter_;
     Clock now_;
-    std::set<std::string> drawn_; // the names NextTempPath gave in this output folder
+    std::set<std::string> drawn_;        // the names NextTempPath gave in this output folder
+    std::vector<std::string> results_;   // every name NextTempPath gave, in order
+    std::set<std::string> savedResults_; // the ones a Save As copied
 };
 
 // Text up to and including the last separator ("/a/b/" for "/a/b/c.wav"); empty without one.

@@ -7,10 +7,14 @@
 #include "frame/notices.h"
 #include "support/dialog_watch.h"
 #include "support/qt_text.h"
+#include "wavefile/binary_file.h"
 #include "workspace/audio_root.h"
 #include "workspace/temp_directory.h"
 
 #include <QComboBox>
+#include <filesystem>
+#include <set>
+#include <tuple>
 
 namespace sonarium {
 
@@ -30,6 +34,10 @@ Workbench::Workbench(CMainFrame& frame, Reporter& reporter, Preferences preferen
         refreshEnabling();
     };
     frame_.confirmQuit = [this] {
+        // Results only the output folder holds are worth a question of their own, which stands
+        // for the plain confirmation too.
+        if (const QString question = unsavedResultsQuestion(); !question.isEmpty())
+            return askConfirmation(&frame_, QStringLiteral("Unsaved Results"), question);
         return !preferences_.confirmOnQuit ||
                askConfirmation(&frame_, QStringLiteral("Confirm Exiting"),
                                QString::fromLatin1(kConfirmExitingText));
@@ -38,6 +46,9 @@ Workbench::Workbench(CMainFrame& frame, Reporter& reporter, Preferences preferen
         session_.StopPlaying();
         if (preferences_.deleteTempOnQuit)
             deleteSessionWaveFiles(locationPath(Location::TempSounds));
+        // After the deletion, so that the files it took are not kept as missing ones.
+        if (preferences_.restoreSession)
+            saveSession();
     };
     frame_.setRecentFileHandler([this](const QString& path) { files_.openFiles({path}); });
     files_.importAudio = [this](const std::string& path) { exchange_.importAudioFile(path); };
@@ -53,6 +64,88 @@ Workbench::~Workbench() {
     // The waveform windows call back into the parts: they go first.
     for (CChildFrame* window : session_.waveWindows())
         delete window;
+}
+
+QString Workbench::unsavedResultsQuestion() const {
+    const std::vector<std::string> unsaved = list_.unsavedResults();
+    if (unsaved.empty())
+        return {};
+    constexpr std::size_t kNamed = 6;
+    QString text = unsaved.size() == 1
+                       ? QStringLiteral("1 result of this session was never saved elsewhere:")
+                       : QStringLiteral("%1 results of this session were never saved elsewhere:")
+                             .arg(unsaved.size());
+    for (std::size_t i = 0; i < unsaved.size() && i < kNamed; ++i)
+        text += QStringLiteral("\n") + qs(unsaved[i]);
+    if (unsaved.size() > kNamed)
+        text += QStringLiteral("\n...");
+    text += preferences_.deleteTempOnQuit
+                ? QStringLiteral("\n\nThey will be deleted (Automatic session deletion).")
+                : QStringLiteral("\n\nThey stay in the output folder only.");
+    return text + QStringLiteral("\nQuit anyway?");
+}
+
+SavedSession Workbench::currentSession() const {
+    SavedSession saved;
+    auto exists = [](const std::string& path) {
+        std::error_code error;
+        return std::filesystem::is_regular_file(nativePath(path), error);
+    };
+    for (const std::string& item : list_.source.items()) {
+        const int slot = list_.findSlotForSelection(item);
+        if (const auto path = list_.slotPath(slot); path && exists(*path))
+            saved.files.push_back(
+                {*path, list_.fileChannels[static_cast<std::size_t>(slot)] == 2 ? 2 : 1});
+    }
+    for (CChildFrame* window : session_.waveWindows())
+        if (const std::string path = window->document().GetPathName().toStdString(); exists(path))
+            saved.windows.push_back(path);
+    if (list_.source.hasSelection())
+        saved.source = list_.slotPath(list_.GetSourceIndex()).value_or("");
+    if (list_.aux.hasSelection())
+        saved.aux = list_.slotPath(list_.GetAuxIndex()).value_or("");
+    return saved;
+}
+
+void Workbench::saveSession() {
+    std::string error;
+    if (!sonarium::saveSession(sessionFilePath(), currentSession(), error))
+        reporter_.report("The session could not be kept for the next start:\n" + error,
+                         MessageIcon::Warning);
+}
+
+void Workbench::restoreSession() {
+    if (!preferences_.restoreSession)
+        return;
+    const std::optional<SavedSession> saved = loadSession(sessionFilePath());
+    if (!saved || (saved->files.empty() && saved->windows.empty()))
+        return;
+    int missing = 0;
+    std::set<std::string> counted;
+    auto present = [&](const std::string& path) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(nativePath(path), error))
+            return true;
+        missing += counted.insert(path).second ? 1 : 0;
+        return false;
+    };
+    for (const SavedSession::File& file : saved->files)
+        if (present(file.path))
+            session_.AddToList(file.path, file.channels);
+    for (const std::string& path : saved->windows)
+        if (present(path))
+            windows_.openDocument(qs(path));
+    // The selection as it was, where its files are still listed.
+    for (auto [selector, path, changed] :
+         {std::tuple{&list_.source, saved->source, &WorkingList::OnSourceChanged},
+          std::tuple{&list_.aux, saved->aux, &WorkingList::OnAuxChanged}})
+        if (!path.empty() && selector->select(WorkingList::displayName(path)))
+            (list_.*changed)();
+    session_.ShowActivity(missing == 0
+                              ? QStringLiteral("Session restored")
+                              : QStringLiteral("Session restored - %1 missing file%2 skipped")
+                                    .arg(missing)
+                                    .arg(missing == 1 ? "" : "s"));
 }
 
 std::unique_ptr<PlaybackController> Workbench::makePlayer() {

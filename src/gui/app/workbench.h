@@ -16,6 +16,7 @@
 #include "frame/main_frame.h"
 #include "playback/playback_controller.h"
 #include "workspace/preferences.h"
+#include "workspace/session_file.h"
 #include "workspace/working_list.h"
 
 #include <QObject>
@@ -44,6 +45,16 @@ public:
     ClipboardCommands& clipboard() { return clipboard_; }
     HelpCommands& help() { return help_; }
     OptionCommands& options() { return options_; }
+
+    // The list, its selection and the open windows as the next start restores them.
+    SavedSession currentSession() const;
+    // Keeps the session in the resources folder (at quit, when the preference says so).
+    void saveSession();
+    // Brings back the kept session when the preference says so: files no longer there are left
+    // out and counted in the Activity field.
+    void restoreSession();
+    // The question Quit asks when results were never saved elsewhere; empty when there are none.
+    QString unsavedResultsQuestion() const;
 
 private:
     std::unique_ptr<PlaybackController> makePlayer();
