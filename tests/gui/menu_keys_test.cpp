@@ -39,14 +39,14 @@ std::map<MenuId, Entries> tableMenus() {
     std::set<std::pair<MenuId, int>> seen; // a command shares its row between menus, not within
     for (const CommandSpec& command : commandTable())
         if (command.menu != MenuId::None && seen.insert({command.menu, command.id}).second)
-            menus[command.menu] << QPair(text(command.caption), mnemonics(text(command.caption)));
+            menus[command.menu] << std::pair(text(command.caption), mnemonics(text(command.caption)));
     for (const auto& [menu, entries] : std::map<MenuId, Entries>(menus)) {
         const QString title = text(menuTitle(menu));
         if (parentMenu(menu) != MenuId::None)
-            menus[parentMenu(menu)] << QPair(title, mnemonics(title));
+            menus[parentMenu(menu)] << std::pair(title, mnemonics(title));
     }
     for (MenuId menu : topMenus())
-        menus[MenuId::None] << QPair(text(menuTitle(menu)), mnemonics(text(menuTitle(menu))));
+        menus[MenuId::None] << std::pair(text(menuTitle(menu)), mnemonics(text(menuTitle(menu))));
     return menus;
 }
 
@@ -153,7 +153,7 @@ private slots:
         QList<QMenu*> pending;
         Entries bar;
         for (QAction* action : frame.menuBar()->actions()) {
-            bar << QPair(action->text(), mnemonics(action->text()));
+            bar << std::pair(action->text(), mnemonics(action->text()));
             pending << action->menu();
         }
         QVERIFY(clashes(bar).isEmpty());
@@ -165,7 +165,7 @@ private slots:
             for (QAction* action : menu->actions()) {
                 if (action->isSeparator())
                     continue;
-                entries << QPair(action->text(), mnemonics(action->text()));
+                entries << std::pair(action->text(), mnemonics(action->text()));
                 if (action->menu() != nullptr)
                     pending << action->menu();
             }
