@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -52,9 +53,16 @@ void writeResults(const std::string& folder, int process, const std::string& rec
         const std::vector<std::int16_t> values(64, static_cast<std::int16_t>(process * 1000 + job));
         writer.WriteBlock(values.data(), 64);
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
-        if (job % 5 == 4 && !fs::exists(path)) {
-            test::writeBytes(path, Bytes{'m', 'i', 'n', 'e'});
-            out << "planted " << path << "\n";
+        // Planted only where no file stands yet (O_EXCL): another program's file never replaces
+        // a result the other process already committed under that name.
+        if (job % 5 == 4) {
+            const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            if (fd >= 0) {
+                const bool written = ::write(fd, "mine", 4) == 4;
+                ::close(fd);
+                if (written)
+                    out << "planted " << path << "\n";
+            }
         }
         if (writer.FinishWrite() == 1)
             out << writer.Path() << " " << process << " " << job << "\n";
