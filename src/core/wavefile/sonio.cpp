@@ -64,7 +64,7 @@ sonIO::sonIO(const WaveContext& context, const std::string& path, int channelCou
              std::int64_t count)
     : context_(context), path_(path) {
     channels = channelCount;
-    createWriter(channelCount == 1 ? 1 : 2, kDefaultRate, 16, valueBytes(count));
+    createWriter(channelCount, kDefaultRate, 16, valueBytes(count));
 }
 
 sonIO::sonIO(const WaveContext& context, const std::string& path, int channelCount,
@@ -83,7 +83,10 @@ sonIO::sonIO(const WaveContext& context, const std::string& path, int channelCou
 
 sonIO::~sonIO() = default;
 
-void sonIO::createWriter(int headerChannels, int rate, int bits, std::int64_t dataBytes) {
+void sonIO::createWriter(int channelCount, int rate, int bits, std::int64_t dataBytes) {
+    // Results are mono or stereo: a count read from a malformed header (0, 3, 1025) gives stereo,
+    // as the jobs that read such a source treat it.
+    const int headerChannels = channelCount == 1 ? 1 : 2;
     writer_ = true;
     bitsPerSample = bits;
     samplesWritten = 0;

@@ -107,7 +107,7 @@ public:
 
 private:
     void startReading();
-    void createWriter(int headerChannels, int rate, int bits, std::int64_t dataBytes);
+    void createWriter(int channelCount, int rate, int bits, std::int64_t dataBytes);
 
     const WaveContext& context_;
     std::string path_;
