@@ -1,18 +1,23 @@
-// Icons for the three toolbars.
+// Icons of the commands. The program's own icons (waveforms showing what an operation does to a
+// sound, one colour per menu family) are SVG drawings compiled into the program; standard actions
+// (open, save, play, copy, help...) take the desktop theme's icon and fall back on a drawing of
+// the same name, so that every button shows a picture with or without a theme. The drawings are
+// read by Qt's SVG icon engine.
 #include "frame/command_icons.h"
 
 #include "support/qt_text.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QPainter>
-#include <QPixmap>
-#include <QRegularExpression>
 #include <QStandardPaths>
 
 namespace sonarium {
 
 namespace {
+
+constexpr std::string_view kOwnPrefix = "sonarium-";
+constexpr int kProbeSize = 16;
 
 // Qt finds no theme outside a desktop session; fall back on one that is installed.
 void ensureIconTheme() {
@@ -40,74 +45,53 @@ void ensureIconTheme() {
     }
 }
 
-QColor familyColour(MenuId menu) {
-    switch (menu) {
-    case MenuId::Effect:
-        return QColor(0, 0, 128);
-    case MenuId::Synthesis:
-        return QColor(0, 110, 0);
-    case MenuId::Interaction:
-        return QColor(128, 0, 96);
-    case MenuId::Tool:
-        return QColor(150, 80, 0);
-    case MenuId::Edit:
-    case MenuId::EditFade:
-        return QColor(0, 100, 120);
-    default:
-        return QColor(80, 80, 80);
+// The theme's icon of a standard name, or of its symbolic variant (some themes ship only
+// those); null when the theme draws neither.
+QIcon themeIcon(const QString& name) {
+    for (const QString& candidate : {name, name + QLatin1String("-symbolic")}) {
+        QIcon icon = QIcon::fromTheme(candidate);
+        if (icon.isNull())
+            continue;
+        if (!icon.availableSizes().isEmpty() || !icon.pixmap(kProbeSize).isNull())
+            return icon;
     }
+    return {};
 }
 
 } // namespace
 
-QString iconLabel(std::string_view caption) {
-    QString text = qs(caption);
-    text.remove(QLatin1Char('&'));
-    const QStringList words =
-        text.split(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), Qt::SkipEmptyParts);
-    if (words.isEmpty())
-        return QStringLiteral("?");
-    if (words.size() == 1)
-        return words.front().left(3);
-    QString initials;
-    for (const QString& word : words)
-        if (initials.size() < 3)
-            initials += word.front().toUpper();
-    return initials;
+bool isOwnIconName(std::string_view name) {
+    return name.starts_with(kOwnPrefix);
 }
 
-QIcon commandIcon(const CommandSpec& command, int size) {
-    ensureIconTheme();
-    if (!command.icon.empty()) {
-        const QString name = qs(command.icon);
-        for (const QString& candidate : {name, name + QLatin1String("-symbolic")}) {
-            QIcon icon = QIcon::fromTheme(candidate);
-            if (!icon.isNull() && !icon.availableSizes().isEmpty())
-                return icon;
-            if (!icon.isNull() && !icon.pixmap(size).isNull())
-                return icon;
-        }
+QString shippedIconPath(std::string_view name) {
+    return QStringLiteral(":/icons/") + qs(name) + QStringLiteral(".svg");
+}
+
+QIcon shippedIcon(std::string_view name) {
+    const QString path = shippedIconPath(name);
+    return QFile::exists(path) ? QIcon(path) : QIcon();
+}
+
+QStringList shippedIconNames() {
+    QStringList names;
+    for (const QFileInfo& file :
+         QDir(QStringLiteral(":/icons"))
+             .entryInfoList({QStringLiteral("*.svg")}, QDir::Files, QDir::Name))
+        names << file.completeBaseName();
+    return names;
+}
+
+QIcon commandIcon(const CommandSpec& command) {
+    if (command.icon.empty())
+        return {};
+    if (!isOwnIconName(command.icon)) {
+        ensureIconTheme();
+        QIcon themed = themeIcon(qs(command.icon));
+        if (!themed.isNull())
+            return themed;
     }
-    QPixmap picture(size, size);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QColor colour =
-        command.menu == MenuId::None && command.pattern == CommandPattern::Operation
-            ? familyColour(MenuId::Effect)
-            : familyColour(command.menu);
-    painter.setBrush(colour);
-    painter.setPen(Qt::NoPen);
-    painter.drawRoundedRect(QRectF(1, 1, size - 2, size - 2), size / 6.0, size / 6.0);
-    QFont font(QStringLiteral("Liberation Sans"));
-    const QString label = iconLabel(command.caption);
-    font.setPixelSize(std::max(6, size * (label.size() > 2 ? 9 : 11) / 24));
-    font.setBold(true);
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.drawText(picture.rect(), Qt::AlignCenter, label);
-    painter.end();
-    return QIcon(picture);
+    return shippedIcon(command.icon);
 }
 
 } // namespace sonarium

@@ -65,7 +65,10 @@ struct CommandSpec {
     // operation, as Fade In's "Reverse Selection - done").
     std::string_view activity;
     std::string_view shortcuts; // key sequences separated by ';' ("Ctrl+O", "V", "Alt+Space")
-    std::string_view icon;      // icon theme name of its toolbar button; empty: a drawn label
+    // Icon of its menu item and toolbar button, or empty for none: a standard icon name that the
+    // desktop's theme may supply, or one of the program's own ("sonarium-..."). Every name has a
+    // drawing shipped with the program, shown where the theme has none.
+    std::string_view icon;
     bool separatorBefore = false;
     bool keepsPlaying = false; // an operation that leaves playback running while it works
     // An operation run as a plain command (Crop, Select, Selection Position): no after-operation

@@ -68,6 +68,8 @@ void CMainFrame::buildMenus() {
         tip.remove(QLatin1Char('&'));
         act->setToolTip(tip.isEmpty() ? QStringLiteral("(no command)") : tip);
         act->setStatusTip(act->toolTip());
+        // The menu item and the toolbar button share the action, and so the icon.
+        act->setIcon(commandIcon(command));
         connect(act, &QAction::triggered, this, [this, id = command.id] { runCommand(id); });
         addAction(act); // shortcuts work even for commands that are on no menu
         actions_[command.id] = act;
@@ -112,10 +114,7 @@ QToolBar* CMainFrame::makeToolbar(const QString& title, const QString& name,
             bar->addSeparator();
             continue;
         }
-        QAction* act = actions_.at(id);
-        if (act->icon().isNull() || iconSize > 16)
-            act->setIcon(commandIcon(*findCommand(id), iconSize));
-        bar->addAction(act);
+        bar->addAction(actions_.at(id));
     }
     return bar;
 }
