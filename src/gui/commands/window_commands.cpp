@@ -43,8 +43,8 @@ WindowCommands::WindowCommands(Session& session, OperationRunner& operations)
         {cmd::kZoomOut, &CSonariumView::zoomOut},
         {cmd::kZoomToSelection, &CSonariumView::zoomToSelection},
         {cmd::kZoomFit, &CSonariumView::zoomFit}};
-    for (const auto& [id, zoom] : zooms)
-        session_.setHandler(id, [this, zoom] {
+    for (const auto& entry : zooms)
+        session_.setHandler(entry.first, [this, zoom = entry.second] {
             if (CChildFrame* window = session_.activeWaveWindow())
                 (window->view()->*zoom)();
         });

@@ -194,12 +194,9 @@ void CSonariumView::fillZoomed(ZoomedWave& wave) {
     // Finer than the summary: the visible frames, read from the file once per span.
     const auto first = static_cast<std::uint64_t>(std::max(std::floor(start) - 1.0, 0.0));
     const auto count = static_cast<std::uint64_t>(std::ceil(span_.visibleFrames())) + 3;
-    const std::size_t wanted = static_cast<std::size_t>(count) * static_cast<std::size_t>(channels);
-    if (readFirst_ != first ||
-        readValues_.size() <
-            std::min<std::size_t>(wanted, static_cast<std::size_t>((totalFrames() - first) *
-                                                                   std::uint64_t(channels)))) {
+    if (readFirst_ != first || readCount_ != count) {
         readFirst_ = first;
+        readCount_ = count;
         if (!readFrames(document_.GetPathName().toStdString(), document_.dataOffset,
                         document_.dataSize, channels, first, count, readValues_))
             readValues_.clear();

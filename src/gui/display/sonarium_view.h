@@ -140,6 +140,7 @@ private:
     // Frames last read from the file for a fine zoom: the next redraw of the same span reuses
     // them.
     std::uint64_t readFirst_ = 0;
+    std::uint64_t readCount_ = 0;
     std::vector<std::int16_t> readValues_;
     // A press waits for its release (a click, with the button rules) or a drag.
     struct Press {
