@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 using namespace sonarium;
 
@@ -62,7 +63,7 @@ int main(int argc, char** argv) {
     const int runs = std::max(1, std::atoi(std::getenv("RUNS") ? std::getenv("RUNS") : "3"));
     BenchHost host;
     std::printf("| File | Size | cat | open to picture | ratio | summary | summary / data | "
-                "redraw (worst of zooms) |\n|---|---|---|---|---|---|---|---|\n");
+                "redraw (slowest zoom) |\n|---|---|---|---|---|---|---|---|\n");
     for (int i = 1; i < argc; ++i) {
         const QString path = QString::fromLocal8Bit(argv[i]);
         catSeconds(path); // into the page cache
@@ -86,19 +87,27 @@ int main(int argc, char** argv) {
         CSonariumView view(document, host);
         view.resize(view.sizeForWaveArea(QSize(1200, 400)));
         view.OnInitialUpdate();
-        // Each zoom drawn afresh after a scroll (nothing cached), from 2x down to 64 pixels a
-        // frame: from the summary, from the file, as points.
+        // Each zoom drawn afresh after a scroll of a page (nothing cached), five times, from 2x
+        // down to 64 pixels a frame: from the summary, from the file, as points. The median of
+        // the five stands for the zoom (the machine is shared); the worst zoom is reported.
         double worst = 0.0;
         QString worstAt;
         for (double factor = 2.0; view.span().framesPerPixel() > ViewSpan::kMinFramesPerPixel;) {
             view.zoomAt(600, factor);
-            view.scrollBar()->setValue(view.scrollBar()->value() + view.scrollBar()->pageStep());
-            QElapsedTimer clock;
-            clock.start();
-            (void)view.shownWave();
-            const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-            if (ms > worst) {
-                worst = ms;
+            std::vector<double> times;
+            for (int redraw = 0; redraw < 5; ++redraw) {
+                QScrollBar& bar = *view.scrollBar();
+                bar.setValue(bar.value() + bar.pageStep() > bar.maximum()
+                                 ? 0
+                                 : bar.value() + bar.pageStep());
+                QElapsedTimer clock;
+                clock.start();
+                (void)view.shownWave();
+                times.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+            }
+            std::sort(times.begin(), times.end());
+            if (times[2] > worst) {
+                worst = times[2];
                 worstAt = QString::number(view.span().framesPerPixel(), 'g', 4);
             }
             factor = 4.0;

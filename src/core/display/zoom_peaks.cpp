@@ -4,6 +4,7 @@
 #include "wavefile/binary_file.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -236,12 +237,14 @@ bool readFrames(const std::string& path, std::uint64_t dataOffset, std::uint64_t
     BinaryFile file(path, BinaryFile::Mode::Read);
     if (!file.isOpen() || !file.seek(dataOffset + first * frameBytes))
         return false;
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(count * frameBytes));
-    const std::size_t got = file.read(bytes.data(), bytes.size());
-    const std::size_t values = got / 2 - (got / 2) % static_cast<std::size_t>(frameBytes / 2);
-    out.resize(values);
-    for (std::size_t i = 0; i < values; ++i)
-        out[i] = valueAt(bytes.data() + 2 * i);
+    // Straight into the values (their capacity kept from one read to the next), put into the
+    // machine's byte order afterwards.
+    out.resize(static_cast<std::size_t>(count * frameBytes / 2));
+    const std::size_t got = file.read(out.data(), out.size() * 2);
+    out.resize(got / 2 - (got / 2) % static_cast<std::size_t>(frameBytes / 2));
+    if constexpr (std::endian::native != std::endian::little)
+        for (std::int16_t& value : out)
+            value = valueAt(reinterpret_cast<const unsigned char*>(&value));
     return true;
 }
 
