@@ -595,6 +595,19 @@ private slots:
                                     .arg(view.selStart)
                                     .arg(view.selEnd)));
         }
+        // Zoomed, a drag past the right edge takes the view along; the selection keeps its start.
+        view.setSelection(0, size);
+        view.zoomToSelection(); // nothing marked: the whole file
+        QVERIFY(!view.span().zoomed());
+        view.setSelection(4000, 5800); // frames 1000 to 1450: a frame a pixel
+        view.zoomToSelection();
+        QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(225, 100));
+        QTest::mouseMove(&view, QPoint(300, 100));
+        QTest::mouseMove(&view, QPoint(675, 100)); // half a view beyond the edge
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(675, 100));
+        QCOMPARE(view.span().start(), 1225.0);
+        QCOMPARE(view.selStart, 1225U * 4);
+        QCOMPARE(view.selEnd, 1675U * 4);
     }
 
     // Times at the file's own rate, frames as they are.

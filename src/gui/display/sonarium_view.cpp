@@ -373,6 +373,7 @@ void CSonariumView::mousePressEvent(QMouseEvent* event) {
     press_ = Press{.button = event->button(),
                    .shift = (event->modifiers() & Qt::ShiftModifier) != 0,
                    .x = pointerX(event),
+                   .offset = offsetAt(pointerX(event)),
                    .dragging = false,
                    .before = {selStart, selEnd}};
 }
@@ -380,7 +381,7 @@ void CSonariumView::mousePressEvent(QMouseEvent* event) {
 void CSonariumView::dragTo(double x) {
     // From where the button went down; with Shift, from the end of the old selection away from
     // the press, so that the selection grows or shrinks on the side pressed.
-    std::uint32_t anchor = offsetAt(press_->x);
+    std::uint32_t anchor = press_->offset;
     if (press_->shift) {
         const std::uint32_t pressed = anchor;
         const Selection old = press_->before;
@@ -402,10 +403,8 @@ void CSonariumView::mouseReleaseEvent(QMouseEvent* event) {
     }
     const Press press = *press_;
     press_.reset();
-    if (press.dragging) {
-        dragTo(pointerX(event));
-        return;
-    }
+    if (press.dragging)
+        return; // the last move has set the selection
     const bool left = press.button == Qt::LeftButton;
     const Gesture gesture = left ? (press.shift ? Gesture::ShiftLeft : Gesture::Left)
                                  : (press.shift ? Gesture::ShiftRight : Gesture::Right);
@@ -429,8 +428,16 @@ void CSonariumView::mouseMoveEvent(QMouseEvent* event) {
     if (press_ && press_->button == Qt::LeftButton) {
         if (!press_->dragging && std::abs(x - press_->x) >= QApplication::startDragDistance())
             press_->dragging = true;
-        if (press_->dragging)
-            dragTo(x);
+        if (press_->dragging) {
+            // Past an edge of a zoomed view, the view follows the pointer.
+            const double width = waveArea().width();
+            const double frame = span_.frameAt(x);
+            if (span_.zoomed() && (x < 0 || x > width)) {
+                span_.scrollTo(x < 0 ? frame : frame - span_.visibleFrames());
+                spanChanged();
+            }
+            dragTo(span_.zoomed() ? span_.pixelOf(frame) : x);
+        }
     }
     // At the file's own rate (44100 for a header that gives none).
     const double rate = document_.sampleRate > 0 ? document_.sampleRate : 44100.0;

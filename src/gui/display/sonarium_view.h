@@ -147,6 +147,7 @@ private:
         Qt::MouseButton button = Qt::NoButton;
         bool shift = false;
         double x = 0.0;
+        std::uint32_t offset = 0; // under the press, where a drag starts from
         bool dragging = false;
         Selection before;
     };
