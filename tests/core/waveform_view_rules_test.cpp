@@ -65,6 +65,13 @@ TEST(Readouts, Texts) {
         {channelsReadout(2), "Stereo"},
         {channelsReadout(1), "Mono  "},
         {rateReadout(44100), "44100 Hz"},
+        // Times at the file's own rate; an end before the start reads as an empty selection.
+        {selectionReadout(24000, 36000, 48000),
+         "Selection= 00:00.500 - 00:00.750 s (00:00.250 s), frames 24000 - 36000 (12000)"},
+        {selectionReadout(0, 44100 * 61, 44100),
+         "Selection= 00:00.000 - 01:01.000 s (01:01.000 s), frames 0 - 2690100 (2690100)"},
+        {selectionReadout(500, 400, 8000),
+         "Selection= 00:00.063 - 00:00.063 s (00:00.000 s), frames 500 - 500 (0)"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.actual, c.expected);

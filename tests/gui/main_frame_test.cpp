@@ -65,7 +65,7 @@ private slots:
         QStringList titles;
         for (QAction* a : frame.menuBar()->actions())
             titles << a->text();
-        QCOMPARE(titles, (QStringList{"Fi&le", "&Edit", "&Tool", "Sy&nthesis", "Effe&ct",
+        QCOMPARE(titles, (QStringList{"Fi&le", "&Edit", "&View", "&Tool", "Sy&nthesis", "Effe&ct",
                                       "&Interaction", "&Option", "&Window", "Hel&p"}));
         QMenu* effect = topMenu(frame, QStringLiteral("Effe&ct"));
         QVERIFY(effect != nullptr);

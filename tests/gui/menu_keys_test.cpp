@@ -39,7 +39,8 @@ std::map<MenuId, Entries> tableMenus() {
     std::set<std::pair<MenuId, int>> seen; // a command shares its row between menus, not within
     for (const CommandSpec& command : commandTable())
         if (command.menu != MenuId::None && seen.insert({command.menu, command.id}).second)
-            menus[command.menu] << std::pair(text(command.caption), mnemonics(text(command.caption)));
+            menus[command.menu] << std::pair(text(command.caption),
+                                             mnemonics(text(command.caption)));
     for (const auto& [menu, entries] : std::map<MenuId, Entries>(menus)) {
         const QString title = text(menuTitle(menu));
         if (parentMenu(menu) != MenuId::None)
@@ -145,6 +146,19 @@ private slots:
             QVERIFY2(!mnemonics(title).isEmpty(), qPrintable(title));
             QVERIFY2(!taken.contains(mnemonics(title).at(0)), qPrintable(title));
         }
+    }
+
+    // A key sequence runs one command: no two rows of different commands share one.
+    void noTwoCommandsShareAKey() {
+        std::map<QString, std::set<int>> byKey; // in the platform's portable text
+        for (const CommandSpec& command : commandTable())
+            for (const QString& key :
+                 text(command.shortcuts).split(QLatin1Char(';'), Qt::SkipEmptyParts))
+                byKey[QKeySequence(key).toString(QKeySequence::PortableText)].insert(command.id);
+        QVERIFY(byKey.count(QStringLiteral("Ctrl+Space")) == 1); // Play Selection's
+        QVERIFY(byKey.count(QStringLiteral("+")) == 1);          // Zoom In's
+        for (const auto& [key, ids] : byKey)
+            QVERIFY2(ids.size() == 1, qPrintable(key));
     }
 
     // The menus as built, which add entries of their own (the recent files): the same rule.

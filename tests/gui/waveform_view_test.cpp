@@ -1,5 +1,6 @@
 // The waveform window: picture pixels, colours, mouse selection, readouts, focus and printing.
 #include "display/child_frame.h"
+#include "display/readouts.h"
 #include "display/sonarium_view.h"
 #include "render/waveform_picture.h"
 #include "test_support.h"
@@ -8,7 +9,9 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QStatusBar>
+#include <QWheelEvent>
 #include <QtTest>
 #include <memory>
 
@@ -23,6 +26,7 @@ public:
     int stops = 0;
     int sourceChanges = 0;
     int state = 0;
+    std::optional<double> playing; // the frame heard now
     std::vector<std::pair<std::string, int>> added;
     struct Run {
         std::string operation;
@@ -40,6 +44,7 @@ public:
     }
     int selectionState() const override { return state; }
     void OnSourceChanged() override { ++sourceChanges; }
+    std::optional<double> playingFrame(const std::string&) const override { return playing; }
     std::string NextTempPath() override { return "/tmp/tempsnds/007.wav"; }
     JobOutcome runOperation(const OperationDecl& operation, const JobInput& input,
                             const std::string& destination) override {
@@ -83,7 +88,8 @@ Window openView(FakeHost& host, const std::string& path) {
     if (!w.doc->OnOpenDocument(QString::fromStdString(path), host.recorder))
         qFatal("cannot open %s", path.c_str());
     w.view = std::make_unique<CSonariumView>(*w.doc, host);
-    w.view->resize(520, 300);
+    // The waveform area of the picture's size.
+    w.view->resize(w.view->sizeForWaveArea(QSize(450, 256)));
     w.view->OnInitialUpdate();
     w.view->show();
     return w;
@@ -143,7 +149,10 @@ private slots:
             for (int x = 5; x < 300; ++x)
                 textPixels += pixel(image, x, y) == kNavy ? 1 : 0;
         QVERIFY(textPixels > 20);
-        QCOMPARE(pixel(image, 460, 63), w.view->palette().color(QPalette::Window));
+        // At 450 x 256 the view shows the picture itself, pixel for pixel.
+        QCOMPARE(w.view->waveArea(), QRect(0, 0, 450, 256));
+        QCOMPARE(image.copy(0, 0, 450, 256).convertToFormat(QImage::Format_RGB32),
+                 w.view->picture().convertToFormat(QImage::Format_RGB32));
         QVERIFY(host.recorder.reports.empty());
     }
 
@@ -333,7 +342,7 @@ private slots:
         QVERIFY(frame != nullptr);
         // The picture's height; as wide as the status panes need (window_commands_test).
         QCOMPARE(frame->size(), frame->openingSize());
-        QCOMPARE(frame->height(), CChildFrame::kHeight);
+        QCOMPARE(frame->view()->waveArea().height(), 256);
         QCOMPARE(frame->windowTitle(), QStringLiteral("stereo.wav"));
         QCOMPARE(frame->paneText(CChildFrame::kLengthPane), QStringLiteral("Length= 00:02.545 s"));
         QCOMPARE(frame->paneText(CChildFrame::kPositionPane),
@@ -429,6 +438,228 @@ private slots:
         const auto match = mediaBox.match(QString::fromLatin1(content));
         QVERIFY(match.hasMatch());
         QVERIFY(match.captured(1).toDouble() > match.captured(2).toDouble());
+    }
+
+    // Unzoomed at any size, the lines and tables of the picture scaled to the waveform area.
+    void pictureScalesToTheWindow() {
+        FakeHost host;
+        Window w = openView(host, mono_);
+        const QColor white = w.view->palette().color(QPalette::Base);
+        for (const QSize size : {QSize(900, 512), QSize(700, 300), QSize(1350, 256)}) {
+            w.view->resize(w.view->sizeForWaveArea(size));
+            QCOMPARE(w.view->waveArea().size(), size);
+            const QImage image = w.view->grab().toImage();
+            const double sx = size.width() / 450.0;
+            const double sy = size.height() / 256.0;
+            auto X = [sx](int x) { return static_cast<int>(std::lround(x * sx)); };
+            auto Y = [sy, size](int y) {
+                return std::min(static_cast<int>(std::lround(y * sy)), size.height() - 1);
+            };
+            struct Probe {
+                int x, y;
+                QColor colour;
+            };
+            const Probe probes[] = {
+                {size.width() - 1, Y(63), kGrey},
+                {size.width() - 1, Y(191), kGrey},
+                {X(400), Y(0), kRed},
+                {X(400), Y(255), kRed},
+                {X(400), Y(127), kRed},
+                {X(150), Y(100), kNavy},
+                {X(300), Y(100), white},
+                {X(150), Y(80), white},
+            };
+            for (const Probe& p : probes)
+                QVERIFY2(pixel(image, p.x, p.y) == p.colour,
+                         qPrintable(QStringLiteral("%1x%2: (%3, %4) is %5")
+                                        .arg(size.width())
+                                        .arg(size.height())
+                                        .arg(p.x)
+                                        .arg(p.y)
+                                        .arg(pixel(image, p.x, p.y).name())));
+        }
+    }
+
+    // A single frame stands out at every zoom, from the whole file down to 64 pixels a frame:
+    // drawn from the summary, then from the file, then as points.
+    void zoomKeepsAOneFrameSpikeUnderThePointer() {
+        FakeHost host;
+        const std::uint64_t spike = 1234567;
+        std::vector<std::int16_t> samples(2000000, 0);
+        samples[spike] = 100 * 256;
+        test::WaveSpec shape;
+        shape.samples = samples;
+        const std::string path = dir_.file("spike.wav");
+        test::writeBytes(path, test::buildWave(shape));
+        Window w = openView(host, path);
+        CSonariumView& view = *w.view;
+        QVERIFY(w.doc->zoomPeaks().ready());
+        int steps = 0;
+        bool summary = false, file = false, points = false;
+        while (view.span().framesPerPixel() > ViewSpan::kMinFramesPerPixel) {
+            view.zoomAt(std::floor(view.span().pixelOf(double(spike))), 2.0);
+            ++steps;
+            const double fpp = view.span().framesPerPixel();
+            summary |= fpp >= double(w.doc->zoomPeaks().finestFrames());
+            file |= fpp >= 1.0 && fpp < double(w.doc->zoomPeaks().finestFrames());
+            points |= fpp < 1.0;
+            const QImage image = view.shownWave();
+            const double at = view.span().pixelOf(double(spike) + (fpp < 1.0 ? 0.5 : 0.0));
+            const int x = static_cast<int>(std::floor(at));
+            bool found = false;
+            for (int dx = -1; dx <= 1; ++dx)
+                found |= x + dx >= 0 && x + dx < image.width() && pixel(image, x + dx, 27) == kNavy;
+            QVERIFY2(found, qPrintable(QStringLiteral("%1 frames a pixel, at %2").arg(fpp).arg(x)));
+            for (int away : {x - 20, x + 20})
+                if (away >= 0 && away < image.width())
+                    QVERIFY2(pixel(image, away, 30) != kNavy, qPrintable(QString::number(fpp)));
+        }
+        QVERIFY(summary && file && points);
+        QVERIFY(steps > 10);
+        QVERIFY(view.scaleText().startsWith(QStringLiteral("Scale= 64.0:1")));
+        view.zoomFit();
+        QVERIFY(!view.span().zoomed());
+        QCOMPARE(view.shownWave(), view.picture());
+    }
+
+    void wheelAndScrollBarMoveTheZoom() {
+        FakeHost host;
+        Window w = openView(host, stereo_);
+        CSonariumView& view = *w.view;
+        QVERIFY(!view.scrollBar()->isEnabled());
+        const double before = view.span().frameAt(100);
+        auto wheel = [&view](int x, int delta, Qt::KeyboardModifiers modifiers) {
+            QWheelEvent event(QPointF(x, 50), view.mapToGlobal(QPointF(x, 50)), QPoint(),
+                              QPoint(0, delta), Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&view, &event);
+        };
+        wheel(100, 240, Qt::ControlModifier); // two notches: four times closer
+        QVERIFY(view.span().zoomed());
+        QCOMPARE(view.span().framesPerPixel(), 112250.0 / 450 / 4);
+        QCOMPARE(view.span().frameAt(100), before);
+        QVERIFY(view.scrollBar()->isEnabled());
+        const double start = view.span().start();
+        wheel(100, -120, {}); // scrolls a tenth of the view towards the end
+        QCOMPARE(view.span().start(), start + view.span().visibleFrames() / 10);
+        view.scrollBar()->setValue(0);
+        QCOMPARE(view.span().start(), 0.0);
+        view.scrollBar()->setValue(view.scrollBar()->maximum());
+        QVERIFY(view.span().start() + view.span().visibleFrames() >= 112250 - 1);
+        wheel(100, -240, Qt::ControlModifier); // back out to the whole file
+        QVERIFY(!view.span().zoomed());
+        view.setSelection(40000, 80000);
+        view.zoomToSelection();
+        QCOMPARE(view.span().start(), 10000.0);
+        QCOMPARE(view.span().visibleFrames(), 10000.0);
+        // The selection fills the view.
+        const QImage image = view.shownWave();
+        QCOMPARE(pixel(image, 5, 63), QColor(0, 255, 255)); // inverted red
+        QCOMPARE(pixel(image, 445, 63), QColor(0, 255, 255));
+        view.zoomFit();
+        QVERIFY(!view.scrollBar()->isEnabled());
+    }
+
+    // A drag sets the selection from where the button went down; with Shift it moves the end
+    // nearer the press. A click without a drag keeps the button rules.
+    void dragSelectsAndShiftDragExtends() {
+        FakeHost host;
+        Window w = openView(host, stereo_);
+        CSonariumView& view = *w.view;
+        const std::uint32_t size = w.doc->dataSize;
+        auto at = [size](int x) {
+            const std::uint64_t raw = std::uint64_t{size} * static_cast<std::uint64_t>(x) / 450;
+            return static_cast<std::uint32_t>(raw - raw % 4);
+        };
+        struct Step {
+            const char* name;
+            Qt::KeyboardModifiers modifiers;
+            int from, to;
+            std::uint32_t start, end;
+        };
+        const Step steps[] = {
+            {"forwards", {}, 100, 200, at(100), at(200)},
+            {"backwards", {}, 300, 150, at(150), at(300)},
+            {"shift, near the end", Qt::ShiftModifier, 280, 350, at(150), at(350)},
+            {"shift, near the start", Qt::ShiftModifier, 160, 50, at(50), at(350)},
+            {"past the picture", {}, 10, 600, at(10), size},
+            {"a click is the left button rule", {}, 400, 400, at(400), size},
+        };
+        for (const Step& s : steps) {
+            QTest::mousePress(&view, Qt::LeftButton, s.modifiers, QPoint(s.from, 100));
+            QTest::mouseMove(&view, QPoint((s.from + s.to) / 2, 100));
+            QTest::mouseMove(&view, QPoint(s.to, 100));
+            QTest::mouseRelease(&view, Qt::LeftButton, s.modifiers, QPoint(s.to, 100));
+            QVERIFY2(view.selStart == s.start && view.selEnd == s.end,
+                     qPrintable(QStringLiteral("%1: %2..%3")
+                                    .arg(QLatin1String(s.name))
+                                    .arg(view.selStart)
+                                    .arg(view.selEnd)));
+        }
+        // Zoomed, a drag past the right edge takes the view along; the selection keeps its start.
+        view.setSelection(0, size);
+        view.zoomToSelection(); // nothing marked: the whole file
+        QVERIFY(!view.span().zoomed());
+        view.setSelection(4000, 5800); // frames 1000 to 1450: a frame a pixel
+        view.zoomToSelection();
+        QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(225, 100));
+        QTest::mouseMove(&view, QPoint(300, 100));
+        QTest::mouseMove(&view, QPoint(675, 100)); // half a view beyond the edge
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(675, 100));
+        QCOMPARE(view.span().start(), 1225.0);
+        QCOMPARE(view.selStart, 1225U * 4);
+        QCOMPARE(view.selEnd, 1675U * 4);
+    }
+
+    // Times at the file's own rate, frames as they are.
+    void selectionLineReadsTimesAndFrames() {
+        FakeHost host;
+        test::WaveSpec shape;
+        shape.channels = 2;
+        shape.rate = 48000;
+        shape.samples.assign(2 * 48000, 0);
+        const std::string path = dir_.file("rate48.wav");
+        test::writeBytes(path, test::buildWave(shape));
+        QMdiArea area;
+        area.resize(900, 700);
+        area.show();
+        CChildFrame* frame = openWaveWindow(area, host, QString::fromStdString(path));
+        QVERIFY(frame != nullptr);
+        QCOMPARE(frame->selectionText(), QStringLiteral("Selection= 00:00.000 - 00:01.000 s "
+                                                        "(00:01.000 s), frames 0 - 48000 (48000)"));
+        frame->view()->setSelection(96000, 144000);
+        QCOMPARE(frame->selectionText(), QStringLiteral("Selection= 00:00.500 - 00:00.750 s "
+                                                        "(00:00.250 s), frames 24000 - 36000 "
+                                                        "(12000)"));
+        QCOMPARE(frame->paneText(CChildFrame::kRatePane), QStringLiteral("48000 Hz"));
+        // The time under the pointer, zoomed, is that of the frame there.
+        frame->view()->zoomToSelection();
+        QTest::mouseMove(frame->view(), QPoint(225, 40));
+        QCOMPARE(
+            frame->paneText(CChildFrame::kPositionPane),
+            QString::fromStdString(positionReadout(frame->view()->span().frameAt(225) / 48000.0)));
+    }
+
+    void playCursorFollowsThePlayback() {
+        FakeHost host;
+        Window w = openView(host, mono_);
+        CSonariumView& view = *w.view;
+        const auto total = double(view.span().totalFrames());
+        host.playing = 150.5 * total / 450;
+        view.updatePlayCursor();
+        QCOMPARE(view.playCursorPixel(), std::optional<int>(150));
+        QCOMPARE(pixel(view.shownWave(), 150, 20), QColor(220, 0, 120));
+        host.playing.reset();
+        view.updatePlayCursor();
+        QVERIFY(!view.playCursorPixel());
+        QCOMPARE(pixel(view.shownWave(), 150, 20), w.view->palette().color(QPalette::Base));
+        // Zoomed, the view turns to where the sound is.
+        view.setSelection(0, 2000);
+        view.zoomToSelection();
+        host.playing = 100000.0;
+        view.updatePlayCursor();
+        QVERIFY(view.span().start() <= 100000.0);
+        QVERIFY(view.span().start() + view.span().visibleFrames() > 100000.0);
+        QVERIFY(view.playCursorPixel().has_value());
     }
 };
 

@@ -122,13 +122,13 @@ void widenPeaks(const unsigned char* bytes, std::size_t count, std::uint64_t pha
 }
 
 ScanStatus scanForDisplay(const std::string& path, Reporter& reporter, DisplaySummary& summary,
-                          const ScanProgress& progress) {
+                          const ScanProgress& progress, ZoomPeaks* zoom) {
     BinaryFile file(path, BinaryFile::Mode::Read);
-    return scanForDisplay(file, path, reporter, summary, progress);
+    return scanForDisplay(file, path, reporter, summary, progress, zoom);
 }
 
 ScanStatus scanForDisplay(BinaryFile& file, const std::string& path, Reporter& reporter,
-                          DisplaySummary& summary, const ScanProgress& progress) {
+                          DisplaySummary& summary, const ScanProgress& progress, ZoomPeaks* zoom) {
     summary = DisplaySummary{};
     const WaveLayout layout = readWaveLayout(file);
     if (layout.status == WaveLayout::Status::NoFormatChunk) {
@@ -143,6 +143,7 @@ ScanStatus scanForDisplay(BinaryFile& file, const std::string& path, Reporter& r
     if (progress)
         progress(0);
     summary.dataSize = layout.declaredDataSize;
+    summary.dataOffset = layout.dataOffset;
     summary.bitsPerSample = layout.bitsPerSample;
     summary.channels = layout.channels;
     summary.sampleRate = static_cast<int>(std::min<std::uint32_t>(layout.sampleRate, INT32_MAX));
@@ -175,6 +176,12 @@ ScanStatus scanForDisplay(BinaryFile& file, const std::string& path, Reporter& r
     std::uint64_t unread = 0;
     for (int column = 0; column < kDisplayColumns; ++column)
         unread += plan.columnBytes(column);
+    const bool zooming = zoom != nullptr && summary.bitsPerSample == 16 &&
+                         (summary.channels == 1 || summary.channels == 2);
+    if (zooming) {
+        zoom->start(summary.channels, summary.dataSize / (2U * unsigned(summary.channels)));
+        unread = std::max<std::uint64_t>(unread, summary.dataSize);
+    }
     std::uint64_t phase = 0;
     bool ended = false;
     for (int column = 0; column < kDisplayColumns; ++column) {
@@ -189,6 +196,8 @@ ScanStatus scanForDisplay(BinaryFile& file, const std::string& path, Reporter& r
                 const auto ask =
                     static_cast<std::size_t>(std::min<std::uint64_t>(unread, kMaxScanChunk));
                 buffered = file.read(buffer.data(), ask);
+                if (zooming)
+                    zoom->add(buffer.data(), buffered);
                 used = 0;
                 unread -= buffered;
                 ended = buffered < ask;
@@ -215,6 +224,17 @@ ScanStatus scanForDisplay(BinaryFile& file, const std::string& path, Reporter& r
             summary.channel2[index] = second;
         if (progress)
             progress(column * 100 / kDisplayColumns);
+    }
+    if (zooming) {
+        while (unread > 0 && !ended) {
+            const auto ask =
+                static_cast<std::size_t>(std::min<std::uint64_t>(unread, kMaxScanChunk));
+            buffered = file.read(buffer.data(), ask);
+            zoom->add(buffer.data(), buffered);
+            unread -= buffered;
+            ended = buffered < ask;
+        }
+        zoom->finish();
     }
     return ScanStatus::Ok;
 }

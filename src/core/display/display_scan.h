@@ -4,6 +4,7 @@
 
 #include "base/reporter.h"
 #include "display/read_plan.h"
+#include "display/zoom_peaks.h"
 #include "wavefile/binary_file.h"
 
 #include <array>
@@ -35,6 +36,7 @@ struct DisplaySummary {
     int channels = 0;
     float duration = 0.0f; // seconds
     bool eofReported = false;
+    std::uint64_t dataOffset = 0; // where the data starts in the file
 };
 
 enum class ScanStatus {
@@ -49,12 +51,16 @@ using ScanProgress = std::function<void(int percent)>;
 // Fills the summary from the file's header, then scans its data. The 8-bit, too-short and
 // truncated-file warnings go to the reporter; the scan goes on after each of them. Memory use does
 // not depend on the file's length.
+// zoom, when given, receives the multi-resolution extremes of a 16-bit file from the same read:
+// the data past the planned columns (a few bytes the plan leaves out) is read on for it, so that
+// it covers the whole data.
 ScanStatus scanForDisplay(const std::string& path, Reporter& reporter, DisplaySummary& summary,
-                          const ScanProgress& progress = {});
+                          const ScanProgress& progress = {}, ZoomPeaks* zoom = nullptr);
 // The same over a file already opened for reading (or bytes in memory); name stands for its
 // path in messages.
 ScanStatus scanForDisplay(BinaryFile& file, const std::string& name, Reporter& reporter,
-                          DisplaySummary& summary, const ScanProgress& progress = {});
+                          DisplaySummary& summary, const ScanProgress& progress = {},
+                          ZoomPeaks* zoom = nullptr);
 
 // Widens the peak pairs of one column with a run of data bytes. phase is the offset of bytes[0]
 // from the start of the data; the high byte of each 16-bit value is examined (for a stereo file

@@ -1,6 +1,7 @@
 // The texts of a waveform window's status-bar panes.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace sonarium {
@@ -19,5 +20,9 @@ std::string scaleReadout(double framesPerColumn);
 std::string channelsReadout(int channels);
 // "44100 Hz".
 std::string rateReadout(int sampleRate);
+// The selection as frames [first, end) of a file at sampleRate: its start, end and length as
+// times ("mm:ss.sss") and in frames: "Selection= 00:01.000 - 00:02.500 s (00:01.500 s), frames
+// 44100 - 110250 (66150)".
+std::string selectionReadout(std::uint64_t first, std::uint64_t end, int sampleRate);
 
 } // namespace sonarium

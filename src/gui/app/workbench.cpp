@@ -51,6 +51,7 @@ Workbench::Workbench(CMainFrame& frame, Reporter& reporter, Preferences preferen
             saveSession();
     };
     frame_.setRecentFileHandler([this](const QString& path) { files_.openFiles({path}); });
+    frame_.openDroppedFiles = [this](const QStringList& paths) { files_.openFiles(paths); };
     files_.importAudio = [this](const std::string& path) { exchange_.importAudioFile(path); };
     new DialogWatch(this);
     bindSelectors();
@@ -61,6 +62,7 @@ Workbench::Workbench(CMainFrame& frame, Reporter& reporter, Preferences preferen
 Workbench::~Workbench() {
     frame_.confirmQuit = nullptr;
     frame_.beforeQuit = nullptr;
+    frame_.openDroppedFiles = nullptr;
     // The waveform windows call back into the parts: they go first.
     for (CChildFrame* window : session_.waveWindows())
         delete window;

@@ -1,4 +1,4 @@
-// Play, Play Looped and Stop on the session's player.
+// Play, Play Looped, Stop and Play Selection on the session's player.
 #pragma once
 
 #include "commands/session.h"

@@ -4,6 +4,7 @@
 #include "commands/operation_runner.h"
 #include "display/child_frame.h"
 #include "frame/main_frame.h"
+#include "playback/playback_controller.h"
 #include "workspace/preferences.h"
 #include "workspace/working_list.h"
 
@@ -37,6 +38,20 @@ WindowCommands::WindowCommands(Session& session, OperationRunner& operations)
         if (CChildFrame* window = session_.activeWaveWindow())
             window->view()->OnFilePrint();
     });
+    const std::pair<int, void (CSonariumView::*)()> zooms[] = {
+        {cmd::kZoomIn, &CSonariumView::zoomIn},
+        {cmd::kZoomOut, &CSonariumView::zoomOut},
+        {cmd::kZoomToSelection, &CSonariumView::zoomToSelection},
+        {cmd::kZoomFit, &CSonariumView::zoomFit}};
+    for (const auto& entry : zooms)
+        session_.setHandler(entry.first, [this, zoom = entry.second] {
+            if (CChildFrame* window = session_.activeWaveWindow())
+                (window->view()->*zoom)();
+        });
+}
+
+std::optional<double> WindowCommands::playingFrame(const std::string& path) const {
+    return session_.player().playingFrame(QString::fromStdString(path));
 }
 
 CChildFrame* WindowCommands::openDocument(const QString& path) {

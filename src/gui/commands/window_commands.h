@@ -36,6 +36,7 @@ public:
     void waveWindowFocused() override;
     int selectionState() const override;
     void OnSourceChanged() override;
+    std::optional<double> playingFrame(const std::string& path) const override;
     std::string NextTempPath() override { return session_.NextTempPath(); }
     JobOutcome runOperation(const OperationDecl& operation, const JobInput& input,
                             const std::string& destination) override;

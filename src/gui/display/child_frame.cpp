@@ -2,6 +2,7 @@
 #include "display/child_frame.h"
 
 #include "display/readouts.h"
+#include "render/waveform_picture.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -46,10 +47,15 @@ CChildFrame::CChildFrame(std::shared_ptr<CSonariumDoc> document, ViewHost& host,
     panesWidth_ = x - 2;
     strip_->setFixedHeight(height);
     statusBar_->addWidget(strip_, 1);
+    selectionLine_ = new QLabel(client);
+    selectionLine_->setObjectName(QStringLiteral("selectionLine"));
+    selectionLine_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    selectionLine_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     auto* layout = new QVBoxLayout(client);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(view_, 1);
+    layout->addWidget(selectionLine_);
     layout->addWidget(statusBar_);
     client->setFocusProxy(view_);
     client->setCursor(waveformCursor());
@@ -87,8 +93,9 @@ void CChildFrame::fitStatusPanes() {
         if (each != nullptr)
             each->activate();
     const int missing = panesWidth_ - strip_->width();
-    if (missing > 0) {
-        openingSize_ = QSize(width() + missing, height());
+    const int lower = kPictureHeight - view_->waveArea().height();
+    if (missing > 0 || lower != 0) {
+        openingSize_ = QSize(width() + std::max(missing, 0), height() + lower);
         resize(openingSize_);
     }
 }
@@ -104,6 +111,11 @@ void CChildFrame::updateReadouts() {
     if (const QString channels = view_->channelsText(); !channels.isEmpty())
         panes_[kChannelsPane]->setText(channels);
     panes_[kRatePane]->setText(view_->rateText());
+    selectionLine_->setText(view_->selectionText());
+}
+
+QString CChildFrame::selectionText() const {
+    return selectionLine_->text();
 }
 
 QCursor waveformCursor() {

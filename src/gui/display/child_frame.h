@@ -34,12 +34,15 @@ public:
     const std::shared_ptr<CSonariumDoc>& sharedDocument() const { return document_; }
     QStatusBar* statusBar() const { return statusBar_; }
     QString paneText(Pane pane) const;
+    // The line under the panes: the selection's start, end and length.
+    QString selectionText() const;
 
     // The size a window opens at: the picture's, widened so that the status bar shows all five
     // panes whole. Cascading and tiling start from it too.
     QSize openingSize() const { return openingSize_; }
-    // Once shown: widens the window by what its status bar lacks for the panes, and keeps that
-    // as its opening size.
+    // Once shown: widens the window by what its status bar lacks for the panes, makes it as high
+    // as it takes for the waveform area to be the picture's 256 pixels, and keeps that as its
+    // opening size.
     void fitStatusPanes();
     QSize sizeHint() const override { return openingSize_; }
 
@@ -54,6 +57,7 @@ private:
     CSonariumView* view_;
     QStatusBar* statusBar_;
     QWidget* strip_; // the panes, side by side
+    QLabel* selectionLine_;
     int panesWidth_ = 0;
     QSize openingSize_{kWidth, kHeight};
     std::array<QLabel*, kPaneCount> panes_{};

@@ -26,7 +26,8 @@ bool CSonariumDoc::OnOpenDocument(const QString& path, Reporter& reporter,
         window->setPercent(percent);
     };
     DisplaySummary& summary = *this;
-    return scanForDisplay(path.toStdString(), reporter, summary, progress) == ScanStatus::Ok;
+    return scanForDisplay(path.toStdString(), reporter, summary, progress, &zoomPeaks_) ==
+           ScanStatus::Ok;
 }
 
 void CSonariumDoc::SetPathName(const QString& path) {

@@ -23,8 +23,11 @@ public:
     void SetPathName(const QString& path);
     // The file name without its folder.
     const QString& GetTitle() const { return title_; }
+    // The extremes at several resolutions that zoomed views draw from (16-bit files only).
+    const ZoomPeaks& zoomPeaks() const { return zoomPeaks_; }
 
 private:
+    ZoomPeaks zoomPeaks_;
     QString pathName_;
     QString title_;
 };

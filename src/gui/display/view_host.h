@@ -5,6 +5,7 @@
 #include "operations/operation.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace sonarium {
@@ -33,6 +34,10 @@ public:
     // 2 while the selectors are being changed by the frame itself: the Source is then left alone.
     virtual int selectionState() const { return 0; }
     virtual void OnSourceChanged() {}
+    // The frame of the file at path being heard now, while it plays; nothing otherwise.
+    virtual std::optional<double> playingFrame(const std::string& /*path*/) const {
+        return std::nullopt;
+    }
 
     // The next numbered path in the output directory.
     virtual std::string NextTempPath() = 0;

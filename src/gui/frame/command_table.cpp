@@ -45,6 +45,8 @@ constexpr CommandSpec kCommands[] = {
      "media-playlist-repeat"},
     {32827, M::Edit, "&Stop", P::Playback, R::Playing, "", "Shift+Space;Esc",
      "media-playback-stop"},
+    {34010, M::Edit, "Play Selectio&n", P::Playback, R::ActiveView, "", "Ctrl+Space",
+     "sonarium-edit-play-selection"},
     {33055, M::Edit, "Pla&y Panel", P::Disabled, R::Never, "", "", ""},
     {57634, M::Edit, "Copy to Clip&board", P::Plain, R::SourceSelected, "Copy to clipboard - done",
      "Ctrl+C;Ctrl+Ins", "edit-copy", true},
@@ -82,6 +84,12 @@ constexpr CommandSpec kCommands[] = {
      "sonarium-edit-insert-auxiliary"},
     {33034, M::Edit, "&Merge", P::Operation, R::SourceSelected, "", "", "sonarium-edit-merge",
      true},
+    // View
+    {34011, M::View, "Zoom &In", P::Framework, R::ActiveView, "", "+;=", "zoom-in"},
+    {34012, M::View, "Zoom &Out", P::Framework, R::ActiveView, "", "-", "zoom-out"},
+    {34013, M::View, "Zoom to &Selection", P::Framework, R::ActiveView, "", "",
+     "sonarium-view-zoom-selection"},
+    {34014, M::View, "&Fit", P::Framework, R::ActiveView, "", "Ctrl+0", "zoom-fit-best"},
     // Tool
     {32943, M::Tool, "&Group to stereo", P::Operation, R::TwoFilesBothMono, "", "",
      "sonarium-tool-group-to-stereo"},
@@ -215,11 +223,11 @@ constexpr CommandSpec kCommands[] = {
     {1082, M::None, "&Add...", P::List, R::Always, "Add file - done", "", ""},
 };
 
-constexpr int kTools[] = {57601, 33040, 0,     33052, 32826, 32832, 32827, 0,     32938,
-                          32940, 32946, 32943, 32939, 0,     32964, 33034, 32959, 0,
-                          57634, 57637, 32969, 0,     32967, 32968, 32970, 0,     32912,
-                          34001, 34002, 32929, 0,     32914, 32913, 32948, 0,     32895,
-                          32893, 32838, 0,     57664, 33035};
+constexpr int kTools[] = {57601, 33040, 0,     33052, 32826, 32832, 32827, 34010, 0,     34011,
+                          34012, 34013, 34014, 0,     32938, 32940, 32946, 32943, 32939, 0,
+                          32964, 33034, 32959, 0,     57634, 57637, 32969, 0,     32967, 32968,
+                          32970, 0,     32912, 34001, 34002, 32929, 0,     32914, 32913, 32948,
+                          0,     32895, 32893, 32838, 0,     57664, 33035};
 
 constexpr int kEffects[] = {32780, 32933, 32790, 32783, 32784, 32792, 32807, 32794, 33071, 33046,
                             32901, 32881, 32911, 32924, 32824, 32900, 0,     32786, 32904};
@@ -277,9 +285,9 @@ bool isCommandEnabled(const CommandSpec& command, const EnablingState& s) {
 }
 
 std::span<const MenuId> topMenus() {
-    static constexpr MenuId kOrder[] = {MenuId::File,      MenuId::Edit,   MenuId::Tool,
-                                        MenuId::Synthesis, MenuId::Effect, MenuId::Interaction,
-                                        MenuId::Option,    MenuId::Window, MenuId::Help};
+    static constexpr MenuId kOrder[] = {
+        MenuId::File,   MenuId::Edit,        MenuId::View,   MenuId::Tool,   MenuId::Synthesis,
+        MenuId::Effect, MenuId::Interaction, MenuId::Option, MenuId::Window, MenuId::Help};
     return kOrder;
 }
 
@@ -308,6 +316,8 @@ std::string_view menuTitle(MenuId menu) {
         return "&Edit";
     case MenuId::EditFade:
         return "F&ade";
+    case MenuId::View:
+        return "&View";
     case MenuId::Tool:
         return "&Tool";
     case MenuId::Synthesis:

@@ -15,6 +15,7 @@ enum class MenuId {
     FileExport,
     Edit,
     EditFade,
+    View,
     Tool,
     Synthesis,
     Effect,
@@ -146,6 +147,12 @@ constexpr int kCrossfade = 34003;
 constexpr int kUnnamed1 = 34004;
 constexpr int kUnnamed2 = 34005;
 constexpr int kUnnamed3 = 34006;
+// Beyond the original commands: playing the selection, zooming the active waveform.
+constexpr int kPlaySelection = 34010;
+constexpr int kZoomIn = 34011;
+constexpr int kZoomOut = 34012;
+constexpr int kZoomToSelection = 34013;
+constexpr int kZoomFit = 34014;
 constexpr int kSeparator = 0;
 } // namespace cmd
 

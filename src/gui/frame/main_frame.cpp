@@ -12,15 +12,20 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace sonarium {
@@ -42,6 +47,7 @@ CMainFrame::CMainFrame(const Options& options, QWidget* parent) : QMainWindow(pa
     buildStatusBar();
     installFrameworkHandlers();
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { updateMenus(); });
+    setAcceptDrops(true);
     ShowActivity(QStringLiteral("Ready"));
     updateMenus();
 }
@@ -311,6 +317,39 @@ void CMainFrame::refreshRecentMenu() {
         });
     }
     recentMenu_->setEnabled(!files.isEmpty());
+}
+
+QStringList CMainFrame::droppedFiles(const QMimeData* data) {
+    QStringList files;
+    if (data == nullptr || !data->hasUrls())
+        return files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
+            files << url.toLocalFile();
+    return files;
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dragMoveEvent(QDragMoveEvent* event) {
+    if (!droppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QStringList files = droppedFiles(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Opened once the drop has returned: the source application is not kept waiting while
+    // the files are scanned and their questions are answered.
+    QTimer::singleShot(0, this, [this, files] {
+        if (openDroppedFiles)
+            openDroppedFiles(files);
+    });
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QLabel;
+class QMimeData;
 class QMdiArea;
 class QMenu;
 class QToolBar;
@@ -62,8 +63,14 @@ public:
     // Shows or hides the Effects and Synthesis toolbars, as the Special Toolbars dialog does.
     void showSpecialToolbars(bool effects, bool synthesis);
 
+    // The local files a drag carries, in order; empty when it carries none.
+    static QStringList droppedFiles(const QMimeData* data);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildMenus();
@@ -91,6 +98,8 @@ public:
     // run once the quit is confirmed.
     std::function<bool()> confirmQuit;
     std::function<void()> beforeQuit;
+    // Opens the files dropped on the window.
+    std::function<void(const QStringList&)> openDroppedFiles;
 };
 
 } // namespace sonarium

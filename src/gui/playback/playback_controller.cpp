@@ -1,6 +1,8 @@
 // Play, Play Looped and Stop on the Source file, with looping restarted at each end of play.
 #include "playback/playback_controller.h"
 
+#include "wavefile/riff_reader.h"
+
 namespace sonarium {
 
 PlaybackController::PlaybackController(Reporter& reporter,
@@ -53,7 +55,36 @@ void PlaybackController::start(bool loop) {
                          MessageIcon::Warning);
         return;
     }
+    started(*path, 0);
+}
+
+void PlaybackController::started(const QString& path, qint64 firstByte) {
+    const WaveLayout layout = readWaveLayout(path.toStdString());
+    playPath_ = path;
+    playFirstByte_ = firstByte;
+    frameBytes_ = layout.blockAlign;
+    playRate_ = static_cast<int>(layout.sampleRate);
     setFlags(false, false, true);
+}
+
+void PlaybackController::PlayRange(const QString& path, qint64 firstByte, qint64 byteCount) {
+    Stop();
+    looping_ = false;
+    if (player_.PlayRange(path, firstByte, byteCount) != player::kNoError) {
+        const std::string& problem = player_.fileProblem();
+        reporter_.report(problem.empty() ? "Error while playing"
+                                         : "Error while playing\n" + problem,
+                         MessageIcon::Warning);
+        return;
+    }
+    started(path, firstByte);
+}
+
+std::optional<double> PlaybackController::playingFrame(const QString& path) const {
+    if (!playing_ || !player_.isPlaying() || path != playPath_ || frameBytes_ <= 0)
+        return std::nullopt;
+    return static_cast<double>(playFirstByte_ / frameBytes_) +
+           static_cast<double>(player_.playedUSecs()) * playRate_ / 1e6;
 }
 
 void PlaybackController::Stop() {
@@ -76,6 +107,7 @@ void PlaybackController::onEndOfPlay() {
         looping_ = false;
         setFlags(false, false, false);
     }
+    playFirstByte_ = 0;
 }
 
 } // namespace sonarium

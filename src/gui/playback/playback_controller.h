@@ -21,7 +21,12 @@ public:
 
     void Play();
     void PlayLooped();
+    // Plays byteCount bytes of the data of the file at path from byte firstByte, once.
+    void PlayRange(const QString& path, qint64 firstByte, qint64 byteCount);
     void Stop();
+
+    // The frame of the file at path being heard now, while it plays.
+    std::optional<double> playingFrame(const QString& path) const;
 
     // The three enabling flags of the playback commands.
     bool playAllowed() const { return playAllowed_; }
@@ -38,6 +43,7 @@ signals:
 
 private:
     void start(bool loop);
+    void started(const QString& path, qint64 firstByte);
     void onEndOfPlay();
     void setFlags(bool play, bool playLooped, bool playing);
 
@@ -47,6 +53,10 @@ private:
     std::function<bool()> hasSource_;
     bool looping_ = false;
     QString loopPath_;
+    QString playPath_;         // what plays
+    qint64 playFirstByte_ = 0; // where in its data it started
+    int frameBytes_ = 0;
+    int playRate_ = 0;
     bool playAllowed_ = false;
     bool playLoopedAllowed_ = false;
     bool playing_ = false;

@@ -86,10 +86,18 @@ void player::reportError(int code, const char* context) {
 }
 
 int player::PlayFile(const QString& path) {
+    return PlayRange(path, 0, -1);
+}
+
+qint64 player::playedUSecs() const {
+    return sink_ ? std::min(sink_->processedUSecs(), durationUSecs_) : 0;
+}
+
+int player::PlayRange(const QString& path, qint64 firstByte, qint64 byteCount) {
     StopPlaying();
     auto device = std::make_unique<WaveStreamDevice>();
     fileProblem_.clear();
-    if (!device->openWave(path)) {
+    if (!device->openWave(path, firstByte, byteCount)) {
         fileProblem_ = device->problem();
         reportError(kCannotOpenFile, "Error while opening MMIO element");
         return kCannotOpenFile;

@@ -36,9 +36,13 @@ public:
     // Stops what plays, then plays the file. Errors are shown, with the context "Error while
     // opening MMIO element" (file) or "Error while playing" (sink), and returned.
     int PlayFile(const QString& path);
+    // The same for byteCount bytes of the data from byte firstByte (whole frames).
+    int PlayRange(const QString& path, qint64 firstByte, qint64 byteCount);
     // Stops playback when something plays. 0 when nothing plays.
     int StopPlaying();
     bool isPlaying() const { return sink_ != nullptr; }
+    // How long the sink has been playing the current sound, in microseconds; 0 when silent.
+    qint64 playedUSecs() const;
     // Why the last PlayFile could not open its file; empty when it could.
     const std::string& fileProblem() const { return fileProblem_; }
 

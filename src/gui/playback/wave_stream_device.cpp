@@ -6,7 +6,7 @@
 
 namespace sonarium {
 
-bool WaveStreamDevice::openWave(const QString& path) {
+bool WaveStreamDevice::openWave(const QString& path, qint64 firstByte, qint64 byteCount) {
     close();
     problem_.clear();
     const std::string name = path.toStdString();
@@ -18,13 +18,18 @@ bool WaveStreamDevice::openWave(const QString& path) {
         problem_ = "only 8-bit and 16-bit files with a sampling rate can be played";
         return false;
     }
-    const qint64 available = layout_.availableDataSize();
+    firstByte = std::max<qint64>(firstByte, 0);
+    firstByte -= firstByte % layout_.blockAlign;
+    qint64 available = std::max<qint64>(qint64{layout_.availableDataSize()} - firstByte, 0);
+    if (byteCount >= 0)
+        available = std::min(available, byteCount);
     dataBytes_ = available - available % layout_.blockAlign;
     if (dataBytes_ <= 0) {
         problem_ = "it holds no sound data";
         return false;
     }
-    if (!file_.open(name, BinaryFile::Mode::Read) || !file_.seek(layout_.dataOffset)) {
+    if (!file_.open(name, BinaryFile::Mode::Read) ||
+        !file_.seek(layout_.dataOffset + static_cast<std::uint64_t>(firstByte))) {
         problem_ = file_.openError();
         return false;
     }

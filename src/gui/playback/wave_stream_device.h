@@ -15,9 +15,10 @@ class WaveStreamDevice final : public QIODevice {
 public:
     explicit WaveStreamDevice(QObject* parent = nullptr) : QIODevice(parent) {}
 
-    // Opens the file and positions at its data chunk. False when the file is not a PCM wave file
-    // of 8 or 16 bits with at least one whole frame of data.
-    bool openWave(const QString& path);
+    // Opens the file and positions at its data chunk, or at byte firstByte of the data to play
+    // byteCount bytes from there (to the end when negative). False when the file is not a PCM
+    // wave file of 8 or 16 bits with at least one whole frame of data there.
+    bool openWave(const QString& path, qint64 firstByte = 0, qint64 byteCount = -1);
     void close() override;
 
     const WaveLayout& layout() const { return layout_; }
