@@ -51,6 +51,8 @@ constexpr UsageLine kUsage[] = {
      "sonarium-cli describe OP                  its parameters: name, type, default, range"},
     {"", "sonarium-cli OP [--param V | --flag]... [--quiet] [SOURCE [AUX]] -o OUT"},
     {"", "                                          (progress on a terminal unless --quiet)"},
+    {"", "                                          --threads N: compute on N threads (0: every"},
+    {"", "                                          core, the default)"},
     {"", "sonarium-cli OP --help                    the same as describe OP"},
     {"import", "sonarium-cli import [--rate keep|HZ] [--channels keep|mix|left|right|N,M]\n"
                "                      [--dither tpdf|none] [--seed N] SOURCE -o OUT\n"

@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +31,35 @@ int usage(const OperationDecl& op, const std::string& problem) {
 const OperationDecl* commandLineOperation(std::string_view name) {
     const OperationDecl* op = findOperation(name);
     return op != nullptr && !op->editorOnly ? op : nullptr;
+}
+
+// Takes "--threads N" or "--threads=N" out of the options (before "--"): N from 1 to 256, or 0
+// for every core. A problem's text when the value is missing or not such a number.
+std::optional<std::string> takeThreadsOption(std::vector<std::string>& arguments, int& threads) {
+    std::vector<std::string> kept;
+    bool options = true;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        options = options && argument != "--";
+        std::string value;
+        if (options && argument == "--threads") {
+            if (i + 1 == arguments.size())
+                return std::string("--threads needs a number of threads");
+            value = arguments[++i];
+        } else if (options && argument.rfind("--threads=", 0) == 0) {
+            value = argument.substr(10);
+        } else {
+            kept.push_back(argument);
+            continue;
+        }
+        char* end = nullptr;
+        const long n = std::strtol(value.c_str(), &end, 10);
+        if (value.empty() || *end != '\0' || n < 0 || n > 256)
+            return "--threads takes 0 (every core) to 256, not '" + value + "'";
+        threads = static_cast<int>(n);
+    }
+    arguments = std::move(kept);
+    return std::nullopt;
 }
 
 } // namespace
@@ -85,6 +116,10 @@ int runOperation(const OperationDecl& op, std::vector<std::string> arguments) {
     const auto quiet = std::remove(arguments.begin(), optionsEnd, std::string("--quiet"));
     const bool showProgress = quiet == optionsEnd && TerminalProgress::stderrIsTerminal();
     arguments.erase(quiet, optionsEnd);
+    // --threads N (among the options): the threads that compute the job's blocks.
+    int threads = 0;
+    if (auto problem = takeThreadsOption(arguments, threads))
+        return usage(op, *problem);
     OperationArguments parsed;
     if (auto problem = parseOperationArguments(op, arguments, parsed))
         return usage(op, *problem);
@@ -105,7 +140,8 @@ int runOperation(const OperationDecl& op, std::vector<std::string> arguments) {
                                           ? parsed.outputs[nextOutput++]
                                           : std::string();
                            },
-                       .result = ResultFile::Finish};
+                       .result = ResultFile::Finish,
+                       .threads = threads};
     bool internalError = false;
     const JobOutcome outcome = runGuardedJob(op, context, parsed.parameters, &internalError);
     progress.clear();

@@ -4,6 +4,7 @@
 #include "app/message_box_reporter.h"
 #include "app/splash_screen.h"
 #include "app/workbench.h"
+#include "dialogs/preferences_dialog.h"
 #include "frame/main_frame.h"
 #include "wavefile/staged_file.h"
 #include "workspace/audio_root.h"
@@ -67,6 +68,7 @@ int main(int argc, char* argv[]) {
 
     sonarium::Preferences preferences;
     sonarium::LoadPreferences(reporter, prefsPath, preferences);
+    preferences.computeThreads = sonarium::savedComputeThreads();
     sonarium::CMainFrame::Options options;
     options.backgroundPicture = !preferences.noBackgroundPicture;
     options.toolbars = !preferences.noToolbars;

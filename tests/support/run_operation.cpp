@@ -12,7 +12,11 @@ namespace {
 
 struct RecordingProgress final : Progress {
     std::vector<int> values;
+    int cancelAfter = -1;
     void setProgress(int percent) override { values.push_back(percent); }
+    bool cancelRequested() override {
+        return cancelAfter >= 0 && static_cast<int>(values.size()) >= cancelAfter;
+    }
 };
 
 bool isInputFile(const JobInput& input, const std::string& path) {
@@ -52,11 +56,13 @@ JobRun runOperation(const OperationDecl& op, const Parameters& p, const JobInput
     WaveContext wave{reporter, setup.trailerPath,
                      [&run](const std::string& path) { run.opened.push_back(path); }};
     RecordingProgress progress;
+    progress.cancelAfter = setup.cancelAfterProgress;
     JobContext context{.wave = wave,
                        .progress = progress,
                        .input = input,
                        .destination = [&] { return asked++ == 0 ? destination : second; },
-                       .result = setup.result};
+                       .result = setup.result,
+                       .threads = setup.threads};
     run.outcome = op.run(context, p);
     run.progress = progress.values;
     run.writeFailures = context.writeFailures;

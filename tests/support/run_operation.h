@@ -32,6 +32,9 @@ struct RunSetup {
     std::string trailerPath; // empty: the built-in trailer
     // Where a second result goes; empty: the destination's path with ".second.wav" added.
     std::string secondDestination;
+    int threads = 0; // the job's compute threads (0: every core)
+    // The user asks the job to stop once it has reported this many progress values (-1: never).
+    int cancelAfterProgress = -1;
 
     std::string second() const {
         return secondDestination.empty() ? destination + ".second.wav" : secondDestination;

@@ -1,6 +1,7 @@
 // The shared job skeleton.
 #include "jobs/block_job.h"
 
+#include "jobs/block_pipeline.h"
 #include "jobs/read_ahead.h"
 #include "wavefile/wave_format.h"
 
@@ -202,28 +203,17 @@ void readBlocks(JobContext& context, sonIO& source, const BlockSplit& split, Pro
 void transformBlocks(JobContext& context, sonIO& source, sonIO& destination,
                      const BlockSplit& split, ProgressSpan progress, MessageIcon writeIcon,
                      const BlockTransform& transform) {
-    ReadAhead ahead(source, split);
-    // The blocks of a run lie one after the other: they are written with one call.
-    const std::int16_t* run = nullptr;
-    std::uint32_t runValues = 0;
-    for (std::uint32_t j = 0; j <= split.n && continueJob(context); ++j) {
-        const std::uint32_t count = split.count(j);
-        const ReadAhead::Block block = ahead.next();
-        if (block.truncated)
-            sourceTruncated(context, source);
-        if (context.stopped())
-            return;
-        transform(block.values, count);
-        context.progress.setProgress(split.progress(j, progress.span, progress.base));
-        if (run == nullptr)
-            run = block.values;
-        runValues += count;
-        if (block.endsRun) {
-            writeValues(context, destination, run, runValues, writeIcon);
-            run = nullptr;
-            runValues = 0;
-        }
-    }
+    // The transform carries state from block to block: it takes the blocks one after the other,
+    // beside the reading of the next ones and the writing of those before.
+    runBlockPass(context, {.source = &source,
+                           .destination = &destination,
+                           .split = split,
+                           .order = ComputeOrder::InOrder,
+                           .compute = [&transform](std::int16_t* values, const std::int16_t*,
+                                                   std::uint32_t count,
+                                                   std::uint32_t) { transform(values, count); },
+                           .writeIcon = writeIcon,
+                           .span = progress});
 }
 
 } // namespace sonarium

@@ -59,6 +59,9 @@ struct JobContext {
     JobStop stop = JobStop::None;
     // The text a report job produced (File Information, File statistics).
     std::string report;
+    // The threads that compute the job's blocks: 0 for every core the process may run on, 1 for
+    // the job's own thread alone. Results are the same whatever the number.
+    int threads = 0;
 
     Reporter& reporter() const { return wave.reporter; }
     bool stopped() const { return stop != JobStop::None; }

@@ -142,26 +142,41 @@ JobOutcome transformSource(JobFiles& files, MessageIcon writeIcon,
     return JobOutcome::Completed;
 }
 
+JobOutcome transformSourcePure(JobFiles& files, MessageIcon writeIcon,
+                               const PureTransform& transform) {
+    sonIO& source = files.source();
+    const std::uint32_t total = valueCount(source);
+    sonIO* destination = files.create({.channels = source.channels}, total);
+    if (!destination)
+        return JobOutcome::EndedWithMessage;
+    runBlockPass(
+        files.context(),
+        {.source = &source,
+         .destination = destination,
+         .split = BlockSplit::of(total),
+         .order = ComputeOrder::Parallel,
+         .compute = [&transform](std::int16_t* values, const std::int16_t*, std::uint32_t count,
+                                 std::uint32_t j) { transform(values, count, j); },
+         .writeIcon = writeIcon});
+    return JobOutcome::Completed;
+}
+
 JobOutcome pairSources(JobFiles& files, int channels, MessageIcon writeIcon,
                        const PairKernel& combine) {
-    JobContext& context = files.context();
     const std::uint32_t total = std::min(valueCount(files.source()), valueCount(files.aux()));
     sonIO* destination = files.create({.channels = channels}, total);
     if (!destination)
         return JobOutcome::EndedWithMessage;
-    const BlockSplit split = BlockSplit::of(total);
-    auto sourceBlock = std::make_unique<SampleBuffer>();
-    auto auxBlock = std::make_unique<SampleBuffer>();
-    for (std::uint32_t j = 0; j <= split.n && continueJob(context); ++j) {
-        const std::uint32_t count = split.count(j);
-        readValues(context, files.source(), sourceBlock->data(), count);
-        readValues(context, files.aux(), auxBlock->data(), count);
-        if (context.stopped())
-            break;
-        combine(sourceBlock->data(), sourceBlock->data(), auxBlock->data(), count);
-        context.progress.setProgress(split.progress(j));
-        writeValues(context, *destination, sourceBlock->data(), count, writeIcon);
-    }
+    runBlockPass(
+        files.context(),
+        {.source = &files.source(),
+         .aux = &files.aux(),
+         .destination = destination,
+         .split = BlockSplit::of(total),
+         .order = ComputeOrder::Parallel,
+         .compute = [&combine](std::int16_t* values, const std::int16_t* aux, std::uint32_t count,
+                               std::uint32_t) { combine(values, values, aux, count); },
+         .writeIcon = writeIcon});
     return JobOutcome::Completed;
 }
 
@@ -175,16 +190,15 @@ JobOutcome generate(JobFiles& files, const GeneratorKernel& generator) {
     if (!destination)
         return JobOutcome::EndedWithMessage;
     const BlockSplit split = BlockSplit::of(generator.total);
-    auto buffer = std::make_unique<SampleBuffer>();
-    for (std::uint32_t j = 0; j <= split.n && continueJob(context); ++j) {
-        const std::uint32_t count = split.count(j);
-        generator.generate(buffer->data(), count, j * split.per);
-        if (generator.timing == ProgressTiming::BeforeWrite)
-            context.progress.setProgress(split.progress(j));
-        writeValues(context, *destination, buffer->data(), count, generator.writeIcon);
-        if (generator.timing == ProgressTiming::AfterWrite && !context.stopped())
-            context.progress.setProgress(split.progress(j));
-    }
+    runBlockPass(context,
+                 {.destination = destination,
+                  .split = split,
+                  .order = generator.order,
+                  .compute = [&generator, per = split.per](
+                                 std::int16_t* values, const std::int16_t*, std::uint32_t count,
+                                 std::uint32_t j) { generator.generate(values, count, j * per); },
+                  .writeIcon = generator.writeIcon,
+                  .timing = generator.timing});
     return JobOutcome::Completed;
 }
 
@@ -201,9 +215,11 @@ JobOutcome runKernel(JobContext& context, const Kernel& kernel, int sourceCount,
     outcome = std::visit(
         [&files](const auto& k) -> JobOutcome {
             using Kind = std::decay_t<decltype(k)>;
-            if constexpr (std::is_same_v<Kind, TransformKernel>)
+            if constexpr (std::is_same_v<Kind, TransformKernel>) {
+                if (k.startPure)
+                    return transformSourcePure(files, k.writeIcon, k.startPure(files.source()));
                 return transformSource(files, k.writeIcon, k.start(files.source()));
-            else if constexpr (std::is_same_v<Kind, PairedKernel>) {
+            } else if constexpr (std::is_same_v<Kind, PairedKernel>) {
                 if (k.warnOnChannelMismatch && files.source().channels != files.aux().channels &&
                     files.reporter().report(kStereoWarningText, MessageIcon::Warning,
                                             MessageButtons::OkCancel) != Answer::Ok)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "jobs/block_job.h"
+#include "jobs/block_pipeline.h"
 #include "jobs/generator_job.h"
 #include "jobs/value_stream.h"
 
@@ -47,9 +48,15 @@ struct SourceRules {
     EmptySource auxEmpty = EmptySource::Refuse;
 };
 
-// out[i] = combine(source[i], aux[i]) for count values; out may be the source block itself.
+// out[i] = combine(source[i], aux[i]) for count values; out may be the source block itself. It
+// keeps no state: blocks are combined at once on every core.
 using PairKernel = std::function<void(std::int16_t* out, const std::int16_t* source,
                                       const std::int16_t* aux, std::uint32_t count)>;
+
+// Changes block j of the split in place, from any thread, other blocks at the same time: it must
+// keep no state.
+using PureTransform =
+    std::function<void(std::int16_t* block, std::uint32_t count, std::uint32_t j)>;
 
 // A same-length transform: every value of the Source goes through the transform once, block by
 // block in file order, and the result has the Source's length and channel layout. `start` is
@@ -57,6 +64,9 @@ using PairKernel = std::function<void(std::int16_t* out, const std::int16_t* sou
 // channel, say) lives across blocks.
 struct TransformKernel {
     std::function<BlockTransform(const sonIO& source)> start;
+    // Instead of `start`, for a transform that keeps no state: block j's values depend only on
+    // themselves and on j, so blocks are computed at once on every core.
+    std::function<PureTransform(const sonIO& source)> startPure;
     MessageIcon writeIcon = MessageIcon::None;
 };
 
@@ -82,6 +92,9 @@ struct PairedKernel {
 // A generator: a mono result of `total` values made from the settings alone.
 struct GeneratorKernel {
     std::uint32_t total = 0;
+    // Parallel when `generate` keeps no state (a value depends on its position alone): blocks are
+    // then generated at once on every core.
+    ComputeOrder order = ComputeOrder::InOrder;
     ProgressTiming timing = ProgressTiming::BeforeWrite;
     MessageIcon writeIcon = MessageIcon::None;
     BlockGenerator generate;
@@ -169,6 +182,9 @@ JobOutcome runKernel(JobContext& context, const Kernel& kernel, int sourceCount,
 // to be the Source, say). Each creates its result through files.
 // Every value of the Source through transform, into a result of its length and layout.
 JobOutcome transformSource(JobFiles& files, MessageIcon writeIcon, const BlockTransform& transform);
+// The same for a transform that keeps no state, computed on every core.
+JobOutcome transformSourcePure(JobFiles& files, MessageIcon writeIcon,
+                               const PureTransform& transform);
 // The Source and the Aux paired value by value into a result of `channels` channels.
 JobOutcome pairSources(JobFiles& files, int channels, MessageIcon writeIcon,
                        const PairKernel& combine);

@@ -41,6 +41,9 @@ struct Preferences {
     std::string mp3Option;        // "-b 128" ... "-b 320", or empty
     std::uint32_t textColour = 0; // 0x00BBGGRR
     std::uint32_t backgroundColour = 0xF0F0F0; // 0x00BBGGRR
+    // The threads that compute a job's blocks, 0 for every core. It is not part of the 523-byte
+    // file, whose layout other programs read: the editor keeps it in its own settings.
+    int computeThreads = 0;
 
     // What the dialog's Default button sets: the temporary folder and the shipped beep under the
     // audio root, every flag clear but "Force file number change on open", "Stop playing while

@@ -131,7 +131,8 @@ JobOutcome OperationRunner::runJob(const OperationDecl& operation, const JobInpu
                        .progress = progress,
                        .input = input,
                        .destination = std::move(destination),
-                       .result = ResultFile::Open};
+                       .result = ResultFile::Open,
+                       .threads = session_.preferences().computeThreads};
     QApplication::setOverrideCursor(Qt::BusyCursor);
     const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     // An error escaping the job is told and its result dropped; the session goes on.

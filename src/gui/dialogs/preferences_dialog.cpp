@@ -18,6 +18,8 @@
 #include <QLineEdit>
 #include <QMovie>
 #include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace sonarium {
@@ -51,6 +53,17 @@ std::uint32_t toColourRef(const QColor& colour) {
 }
 
 } // namespace
+
+int savedComputeThreads() {
+    const QSettings settings(QStringLiteral("sonarium"), QStringLiteral("sonarium"));
+    const int threads = settings.value(QStringLiteral("Jobs/threads"), 0).toInt();
+    return threads >= 0 && threads <= kMaxComputeThreads ? threads : 0;
+}
+
+void saveComputeThreads(int threads) {
+    QSettings settings(QStringLiteral("sonarium"), QStringLiteral("sonarium"));
+    settings.setValue(QStringLiteral("Jobs/threads"), threads);
+}
 
 CPreferencesDialog::CPreferencesDialog(Preferences& settings, std::string path, Reporter& reporter,
                                        QWidget* parent)
@@ -122,6 +135,12 @@ CPreferencesDialog::CPreferencesDialog(Preferences& settings, std::string path, 
     for (const char* entry : mp3ListEntries())
         mp3_->addItem(QString::fromLatin1(entry));
     lists->addRow(QStringLiteral("mp3 export format :"), mp3_);
+    threads_ = new QSpinBox(this);
+    threads_->setObjectName(QStringLiteral("computeThreads"));
+    threads_->setRange(0, kMaxComputeThreads);
+    threads_->setSpecialValueText(QStringLiteral("every core"));
+    threads_->setToolTip(QStringLiteral("The threads that compute an operation's values"));
+    lists->addRow(QStringLiteral("Compute threads :"), threads_);
     side->addLayout(lists);
     select_ = new QPushButton(QStringLiteral("Select..."), this);
     select_->setObjectName(itemName(kSelectColourItem));
@@ -173,6 +192,7 @@ void CPreferencesDialog::copySettingsToControls() {
             qobject_cast<QCheckBox*>(item(entry.item))->setChecked(settings_.*entry.setting);
     language_->setCurrentIndex(language_->findText(qs(settings_.helpLanguage)));
     mp3_->setCurrentIndex(mp3_->findText(qs(entryFromMp3Option(settings_.mp3Option))));
+    threads_->setValue(settings_.computeThreads);
 }
 
 Preferences CPreferencesDialog::settingsFromControls() const {
@@ -184,6 +204,7 @@ Preferences CPreferencesDialog::settingsFromControls() const {
             p.*entry.setting = qobject_cast<QCheckBox*>(item(entry.item))->isChecked();
     p.helpLanguage = language_->currentText().toStdString();
     p.mp3Option = mp3OptionFromEntry(mp3_->currentText().toStdString());
+    p.computeThreads = threads_->value();
     return p;
 }
 
@@ -215,6 +236,7 @@ void CPreferencesDialog::OnSave() {
         return;
     settings_ = candidate;
     changed();
+    saveComputeThreads(settings_.computeThreads);
     std::string error;
     if (!SavePreferences(path_, settings_, error))
         reporter_.report("The preferences could not be saved to\n" + path_ + "\n" + error +
@@ -224,6 +246,7 @@ void CPreferencesDialog::OnSave() {
 
 void CPreferencesDialog::OnReload() {
     LoadPreferences(reporter_, path_, settings_);
+    settings_.computeThreads = savedComputeThreads();
     changed();
     copySettingsToControls();
 }
@@ -238,6 +261,7 @@ void CPreferencesDialog::OnDefault() {
     language_->setCurrentIndex(language_->findText(QStringLiteral("English")));
     // The list holds no such entry, so no rate is chosen.
     mp3_->setCurrentIndex(mp3_->findText(QString::fromLatin1(kDefaultMp3Entry)));
+    threads_->setValue(defaults.computeThreads);
 }
 
 void CPreferencesDialog::browseFolder() {

@@ -16,7 +16,15 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 
+class QSpinBox;
+
 namespace sonarium {
+
+// The editor's compute threads setting (0: every core), kept in its settings beside the
+// preferences file.
+constexpr int kMaxComputeThreads = 256;
+int savedComputeThreads();
+void saveComputeThreads(int threads);
 
 class CPreferencesDialog final : public QDialog {
     Q_OBJECT
@@ -64,6 +72,7 @@ private:
     QLineEdit* beepPath_;
     QComboBox* language_;
     QComboBox* mp3_;
+    QSpinBox* threads_;
     QPushButton* select_;
 };
 

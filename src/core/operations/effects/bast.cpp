@@ -1,7 +1,6 @@
 // Bast: a one-pole average that follows the input only where both it and the previous output
 // have moved away from the previous input by more than the sensitivity.
 #include "jobs/sample_math.h"
-#include "operations/effects/waveshaping.h"
 #include "operations/operation.h"
 
 #include <cmath>
@@ -11,19 +10,21 @@ namespace sonarium {
 
 namespace {
 
-// The running state of one channel, carried across blocks.
+// The running state of one channel, carried across blocks. The average (s + y) / 2 truncated
+// toward zero, and its distance from h, are computed in integers: every term is a 16-bit value,
+// so they equal the double precision forms exactly and cost far less.
 struct BastChannel {
-    double y = 0; // the previous output
-    double h = 0; // the previous input
+    int y = 0; // the previous output
+    int h = 0; // the previous input
 
     std::int16_t step(std::int16_t s, int threshold) {
-        const double v = (s + y) / 2.0;
-        const int a = std::abs(static_cast<int>(v - h));
-        const int b = std::abs(static_cast<int>(y - h));
-        const std::int16_t out = a > threshold && b > threshold ? toSample(v) : toSample(h);
+        const int sum = s + y;
+        const int a = std::abs((sum - 2 * h) / 2); // |trunc(v - h)| with v = (s + y) / 2
+        const int b = std::abs(y - h);
+        const int out = a > threshold && b > threshold ? sum / 2 : h;
         y = out;
         h = s;
-        return out;
+        return static_cast<std::int16_t>(out);
     }
 };
 
@@ -35,11 +36,34 @@ Kernel prepareBast(const Parameters& p) {
         // so a block that starts on a right-channel value (stereo blocks can be odd) keeps them
         // apart.
         BastChannel states[2];
-        ChannelCursor cursor(channels);
+        int nextChannel = 0;
         return transformSource(files, channels == 2 ? MessageIcon::Warning : MessageIcon::None,
                                [&](std::int16_t* block, std::uint32_t count) {
-                                   for (std::uint32_t i = 0; i < count; ++i)
-                                       block[i] = states[cursor.next()].step(block[i], threshold);
+                                   if (channels != 2) {
+                                       BastChannel mono = states[0];
+                                       for (std::uint32_t i = 0; i < count; ++i)
+                                           block[i] = mono.step(block[i], threshold);
+                                       states[0] = mono;
+                                       return;
+                                   }
+                                   // The two channels' chains side by side, a frame at a time.
+                                   std::uint32_t i = 0;
+                                   if (count > 0 && nextChannel == 1) {
+                                       block[0] = states[1].step(block[0], threshold);
+                                       i = 1;
+                                   }
+                                   BastChannel left = states[0];
+                                   BastChannel right = states[1];
+                                   for (; i + 1 < count; i += 2) {
+                                       block[i] = left.step(block[i], threshold);
+                                       block[i + 1] = right.step(block[i + 1], threshold);
+                                   }
+                                   if (i < count)
+                                       block[i] = left.step(block[i], threshold);
+                                   states[0] = left;
+                                   states[1] = right;
+                                   nextChannel = static_cast<int>(
+                                       (static_cast<std::uint32_t>(nextChannel) + count) % 2U);
                                });
     }};
 }

@@ -22,19 +22,18 @@ struct FrequentialProjectionSettings {
           reverted(p.flag("reverted")) {}
 };
 
-// The running part of the job: block j's values start at time index (j − 1) × per, counted in
-// unsigned 32 bits, so block 0 starts at 2^32 − per.
+// Block j's values start at time index (j − 1) × per, counted in unsigned 32 bits, so block 0
+// starts at 2^32 − per. A block depends on nothing but its values and j.
 class Projection {
 public:
     Projection(const FrequentialProjectionSettings& settings, int channels, double halfRate,
                std::uint32_t per)
         : settings_(settings), lo_(settings.floor / channels), halfRate_(halfRate), per_(per) {}
 
-    void block(std::int16_t* values, std::uint32_t count) {
-        const std::uint32_t start = (block_ - 1U) * per_;
+    void block(std::int16_t* values, std::uint32_t count, std::uint32_t j) const {
+        const std::uint32_t start = (j - 1U) * per_;
         for (std::uint32_t k = 0; k < count; ++k)
             values[k] = project(values[k], static_cast<double>(start + k));
-        ++block_;
     }
 
 private:
@@ -53,17 +52,16 @@ private:
     double lo_;       // the floor divided by the channel count
     double halfRate_; // half the file's rate: 22050 at 44100 Hz
     std::uint32_t per_;
-    std::uint32_t block_ = 0; // j
 };
 
 Kernel prepareFrequentialProjection(const Parameters& p) {
     const FrequentialProjectionSettings settings(p);
-    return TransformKernel{.start = [settings](const sonIO& source) -> BlockTransform {
+    return TransformKernel{.startPure = [settings](const sonIO& source) -> PureTransform {
         // The time index follows the blocks the framework splits the file into.
         const std::uint32_t per = BlockSplit::of(valueCount(source)).per;
         return [projection = Projection(settings, source.channels, halfRateOf(source), per)](
-                   std::int16_t* block, std::uint32_t count) mutable {
-            projection.block(block, count);
+                   std::int16_t* block, std::uint32_t count, std::uint32_t j) {
+            projection.block(block, count, j);
         };
     }};
 }

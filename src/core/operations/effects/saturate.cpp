@@ -1,6 +1,9 @@
 // Saturate: a three-level quantiser of the values, or of their differences when dynamic.
 #include "operations/operation.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace sonarium {
 
 namespace {
@@ -13,19 +16,35 @@ struct SaturateSettings {
         : threshold(p.number("T")), dynamic(p.flag("dynamic")) {}
 };
 
+// The three levels of an integer value v against the sensitivity T: v > T and v < -T hold for
+// integers exactly when v > floor(T) and v < -floor(T), so the comparison stays in integers.
+class Quantiser {
+public:
+    explicit Quantiser(double threshold)
+        : limit_(static_cast<int>(std::clamp(std::floor(threshold), -70000.0, 70000.0))) {}
+    std::int16_t operator()(int v) const { return v > limit_ ? 32767 : v < -limit_ ? -32768 : 0; }
+
+private:
+    int limit_;
+};
+
 Kernel prepareSaturate(const Parameters& p) {
     const SaturateSettings settings(p);
-    return TransformKernel{.start = [settings](const sonIO&) -> BlockTransform {
-        double previous = 0.0; // carried from block to block
-        return [settings, previous](std::int16_t* block, std::uint32_t count) mutable {
+    const Quantiser level(settings.threshold);
+    if (!settings.dynamic)
+        return TransformKernel{.startPure = [level](const sonIO&) -> PureTransform {
+            return [level](std::int16_t* block, std::uint32_t count, std::uint32_t) {
+                for (std::uint32_t i = 0; i < count; ++i)
+                    block[i] = level(block[i]);
+            };
+        }};
+    return TransformKernel{.start = [level](const sonIO&) -> BlockTransform {
+        int previous = 0; // carried from block to block
+        return [level, previous](std::int16_t* block, std::uint32_t count) mutable {
             for (std::uint32_t i = 0; i < count; ++i) {
-                const double s = block[i];
-                double v = s;
-                if (settings.dynamic) {
-                    v = s - previous;
-                    previous = s;
-                }
-                block[i] = v > settings.threshold ? 32767 : v < -settings.threshold ? -32768 : 0;
+                const int s = block[i];
+                block[i] = level(s - previous);
+                previous = s;
             }
         };
     }};

@@ -106,23 +106,30 @@ JobOutcome runSimpleFormula(JobFiles& files, char letter, std::uint32_t seed) {
     const BlockSplit split = BlockSplit::of(total);
     // A and Q show the progress of the blocks done before the current one.
     const bool progressBehind = letter == 'A' || letter == 'Q';
-    auto buffer = std::make_unique<SampleBuffer>();
-    for (std::uint32_t j = 0; j <= split.n && continueJob(context); ++j) {
-        const std::uint32_t count = split.count(j);
-        readValues(context, source, buffer->data(), count);
-        if (context.stopped())
-            break;
-        if (letter != 'Q' && letter != 'R') {
-            // The time index counts in the current block's own length: j × c + k.
-            const std::uint32_t start = j * count;
-            for (std::uint32_t k = 0; k < count; ++k)
-                (*buffer)[k] = formulaValue(letter, (*buffer)[k], static_cast<double>(start + k),
-                                            random, halfRate);
-        }
-        context.progress.setProgress(progressBehind ? static_cast<int>(100ULL * j / split.blocks())
-                                                    : split.progress(j));
-        writeValues(context, *destination, buffer->data(), count);
-    }
+    // Only P draws from the generator, in file order; every other formula depends on the value
+    // and its time index alone, and its blocks are computed at once.
+    runBlockPass(context,
+                 {.source = &source,
+                  .destination = destination,
+                  .split = split,
+                  .order = letter == 'P' ? ComputeOrder::InOrder : ComputeOrder::Parallel,
+                  .compute =
+                      [letter, halfRate, &random](std::int16_t* values, const std::int16_t*,
+                                                  std::uint32_t count, std::uint32_t j) {
+                          if (letter == 'Q' || letter == 'R')
+                              return;
+                          // The time index counts in the current block's own length: j × c + k.
+                          const std::uint32_t start = j * count;
+                          for (std::uint32_t k = 0; k < count; ++k)
+                              values[k] =
+                                  formulaValue(letter, values[k], static_cast<double>(start + k),
+                                               random, halfRate);
+                      },
+                  .progressAt =
+                      [progressBehind, split](std::uint32_t j) {
+                          return progressBehind ? static_cast<int>(100ULL * j / split.blocks())
+                                                : split.progress(j);
+                      }});
     return JobOutcome::Completed;
 }
 

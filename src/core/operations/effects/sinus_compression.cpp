@@ -41,8 +41,8 @@ Kernel prepareSinusCompression(const Parameters& p) {
     for (int s = -32768; s <= 32767; ++s)
         (*shaped)[static_cast<std::size_t>(s + 32768)] =
             settings.shape(static_cast<std::int16_t>(s));
-    return TransformKernel{.start = [shaped](const sonIO&) -> BlockTransform {
-        return [shaped](std::int16_t* block, std::uint32_t count) {
+    return TransformKernel{.startPure = [shaped](const sonIO&) -> PureTransform {
+        return [shaped](std::int16_t* block, std::uint32_t count, std::uint32_t) {
             for (std::uint32_t i = 0; i < count; ++i)
                 block[i] = (*shaped)[static_cast<std::size_t>(block[i] + 32768)];
         };

@@ -51,12 +51,25 @@ public:
     StepValue(StepMethod method, int channels) : method_(method), channels_(channels) {}
 
     void add(const std::int16_t* values, std::uint32_t count) {
-        for (std::uint32_t k = 0; k < count; ++k, ++seen_) {
+        // The step's first frame sets the starting values; the rest go through one loop per
+        // method and layout, with no test of either per value.
+        std::uint32_t k = 0;
+        for (; k < count && seen_ < static_cast<std::uint64_t>(channels_); ++k, ++seen_) {
             const int ch = channels_ == 2 ? static_cast<int>(seen_ % 2) : 0;
-            take(ch, values[k], seen_ < static_cast<std::uint64_t>(channels_));
+            sum_[ch] += values[k];
+            first_[ch] = values[k];
+            v_[ch] = values[k];
         }
+        if (k == count)
+            return;
+        // Where the rest starts in the left-right alternation.
+        const int startCh = channels_ == 2 ? static_cast<int>(seen_ % 2) : 0;
+        seen_ += count - k;
+        if (channels_ == 1)
+            addMono(values + k, count - k);
+        else
+            addStereo(values + k, count - k, startCh);
     }
-
     // The value of channel ch (0 left or mono, 1 right) for a step of `length` values.
     std::int16_t value(int ch, std::uint64_t length) const {
         if (method_ == StepMethod::Average)
@@ -68,25 +81,49 @@ public:
     }
 
 private:
-    void take(int ch, std::int16_t x, bool first) {
-        sum_[ch] += x;
-        if (first) {
-            first_[ch] = x;
-            v_[ch] = x;
-            return;
-        }
-        std::int16_t& v = v_[ch];
+    void addMono(const std::int16_t* x, std::uint32_t count) {
+        std::int64_t sum = 0;
+        for (std::uint32_t k = 0; k < count; ++k)
+            sum += x[k];
+        sum_[0] += sum;
+        std::int16_t v = v_[0];
         switch (method_) {
         case StepMethod::Maximize:
-            // Mono: a value of exactly 32767 is never a candidate. Stereo: a channel that has
-            // reached 32767 keeps it.
-            if (channels_ == 1 ? x != 32767 && std::abs(v) < std::abs(x)
-                               : v != 32767 && std::abs(v) < std::abs(x))
-                v = x;
+            // Mono: a value of exactly 32767 is never a candidate.
+            for (std::uint32_t k = 0; k < count; ++k)
+                if (x[k] != 32767 && std::abs(v) < std::abs(x[k]))
+                    v = x[k];
             break;
         case StepMethod::Minimize:
-            if (std::abs(x) < std::abs(v))
-                v = x;
+            for (std::uint32_t k = 0; k < count; ++k)
+                if (std::abs(x[k]) < std::abs(v))
+                    v = x[k];
+            break;
+        case StepMethod::First:
+        case StepMethod::Average:
+            break;
+        }
+        v_[0] = v;
+    }
+
+    void addStereo(const std::int16_t* x, std::uint32_t count, int startCh) {
+        for (std::uint32_t k = 0; k < count; ++k)
+            sum_[(static_cast<int>(k) + startCh) & 1] += x[k];
+        switch (method_) {
+        case StepMethod::Maximize:
+            // Stereo: a channel that has reached 32767 keeps it.
+            for (std::uint32_t k = 0; k < count; ++k) {
+                std::int16_t& v = v_[(static_cast<int>(k) + startCh) & 1];
+                if (v != 32767 && std::abs(v) < std::abs(x[k]))
+                    v = x[k];
+            }
+            break;
+        case StepMethod::Minimize:
+            for (std::uint32_t k = 0; k < count; ++k) {
+                std::int16_t& v = v_[(static_cast<int>(k) + startCh) & 1];
+                if (std::abs(x[k]) < std::abs(v))
+                    v = x[k];
+            }
             break;
         case StepMethod::First:
         case StepMethod::Average:
@@ -129,12 +166,16 @@ JobOutcome runStepper(JobFiles& files, const StepperSettings& settings) {
         }
         if (context.stopped())
             break;
-        for (std::uint32_t left = length; left > 0;) {
-            const std::uint32_t piece = std::min(left, kBlockValues);
-            for (std::uint32_t k = 0; k < piece; ++k)
-                (*buffer)[k] = value.value(channels == 2 ? static_cast<int>(k % 2) : 0, length);
+        // A piece of a step always starts on a left value: steps and pieces hold whole frames.
+        const std::int16_t left = value.value(0, length);
+        const std::int16_t right = channels == 2 ? value.value(1, length) : left;
+        const std::uint32_t filled = std::min(length, kBlockValues);
+        for (std::uint32_t k = 0; k < filled; ++k)
+            (*buffer)[k] = k % 2 == 0 ? left : right;
+        for (std::uint32_t rest = length; rest > 0;) {
+            const std::uint32_t piece = std::min(rest, kBlockValues);
             writer.write(buffer->data(), piece);
-            left -= piece;
+            rest -= piece;
         }
         progress.set(static_cast<int>(100ULL * (j + 1) / (plan.c + 1ULL)));
     }

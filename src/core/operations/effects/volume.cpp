@@ -16,8 +16,8 @@ struct VolumeSettings {
 
 Kernel prepareVolume(const Parameters& p) {
     const VolumeSettings settings(p);
-    return TransformKernel{.start = [settings](const sonIO&) -> BlockTransform {
-        return [settings](std::int16_t* block, std::uint32_t count) {
+    return TransformKernel{.startPure = [settings](const sonIO&) -> PureTransform {
+        return [settings](std::int16_t* block, std::uint32_t count, std::uint32_t) {
             if (settings.fold) {
                 for (std::uint32_t i = 0; i < count; ++i)
                     block[i] = toSample(foldSample(block[i] * settings.factor));

@@ -42,10 +42,11 @@ Kernel prepareInteractionCompression(const Parameters& p) {
     const CompressionSettings settings(p);
     return FilesKernel{[settings](JobFiles& files) {
         if (!files.hasAux()) // one file: each value blended by its own level
-            return transformSource(files, MessageIcon::Error,
-                                   [settings](std::int16_t* block, std::uint32_t count) {
-                                       settings.apply(block, block, block, count);
-                                   });
+            return transformSourcePure(
+                files, MessageIcon::Error,
+                [settings](std::int16_t* block, std::uint32_t count, std::uint32_t) {
+                    settings.apply(block, block, block, count);
+                });
         return pairSources(files, files.source().channels, MessageIcon::Error,
                            [settings](std::int16_t* out, const std::int16_t* s,
                                       const std::int16_t* a,

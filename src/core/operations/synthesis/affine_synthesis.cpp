@@ -44,6 +44,7 @@ Kernel prepareAffineSynthesis(const Parameters& p) {
     const AffineSettings settings(p);
     return GeneratorKernel{
         .total = settings.total,
+        .order = ComputeOrder::Parallel, // a value depends on its position alone
         .timing = ProgressTiming::AfterWrite,
         .writeIcon = MessageIcon::Warning,
         .generate = [settings](std::int16_t* block, std::uint32_t count, std::uint32_t first) {

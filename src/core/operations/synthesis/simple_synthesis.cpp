@@ -91,6 +91,7 @@ Kernel prepareSimpleSynthesis(const Parameters& p) {
     const SimpleSettings settings(p);
     return GeneratorKernel{
         .total = settings.total,
+        .order = ComputeOrder::Parallel, // a value depends on its position alone
         .generate = [settings](std::int16_t* block, std::uint32_t count, std::uint32_t first) {
             generateTone(settings, block, count, first);
         }};
