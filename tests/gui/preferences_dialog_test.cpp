@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 #include <QtTest>
 #include <filesystem>
@@ -39,9 +40,14 @@ QComboBox* list(const CPreferencesDialog& dialog, int item) {
 }
 
 // Everything the controls show, to compare two moments.
+QSpinBox* threads(const CPreferencesDialog& dialog) {
+    return dialog.findChild<QSpinBox*>(QStringLiteral("computeThreads"));
+}
+
 QStringList controls(const CPreferencesDialog& dialog) {
     QStringList shown{edit(dialog, 1002)->text(), edit(dialog, 1003)->text(),
-                      list(dialog, 1263)->currentText(), list(dialog, 1270)->currentText()};
+                      list(dialog, 1263)->currentText(), list(dialog, 1270)->currentText(),
+                      threads(dialog)->text()};
     for (const PreferenceCheckBox& entry : preferenceCheckBoxes())
         shown << QStringLiteral("%1=%2").arg(entry.item).arg(box(dialog, entry.item)->isChecked());
     return shown;
@@ -181,6 +187,12 @@ private slots:
                  list(d, 1270)->setCurrentText(QStringLiteral("CBR 224k/s"));
              },
              [this] { QCOMPARE(bench->preferences().mp3Option, std::string("-b 224")); }},
+            {"Compute threads", [](CPreferencesDialog& d) { threads(d)->setValue(3); },
+             [this] {
+                 QCOMPARE(bench->preferences().computeThreads, 3);
+                 // Applied for this session only: the next start still uses every core.
+                 QCOMPARE(savedComputeThreads(), 0);
+             }},
             {"Default path",
              [this](CPreferencesDialog& d) {
                  edit(d, 1002)->setText(QString::fromStdString(files->path().string() + "/out/"));
@@ -234,14 +246,17 @@ private slots:
         edit(dialog, 1002)->setText(QStringLiteral("/srv/sounds/é/"));
         list(dialog, 1263)->setCurrentText(QStringLiteral("Francais"));
         list(dialog, 1270)->setCurrentText(QStringLiteral("CBR 320k/s"));
+        threads(dialog)->setValue(5);
         const QStringList saved = controls(dialog);
         dialog.button("save")->click();
         QVERIFY(dialog.isVisible());
         QCOMPARE(std::filesystem::file_size(prefsFile()), 523U);
         dialog.button("default")->click();
         QVERIFY(controls(dialog) != saved);
+        QCOMPARE(threads(dialog)->text(), QStringLiteral("every core"));
         dialog.button("reload")->click();
         QCOMPARE(controls(dialog), saved);
+        QCOMPARE(savedComputeThreads(), 5);
         QVERIFY(reporter->reports.empty());
         dialog.reject();
     }

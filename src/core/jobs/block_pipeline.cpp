@@ -83,16 +83,30 @@ public:
     bool write(std::uint32_t b) {
         const std::uint32_t first = b * perBatch_;
         const std::uint32_t last = std::min(first + perBatch_, pass_.split.blocks());
+        std::int16_t* values = values_[b % kSlots].get();
         const bool after = pass_.timing == ProgressTiming::AfterWrite;
+        if (pass_.writeEachBlock || pass_.written) {
+            for (std::uint32_t j = first; j < last; ++j) {
+                if (!continueJob(context_))
+                    return false;
+                if (!after)
+                    showProgress(j);
+                const std::uint32_t count = pass_.split.count(j);
+                // Each block's values lie at its own start.
+                write(values + std::size_t{j - first} * pass_.split.per,
+                      pass_.written ? pass_.written(count) : count);
+                if (after && !context_.stopped())
+                    showProgress(j);
+            }
+            return !context_.stopped();
+        }
         for (std::uint32_t j = first; j < last; ++j) {
             if (!continueJob(context_))
                 return false;
             if (!after)
                 showProgress(j);
         }
-        if (pass_.destination != nullptr)
-            writeValues(context_, *pass_.destination, values_[b % kSlots].get(), batchValues(b),
-                        pass_.writeIcon);
+        write(values, batchValues(b));
         if (after)
             for (std::uint32_t j = first; j < last && !context_.stopped(); ++j)
                 showProgress(j);
@@ -109,6 +123,10 @@ private:
         for (std::uint32_t j = first; j < last; ++j)
             values += pass_.split.count(j);
         return values;
+    }
+    void write(const std::int16_t* values, std::uint32_t count) {
+        if (pass_.destination != nullptr)
+            writeValues(context_, *pass_.destination, values, count, pass_.writeIcon);
     }
     void showProgress(std::uint32_t j) const {
         const int percent = pass_.progressAt

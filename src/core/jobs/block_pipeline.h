@@ -41,6 +41,13 @@ struct BlockPass {
     // negative value from progressAt shows none for that block.
     ProgressSpan span{};
     std::function<int(std::uint32_t j)> progressAt;
+    // The values a computed block of count values leaves at its start to be written, when they
+    // are fewer than it read (two channels made one); empty: all of them.
+    std::function<std::uint32_t(std::uint32_t count)> written;
+    // Each block written with a call of its own, its progress shown, and a stop taken up, before
+    // the next block is written (a failed write or a cancel then ends the pass at the same block
+    // as a plain loop's would); otherwise a batch of blocks is written with one call.
+    bool writeEachBlock = false;
     // Whether block j's progress is shown before its values are written, or after.
     ProgressTiming timing = ProgressTiming::BeforeWrite;
 };

@@ -176,7 +176,8 @@ JobOutcome pairSources(JobFiles& files, int channels, MessageIcon writeIcon,
          .order = ComputeOrder::Parallel,
          .compute = [&combine](std::int16_t* values, const std::int16_t* aux, std::uint32_t count,
                                std::uint32_t) { combine(values, values, aux, count); },
-         .writeIcon = writeIcon});
+         .writeIcon = writeIcon,
+         .writeEachBlock = true});
     return JobOutcome::Completed;
 }
 
@@ -198,6 +199,7 @@ JobOutcome generate(JobFiles& files, const GeneratorKernel& generator) {
                                  std::int16_t* values, const std::int16_t*, std::uint32_t count,
                                  std::uint32_t j) { generator.generate(values, count, j * per); },
                   .writeIcon = generator.writeIcon,
+                  .writeEachBlock = true,
                   .timing = generator.timing});
     return JobOutcome::Completed;
 }

@@ -129,7 +129,8 @@ JobOutcome runSimpleFormula(JobFiles& files, char letter, std::uint32_t seed) {
                       [progressBehind, split](std::uint32_t j) {
                           return progressBehind ? static_cast<int>(100ULL * j / split.blocks())
                                                 : split.progress(j);
-                      }});
+                      },
+                  .writeEachBlock = true});
     return JobOutcome::Completed;
 }
 

@@ -1,4 +1,5 @@
 // Stereo to mono: the two values of each frame averaged into one, truncated toward zero.
+#include "jobs/block_pipeline.h"
 #include "operations/operation.h"
 #include "operations/tools/channel_tools.h"
 
@@ -14,22 +15,22 @@ Kernel prepareStereoToMono(const Parameters&) {
         sonIO* destination = files.create({.channels = 1}, total / 2);
         if (destination == nullptr)
             return JobOutcome::EndedWithMessage;
-        const BlockSplit split = toolSplit(total);
-        auto block = std::make_unique<SampleBuffer>();
-        for (std::uint32_t j = 0; j <= split.n && continueJob(context); ++j) {
-            const std::uint32_t count = split.count(j);
-            readValues(context, source, block->data(), count);
-            if (context.stopped())
-                break;
-            // L / 2 + R / 2 in double is exactly (L + R) / 2, which integer division truncates
-            // toward zero as the conversion back to 16 bits does. A value left alone at the end
-            // of an odd-sized file has no frame and is dropped.
-            std::int16_t* values = block->data();
-            for (std::uint32_t k = 0; k < count / 2; ++k)
-                values[k] = static_cast<std::int16_t>((values[2 * k] + values[2 * k + 1]) / 2);
-            context.progress.setProgress(split.progress(j));
-            writeValues(context, *destination, values, count / 2, MessageIcon::Warning);
-        }
+        // A frame's average depends on the frame alone: blocks (of whole frames) are averaged on
+        // every core, each into its own first half.
+        runBlockPass(
+            context,
+            {.source = &source,
+             .destination = destination,
+             .split = toolSplit(total),
+             .order = ComputeOrder::Parallel,
+             .compute =
+                 [](std::int16_t* values, const std::int16_t*, std::uint32_t count, std::uint32_t) {
+                     for (std::uint32_t k = 0; k < count / 2; ++k)
+                         values[k] =
+                             static_cast<std::int16_t>((values[2 * k] + values[2 * k + 1]) / 2);
+                 },
+             .writeIcon = MessageIcon::Warning,
+             .written = [](std::uint32_t count) { return count / 2; }});
         return JobOutcome::Completed;
     }};
 }
