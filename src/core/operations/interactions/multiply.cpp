@@ -101,26 +101,28 @@ JobOutcome runSingleFile(JobFiles& files, MultiplySettings settings) {
         context.reporter().report(kPanoramicRefusedText, MessageIcon::Warning);
         return JobOutcome::EndedWithMessage;
     }
+    if (!settings.panoramic) {
+        // Each value multiplied by itself: blocks at once on every core.
+        return transformSourcePure(
+            files, MessageIcon::Warning,
+            [&settings](std::int16_t* block, std::uint32_t n, std::uint32_t) {
+                for (std::uint32_t i = 0; i < n; ++i)
+                    block[i] = settings.apply(block[i], block[i]);
+            });
+    }
     const std::uint32_t count = valueCount(source);
     sonIO* destination = files.create({.channels = source.channels}, count);
     if (destination == nullptr)
         return JobOutcome::EndedWithMessage;
     ValueStream values(context, source);
-    if (!settings.panoramic) {
-        writeAll(context, *destination, count, [&](std::uint64_t g) {
-            const double s = values.at(g);
-            return settings.apply(s, s);
-        });
-    } else {
-        settings.ownDifference = true;
-        FrameDifference frame;
-        writeAll(context, *destination, count, [&](std::uint64_t g) {
-            const double s = values.at(g);
-            if (g % 2 == 0)
-                return settings.apply(s, frame.left(values, g / 2));
-            return settings.apply(s, settings.rightOfDifference(frame.d));
-        });
-    }
+    settings.ownDifference = true;
+    FrameDifference frame;
+    writeAll(context, *destination, count, [&](std::uint64_t g) {
+        const double s = values.at(g);
+        if (g % 2 == 0)
+            return settings.apply(s, frame.left(values, g / 2));
+        return settings.apply(s, settings.rightOfDifference(frame.d));
+    });
     return JobOutcome::Completed;
 }
 
@@ -128,6 +130,16 @@ JobOutcome runTwoFiles(JobFiles& files, const MultiplySettings& settings) {
     JobContext& context = files.context();
     sonIO& source = files.source();
     sonIO& aux = files.aux();
+    if (!settings.panoramic && aux.channels == source.channels) {
+        // Files of one layout pair value for value up to the shorter one's end: blocks at once
+        // on every core.
+        return pairSources(files, source.channels, MessageIcon::Warning,
+                           [&settings](std::int16_t* out, const std::int16_t* s,
+                                       const std::int16_t* a, std::uint32_t n) {
+                               for (std::uint32_t i = 0; i < n; ++i)
+                                   out[i] = settings.apply(s[i], a[i]);
+                           });
+    }
     const int channels = settings.panoramic || aux.channels == 2 ? 2 : source.channels;
     // The shorter file has fewer bytes per channel; the Aux only when strictly fewer. Its values
     // end the result, each mono value making a frame when the result is stereo.
