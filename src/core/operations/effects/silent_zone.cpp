@@ -2,6 +2,7 @@
 // runs of a minimum length.
 #include "operations/operation.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace sonarium {
@@ -25,6 +26,13 @@ struct SilentZoneRule {
     bool kept(std::int16_t s, bool isFlagged) const {
         if (isFlagged)
             return false;
+        return noisy ? (-threshold <= s && s <= threshold) : (s <= -threshold || s >= threshold);
+    }
+    // Whether each value is kept depends on that value alone (no history, every value judged on
+    // its own): the blocks can then be counted and sifted without the per-value filter.
+    bool valueByValue(int minimumRun) const { return !ignoreDc && minimumRun <= 1; }
+    // 1 when s stays, 0 when it goes, for a rule judged value by value.
+    std::uint32_t keeps(std::int16_t s) const {
         return noisy ? (-threshold <= s && s <= threshold) : (s <= -threshold || s >= threshold);
     }
     bool muted(std::int16_t s, bool isFlagged) const {
@@ -105,8 +113,16 @@ JobOutcome runCut(JobFiles& files, const SilentZoneRule& rule, int minimumRun) {
     {
         CutFilter filter(rule, minimumRun);
         auto count = [&](std::int16_t) { ++kept; };
+        const bool plain = rule.valueByValue(minimumRun);
         readBlocks(context, files.source(), split, {.span = 30},
                    [&](const std::int16_t* block, std::uint32_t n) {
+                       if (plain) {
+                           std::uint32_t blockKept = 0;
+                           for (std::uint32_t i = 0; i < n; ++i)
+                               blockKept += rule.keeps(block[i]);
+                           kept += blockKept;
+                           return true;
+                       }
                        for (std::uint32_t i = 0; i < n; ++i)
                            filter.feed(block[i], count);
                        return true;
@@ -144,10 +160,31 @@ JobOutcome runCut(JobFiles& files, const SilentZoneRule& rule, int minimumRun) {
         }
     };
     CutFilter filter(rule, minimumRun);
+    const bool plain = rule.valueByValue(minimumRun);
     readBlocks(context, files.source(), split, {.span = 70, .base = 30},
                [&](const std::int16_t* block, std::uint32_t n) {
-                   for (std::uint32_t i = 0; i < n; ++i)
-                       filter.feed(block[i], emit);
+                   if (plain) {
+                       // Every value is stored and the end moves past the ones that stay: no
+                       // branch per value. The buffer is emptied first when the block might not
+                       // fit behind what it holds.
+                       if (filled + n > kBlockValues) {
+                           writeValues(context, *destination, output->data(), filled);
+                           filled = 0;
+                       }
+                       std::int16_t* out = output->data() + filled;
+                       std::uint32_t m = 0;
+                       for (std::uint32_t i = 0; i < n; ++i) {
+                           out[m] = block[i];
+                           m += rule.keeps(block[i]);
+                       }
+                       // No more than the values the destination declares.
+                       m = static_cast<std::uint32_t>(std::min<std::uint64_t>(m, kept - emitted));
+                       emitted += m;
+                       filled += m;
+                   } else {
+                       for (std::uint32_t i = 0; i < n; ++i)
+                           filter.feed(block[i], emit);
+                   }
                    if (filled > flushAbove) {
                        writeValues(context, *destination, output->data(), filled);
                        filled = 0;
@@ -167,6 +204,14 @@ Kernel prepareSilentZone(const Parameters& p) {
             return runCut(files, settings.rule, settings.minimumRun);
         }};
     }
+    if (!settings.rule.ignoreDc)
+        // Each value judged on its own: blocks at once on every core.
+        return TransformKernel{.startPure = [rule = settings.rule](const sonIO&) -> PureTransform {
+            return [rule](std::int16_t* block, std::uint32_t count, std::uint32_t) {
+                for (std::uint32_t i = 0; i < count; ++i)
+                    block[i] = rule.muted(block[i], false) ? std::int16_t{0} : block[i];
+            };
+        }};
     return TransformKernel{.start = [rule = settings.rule](const sonIO&) -> BlockTransform {
         // The rule's history of the last two values runs on from block to block.
         return [rule](std::int16_t* block, std::uint32_t count) mutable {
