@@ -1,7 +1,7 @@
 #!/bin/bash
 # Times a recorded chain replayed on many files by batch: N small files (default 200, 2 s stereo
-# each), a three-step chain (volume, reverse, smooth), --jobs 1 then --jobs 2, against N single
-# replays run one after the other.
+# each), a three-step chain (volume, reverse, normalize), with --jobs 1, then --jobs 2, then a
+# --resume that finds every result there; checks that both runs made the same files.
 # usage: bench/batch_replay.sh [BUILD_DIR] [FILES]
 set -eu
 build=${1:-build}
@@ -16,7 +16,7 @@ mkdir in made
 sox -n -r 44100 -c 2 -b 16 take.wav synth 2 pinknoise vol 0.5
 "$cli" volume --record --quiet --ratio 150 take.wav -o made/000.wav
 "$cli" reverse --record --quiet made/000.wav -o made/001.wav
-"$cli" smooth --record --quiet made/001.wav -o made/002.wav
+"$cli" normalize --record --quiet made/001.wav -o made/002.wav
 "$cli" history made/002.wav > chain.sh
 for i in $(seq 1 "$count"); do
     sox -n -r 44100 -c 2 -b 16 "in/f$i.wav" synth 2 sine $((100 + i)) vol 0.5
