@@ -33,8 +33,9 @@ std::vector<std::int16_t> noise(std::size_t values, std::uint32_t seed) {
     for (std::size_t i = 0; i < values; ++i) {
         state = state * 214013U + 2531011U;
         const int level = (i / 700) % 3 == 1 ? 0 : 12000; // a silent stretch for the detectors
-        out[i] = static_cast<std::int16_t>(
-            level == 0 ? 0 : static_cast<int>((state >> 16) & 0x7FFF) - 16384 + (i % 50) * 200);
+        out[i] = static_cast<std::int16_t>(level == 0 ? 0
+                                                      : static_cast<int>((state >> 16) & 0x7FFF) -
+                                                            16384 + static_cast<int>(i % 50) * 200);
     }
     return out;
 }

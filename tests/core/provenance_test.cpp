@@ -39,11 +39,12 @@ TEST(ContentHash, KnownValuesAndAnySplitOfTheBytes) {
 }
 
 TEST(JsonValue, TextsRoundTripAndBrokenLinesAreRefused) {
+    static constexpr char kControls[] = "nul \0 and \x01 bell \x07";
     const std::string texts[] = {"",
                                  "plain",
                                  "quote \" and backslash \\",
                                  "line\nbreak\ttab\rreturn",
-                                 std::string("nul \0 and \x01 bell \x07", 20),
+                                 std::string(kControls, sizeof kControls - 1),
                                  "caf\xc3\xa9 \xe2\x82\xac",
                                  "/odd/\xff\xfe bytes"};
     for (const std::string& text : texts) {
