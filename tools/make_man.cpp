@@ -63,6 +63,11 @@ int main(int argc, char* argv[]) {
          << "\\fBsonarium\\-cli list\\fR\n"
          << "\\fBsonarium\\-cli describe\\fR \\fIOPERATION\\fR\n"
          << "\\fBsonarium\\-cli peaks\\fR \\fIFILE\\fR [\\-\\-png \\fIOUT.png\\fR]\n"
+         << "\\fBsonarium\\-cli history\\fR [\\-\\-json] \\fIFILE\\fR\n"
+         << "\\fBsonarium\\-cli replay\\fR \\fICHAIN\\fR \\-\\-input \\fIORIGINAL\\fR=\\fINEW\\fR... "
+            "\\-o \\fIOUT\\fR\n"
+         << "\\fBsonarium\\-cli batch\\fR \\fICHAIN\\fR [\\-\\-jobs \\fIN\\fR] [\\-\\-resume] "
+            "\\-o \\fIDIR\\fR \\fIFILE\\fR...\n"
          << "\\fBsonarium\\-cli \\-\\-version\\fR\n.fi\n"
          << ".SH DESCRIPTION\n"
          << "Runs the operations of the sonarium sound editor on 16\\-bit PCM WAV files without "
@@ -72,6 +77,13 @@ int main(int argc, char* argv[]) {
          << ".PP\nOptions left out take the editor dialog's defaults. A value outside its range "
             "is refused with the dialog's own message. \\-\\-quiet hides the progress line "
             "shown while a job runs on a terminal. \\-\\- ends the options.\n"
+         << ".PP\n\\-\\-record keeps what made the result (the operation, its options, the "
+            "files read with their sizes and content hashes) in history.jsonl beside it. "
+            "\\fBhistory\\fR prints the POSIX sh script that makes \\fIFILE\\fR again from "
+            "its original files (\\-\\-json: the records); \\fBreplay\\fR runs such a chain "
+            "on other originals; \\fBbatch\\fR replays it on every \\fIFILE\\fR, \\fIN\\fR at "
+            "a time, each result in \\fIDIR\\fR under its input's name, and exits with 1 when any "
+            "failed.\n"
          << ".SH OPERATIONS\n";
     for (const sonarium::OperationDecl* op : sonarium::allOperations())
         if (!op->editorOnly)

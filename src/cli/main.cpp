@@ -1,4 +1,5 @@
 // sonarium-cli: runs the editor's operations on files without a display.
+#include "chain_commands.h"
 #include "exchange_commands.h"
 #include "operation_commands.h"
 #include "operations/operation.h"
@@ -37,6 +38,9 @@ constexpr Command kCommands[] = {
     {"export-8bit", sonarium::runExportEightBitCommand},
     {"import-raw", sonarium::runImportRawCommand},
     {"export-mp3", sonarium::runExportMp3Command},
+    {"history", sonarium::runHistoryCommand},
+    {"replay", sonarium::runReplayCommand},
+    {"batch", sonarium::runBatchCommand},
 };
 
 // The usage lines; a line naming a command is printed only when that command exists.
@@ -49,10 +53,12 @@ constexpr UsageLine kUsage[] = {
     {"list", "sonarium-cli list                         one line per operation: name, caption"},
     {"describe",
      "sonarium-cli describe OP                  its parameters: name, type, default, range"},
-    {"", "sonarium-cli OP [--param V | --flag]... [--quiet] [SOURCE [AUX]] -o OUT"},
-    {"", "                                          (progress on a terminal unless --quiet)"},
-    {"", "                                          --threads N: compute on N threads (0: every"},
-    {"", "                                          core, the default)"},
+    {"", "sonarium-cli OP [--param V | --flag]... [--quiet] [--record] [--threads N]"},
+    {"", "             [SOURCE [AUX]] -o OUT"},
+    {"", "                                          (progress on a terminal unless --quiet;"},
+    {"", "                                          --record: what made OUT kept in history.jsonl"},
+    {"", "                                          beside it; --threads N: compute on N threads,"},
+    {"", "                                          0 for every core, the default)"},
     {"", "sonarium-cli OP --help                    the same as describe OP"},
     {"import", "sonarium-cli import [--rate keep|HZ] [--channels keep|mix|left|right|N,M]\n"
                "                      [--dither tpdf|none] [--seed N] SOURCE -o OUT\n"
@@ -71,6 +77,15 @@ constexpr UsageLine kUsage[] = {
     {"stats", "sonarium-cli stats FILE                   the File statistics fields"},
     {"peaks", "sonarium-cli peaks FILE [--png OUT.png]   the 450 display columns (and the "
               "450x256 picture)"},
+    {"history",
+     "sonarium-cli history [--json] FILE      the script that makes FILE again from its\n"
+     "                                          originals (--json: the records)"},
+    {"replay", "sonarium-cli replay CHAIN --input ORIGINAL=NEW... -o OUT\n"
+               "                                          the chain (a history script or records) "
+               "on other originals"},
+    {"batch", "sonarium-cli batch CHAIN [--jobs N] [--resume] -o DIR FILE...\n"
+              "                                          the chain on every FILE, N at a time, "
+              "results in DIR"},
     {"", "sonarium-cli --help | --version"},
 };
 

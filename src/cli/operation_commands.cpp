@@ -1,9 +1,9 @@
 // list, describe and the operations themselves; the options come from the declarations.
 #include "operation_commands.h"
 
-#include "operations/guarded_job.h"
 #include "operations/operation.h"
 #include "operations/operation_options.h"
+#include "operations/recorded_job.h"
 #include "stderr_reporter.h"
 #include "terminal_progress.h"
 #include "workspace/audio_root.h"
@@ -111,11 +111,17 @@ int runOperation(const OperationDecl& op, std::vector<std::string> arguments) {
             return 0;
         }
     }
-    // --quiet (among the options, before "--") silences the progress line.
-    const auto optionsEnd = std::find(arguments.begin(), arguments.end(), "--");
+    // --quiet (among the options, before "--") silences the progress line; --record keeps what
+    // made the result in the history file beside it.
+    auto optionsEnd = std::find(arguments.begin(), arguments.end(), "--");
     const auto quiet = std::remove(arguments.begin(), optionsEnd, std::string("--quiet"));
     const bool showProgress = quiet == optionsEnd && TerminalProgress::stderrIsTerminal();
     arguments.erase(quiet, optionsEnd);
+    optionsEnd = std::find(arguments.begin(), arguments.end(), "--");
+    const auto record = std::remove(arguments.begin(), optionsEnd, std::string("--record"));
+    // A text report has no file to stand beside: its record goes to the current folder.
+    const RecordRequest recording{.record = record != optionsEnd, .reportDirectory = "."};
+    arguments.erase(record, optionsEnd);
     // --threads N (among the options): the threads that compute the job's blocks.
     int threads = 0;
     if (auto problem = takeThreadsOption(arguments, threads))
@@ -143,7 +149,9 @@ int runOperation(const OperationDecl& op, std::vector<std::string> arguments) {
                        .result = ResultFile::Finish,
                        .threads = threads};
     bool internalError = false;
-    const JobOutcome outcome = runGuardedJob(op, context, parsed.parameters, &internalError);
+    bool recordFailed = false;
+    const JobOutcome outcome =
+        runRecordedJob(op, context, parsed.parameters, recording, &internalError, &recordFailed);
     progress.clear();
     if (internalError)
         return kInternalErrorStatus;
@@ -152,7 +160,7 @@ int runOperation(const OperationDecl& op, std::vector<std::string> arguments) {
         std::fputs(context.report.c_str(), stdout);
     else if (op.output == OutputKind::TextReport && !context.report.empty())
         std::fprintf(stderr, "sonarium-cli: %s\n", context.report.c_str());
-    return outcome == JobOutcome::Completed && context.writeFailures == 0 ? 0 : 1;
+    return outcome == JobOutcome::Completed && context.writeFailures == 0 && !recordFailed ? 0 : 1;
 }
 
 } // namespace sonarium

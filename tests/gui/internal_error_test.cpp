@@ -52,7 +52,9 @@ private slots:
         bench->operations().runJob(volumeOperation(), {.source = source},
                                    [this] { return (tempSounds() / "000.wav").string(); });
         QVERIFY(reporter->reports.empty());
-        QCOMPARE(test::folderEntries(tempSounds()), std::set<std::string>{"000.wav"});
+        // The result, and the record of what made it.
+        QCOMPARE(test::folderEntries(tempSounds()),
+                 (std::set<std::string>{"000.wav", "history.jsonl"}));
     }
 };
 

@@ -316,7 +316,8 @@ private slots:
         QVERIFY(!dialog->interrupted());
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
         QCOMPARE(run->namesDrawn, 1);
-        QCOMPARE(test::folderEntries(tempSounds()), std::set<std::string>{"0.wav"});
+        QCOMPARE(test::folderEntries(tempSounds()),
+                 (std::set<std::string>{"0.wav", "history.jsonl"}));
         QCOMPARE(run->opened, std::vector<std::string>{(tempSounds() / "0.wav").string()});
         QVERIFY(ratio->isEnabled());
         QVERIFY(ok->isEnabled());

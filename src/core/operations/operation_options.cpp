@@ -3,7 +3,11 @@
 
 #include "workspace/rename_file.h"
 
+#include <algorithm>
+#include <array>
+#include <charconv>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
 namespace sonarium {
@@ -203,6 +207,106 @@ std::optional<std::string> parseOperationArguments(const OperationDecl& operatio
                            : "each result needs a file of its own ('" + parsed.outputs[k] +
                                  "' and '" + parsed.outputs[i] + "' name one file)";
     return std::nullopt;
+}
+
+namespace {
+
+// A member's value; nullptr when the parameters do not set it (the job then gets the default).
+const double* numberOf(const Parameters& parameters, std::string_view member, double& value) {
+    try {
+        value = parameters.number(member);
+        return &value;
+    } catch (const std::logic_error&) {
+        return nullptr;
+    }
+}
+
+const std::string* textOf(const Parameters& parameters, std::string_view member) {
+    try {
+        return &parameters.text(member);
+    } catch (const std::logic_error&) {
+        return nullptr;
+    }
+}
+
+// The shortest text that reads back as the same value of the field's kind.
+std::string numberWord(const FieldSpec& field, double value) {
+    std::array<char, 64> text{};
+    std::to_chars_result written{};
+    if (field.isInteger())
+        written =
+            std::to_chars(text.data(), text.data() + text.size(), static_cast<long long>(value));
+    else if (field.type == FieldType::Float)
+        written = std::to_chars(text.data(), text.data() + text.size(), static_cast<float>(value));
+    else
+        written = std::to_chars(text.data(), text.data() + text.size(), value);
+    return std::string(text.data(), written.ptr);
+}
+
+} // namespace
+
+std::vector<std::string> optionWords(const OperationDecl& operation, const Parameters& parameters) {
+    std::vector<std::string> words;
+    for (const FieldSpec& f : operation.fields) {
+        if (!f.enabled || f.member.empty() || f.dialogOnly)
+            continue;
+        const std::string option = "--" + f.optionName();
+        double number = 0;
+        if (f.type == FieldType::CheckBox) {
+            // A flag is named when it differs from the declared default: on as --NAME, off as
+            // --no-NAME (the command line starts from the same defaults).
+            const double* value = numberOf(parameters, f.member, number);
+            if (value != nullptr && (*value != 0) != (f.defaultValue != 0))
+                words.push_back(*value != 0 ? option
+                                            : "--" + std::string(kNegation) + f.optionName());
+        } else if (f.isTextual()) {
+            const std::string* text = textOf(parameters, f.member);
+            // A radio group with no button checked is what leaving the option out gives.
+            if (text == nullptr || (text->empty() && f.hasChoices() && f.defaultChoice.empty()))
+                continue;
+            words.push_back(option);
+            words.push_back(*text);
+        } else if (const double* value = numberOf(parameters, f.member, number)) {
+            words.push_back(option);
+            words.push_back(numberWord(f, *value));
+        }
+    }
+    return words;
+}
+
+std::vector<std::string> selectionWords(const FrameSpan& selection) {
+    if (selection == FrameSpan{})
+        return {}; // the whole file, as leaving the options out says
+    std::vector<std::string> words{"--" + std::string(kSelStart), std::to_string(selection.first)};
+    if (selection.count != FrameSpan::kToEnd) {
+        words.push_back("--" + std::string(kSelLength));
+        words.push_back(std::to_string(selection.count));
+    }
+    return words;
+}
+
+std::vector<std::string> commandWords(std::string_view program, std::string_view operation,
+                                      const std::vector<std::string>& options,
+                                      const std::vector<std::string>& inputs,
+                                      const std::vector<std::string>& outputs) {
+    std::vector<std::string> words{std::string(program), std::string(operation)};
+    words.insert(words.end(), options.begin(), options.end());
+    const bool dashed = std::any_of(inputs.begin(), inputs.end(),
+                                    [](const std::string& path) { return path.starts_with('-'); });
+    auto addOutputs = [&words, &outputs] {
+        for (const std::string& output : outputs) {
+            words.push_back("-o");
+            words.push_back(output);
+        }
+    };
+    if (dashed) {
+        addOutputs();
+        words.push_back("--");
+    }
+    words.insert(words.end(), inputs.begin(), inputs.end());
+    if (!dashed)
+        addOutputs();
+    return words;
 }
 
 std::string describeOperation(const OperationDecl& operation) {

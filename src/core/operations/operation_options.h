@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sonarium {
@@ -28,6 +29,20 @@ struct OperationArguments {
 std::optional<std::string> parseOperationArguments(const OperationDecl& operation,
                                                    std::span<const std::string> arguments,
                                                    OperationArguments& parsed);
+
+// The options that give these parameters on the command line, in the declaration's order: every
+// field the command line takes, a check box off its default as --NAME or --no-NAME, a number
+// written so that it reads back as the same value, a choice or text as its word.
+// parseOperationArguments reads them back into the same parameters.
+std::vector<std::string> optionWords(const OperationDecl& operation, const Parameters& parameters);
+// --sel-start F and, unless it runs to the end, --sel-length F; nothing for the whole file.
+std::vector<std::string> selectionWords(const FrameSpan& selection);
+// A whole command: program, operation, options, the input files and one -o per result. The files
+// come after "--" when one of them starts with "-", so that none is read as an option.
+std::vector<std::string> commandWords(std::string_view program, std::string_view operation,
+                                      const std::vector<std::string>& options,
+                                      const std::vector<std::string>& inputs,
+                                      const std::vector<std::string>& outputs);
 
 // "describe": the usage line, then one line per option with its type, default and range (or its
 // words), and the dialog label it stands for.

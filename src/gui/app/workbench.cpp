@@ -52,6 +52,10 @@ Workbench::Workbench(CMainFrame& frame, Reporter& reporter, Preferences preferen
     };
     frame_.setRecentFileHandler([this](const QString& path) { files_.openFiles({path}); });
     frame_.openDroppedFiles = [this](const QStringList& paths) { files_.openFiles(paths); };
+    frame_.liveEnabling = [this](EnablingState& state) {
+        state.chainBack = provenance_.backTarget().has_value();
+        state.chainForward = provenance_.forwardTarget().has_value();
+    };
     files_.importAudio = [this](const std::string& path) { exchange_.importAudioFile(path); };
     new DialogWatch(this);
     bindSelectors();
@@ -63,6 +67,7 @@ Workbench::~Workbench() {
     frame_.confirmQuit = nullptr;
     frame_.beforeQuit = nullptr;
     frame_.openDroppedFiles = nullptr;
+    frame_.liveEnabling = nullptr;
     // The waveform windows call back into the parts: they go first.
     for (CChildFrame* window : session_.waveWindows())
         delete window;

@@ -11,6 +11,7 @@
 #include "commands/operation_runner.h"
 #include "commands/option_commands.h"
 #include "commands/playback_commands.h"
+#include "commands/provenance_commands.h"
 #include "commands/session.h"
 #include "commands/window_commands.h"
 #include "frame/main_frame.h"
@@ -45,6 +46,7 @@ public:
     ClipboardCommands& clipboard() { return clipboard_; }
     HelpCommands& help() { return help_; }
     OptionCommands& options() { return options_; }
+    ProvenanceCommands& provenance() { return provenance_; }
 
     // The list, its selection and the open windows as the next start restores them.
     SavedSession currentSession() const;
@@ -79,6 +81,7 @@ private:
     HelpCommands help_{session_};
     OptionCommands options_{session_};
     PlaybackCommands playbackCommands_{session_};
+    ProvenanceCommands provenance_{session_, windows_};
 };
 
 } // namespace sonarium

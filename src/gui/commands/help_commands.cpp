@@ -7,6 +7,7 @@
 #include "dialogs/workspace_dialogs.h"
 #include "frame/command_table.h"
 #include "frame/main_frame.h"
+#include "provenance/chain.h"
 #include "support/help_window.h"
 #include "support/launcher.h"
 #include "support/qt_text.h"
@@ -76,7 +77,11 @@ void HelpCommands::helpTopics() {
 }
 
 void HelpCommands::showHistory() {
-    CHistoryDialog dialog(qs(historyText(session_.list())), session_.reporter(),
+    std::string folder = session_.list().outputDir;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    RecordFinder records({folder});
+    CHistoryDialog dialog(qs(historyText(session_.list(), records)), session_.reporter(),
                           session_.helpLanguage(), session_.dialogParent());
     dialog.exec();
     session_.showActivityOf(cmd::kHistory);

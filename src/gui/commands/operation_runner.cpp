@@ -6,7 +6,7 @@
 #include "frame/command_table.h"
 #include "frame/main_frame.h"
 #include "frame/notices.h"
-#include "operations/guarded_job.h"
+#include "operations/recorded_job.h"
 #include "playback/completion_sound.h"
 #include "playback/playback_controller.h"
 #include "support/job_progress_dialog.h"
@@ -100,6 +100,7 @@ void OperationRunner::run(const OperationDecl& operation, Command command) {
         services.addToList = [this](const std::string& path, int channels) {
             session_.AddToList(path, channels);
         };
+        services.recordDirectory = session_.list().outputDir;
         auto dialog =
             createOperationDialog(operation, std::move(services), session_.dialogParent());
         // Done only when OK's job completed: Cancel or Esc, a declined stereo warning and a
@@ -136,7 +137,9 @@ JobOutcome OperationRunner::runJob(const OperationDecl& operation, const JobInpu
     QApplication::setOverrideCursor(Qt::BusyCursor);
     const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     // An error escaping the job is told and its result dropped; the session goes on.
-    const JobOutcome outcome = runGuardedJob(operation, context, operation.defaults());
+    const JobOutcome outcome =
+        runRecordedJob(operation, context, operation.defaults(),
+                       {.record = true, .reportDirectory = session_.list().outputDir});
     if (interrupted != nullptr)
         *interrupted = outcome == JobOutcome::Cancelled && progress.cancelRequested();
     return outcome;

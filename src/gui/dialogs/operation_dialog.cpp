@@ -1,7 +1,7 @@
 // Building an operation's dialog from its declaration and running its job from OK.
 #include "dialogs/operation_dialog.h"
 
-#include "operations/guarded_job.h"
+#include "operations/recorded_job.h"
 #include "support/bar_progress.h"
 #include "support/launcher.h"
 #include "support/qt_text.h"
@@ -306,7 +306,8 @@ JobOutcome COperationDialog::runJob(const Parameters& parameters, const JobInput
         job_ = nullptr;
     });
     // An error escaping the job is told and its result dropped; the session goes on.
-    outcome_ = runGuardedJob(operation_, context, parameters);
+    outcome_ = runRecordedJob(operation_, context, parameters,
+                              {.record = true, .reportDirectory = services_.recordDirectory});
     report_ = context.report;
     interrupted_ = outcome_ == JobOutcome::Cancelled && progress.cancelRequested();
     return outcome_;

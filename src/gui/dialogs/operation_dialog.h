@@ -37,6 +37,9 @@ struct OperationServices {
     std::function<void(const FrameSpan&)> setSelection;
     // Puts a result in the working list as the Source; may be empty (tests).
     std::function<void(const std::string&, int)> addToList;
+    // Where the record of a job that writes no file (a report) goes: the output folder; empty:
+    // such a job is not recorded. A result's record goes beside it.
+    std::string recordDirectory;
 };
 
 class COperationDialog : public QDialog {

@@ -73,6 +73,9 @@ CHistoryDialog::CHistoryDialog(const QString& text, Reporter& reporter, std::str
     text_ = new QPlainTextEdit(this);
     text_->setObjectName(QStringLiteral("item1002"));
     text_->setReadOnly(true);
+    // Lines are selected with the mouse or the keyboard and copied (Ctrl+C, the context menu).
+    text_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    text_->setLineWrapMode(QPlainTextEdit::NoWrap);
     text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text_->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     layout->addWidget(text_);
@@ -80,7 +83,7 @@ CHistoryDialog::CHistoryDialog(const QString& text, Reporter& reporter, std::str
     addHelp(buttons, 1345, "TOOHIS_1.0", reporter, helpLanguage);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
-    resize(560, 360);
+    resize(760, 360);
 }
 
 } // namespace sonarium

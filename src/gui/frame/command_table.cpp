@@ -24,6 +24,7 @@ constexpr CommandSpec kCommands[] = {
      "user-trash"},
     {32834, M::File, "&Rename...", P::List, R::SourceSelected, "", "", "", true},
     {33040, M::File, "&Save As...", P::List, R::SourceSelected, "", "Ctrl+S", "document-save-as"},
+    {34021, M::File, "Export C&hain...", P::Plain, R::SourceSelected, "", "", ""},
     {57602, M::File, "&Close", P::Framework, R::ActiveView, "", "", ""},
     {33100, M::FileImport, "Import &audio file...", P::Plain, R::Always, "Import file - done", "",
      ""},
@@ -54,6 +55,7 @@ constexpr CommandSpec kCommands[] = {
      "Ctrl+V;Shift+Ins", "edit-paste"},
     {32969, M::Edit, "Play Clipboard L&ooped", P::Plain, R::Always, "", "",
      "sonarium-edit-play-clipboard-looped"},
+    {34020, M::Edit, "Copy as Comman&d", P::Plain, R::ActiveView, "", "Ctrl+Shift+C", ""},
     {33061, M::Edit, "Select...", P::Operation, R::SourceSelected, "", "", "sonarium-edit-select",
      true, false, false},
     {33056, M::Edit, "Selec&t All", P::Framework, R::SourceSelected, "", "Ctrl+A", ""},
@@ -210,8 +212,10 @@ constexpr CommandSpec kCommands[] = {
     {57664, M::Help, "&About sonarium...", P::Plain, R::Always, "", "", "help-about", true},
     {33037, M::Help, "&sonarium on the web", P::Plain, R::Always, "", "", ""},
     // Toolbar, accelerator and control bar only
-    {32893, M::None, "Back To The Source", P::Disabled, R::Never, "", "Ctrl+Backspace;Ctrl+Z",
+    {32893, M::None, "Back To The Source", P::Plain, R::ChainBack, "", "Ctrl+Backspace;Ctrl+Z",
      "edit-undo"},
+    {34022, M::None, "Forward To The Result", P::Plain, R::ChainForward, "", "Ctrl+Shift+Z",
+     "edit-redo"},
     {34001, M::None, "Process Source Files", P::NoHandler, R::Never, "", "",
      "sonarium-process-source-files"},
     {34002, M::None, "Process All Files", P::NoHandler, R::Never, "", "",
@@ -278,6 +282,10 @@ bool isCommandEnabled(const CommandSpec& command, const EnablingState& s) {
         return source && s.waveformWindowExists;
     case EnableRule::ActiveView:
         return s.activeView;
+    case EnableRule::ChainBack:
+        return s.chainBack;
+    case EnableRule::ChainForward:
+        return s.chainForward;
     case EnableRule::Never:
         return false;
     }

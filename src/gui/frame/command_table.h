@@ -50,7 +50,9 @@ enum class EnableRule {
     PlayLoopedAllowed,
     Playing,
     SourceAndWindow,
-    ActiveView, // a waveform window is active (Close, Print, Duplicate)
+    ActiveView,   // a waveform window is active (Close, Print, Duplicate)
+    ChainBack,    // the Source is a result whose record names the file it was made from
+    ChainForward, // a recorded result was made from the Source
     Never,
 };
 
@@ -87,6 +89,8 @@ struct EnablingState {
     bool playing = false;
     bool waveformWindowExists = false;
     bool activeView = false;
+    bool chainBack = false;    // Back To The Source has a file to go to
+    bool chainForward = false; // Forward To The Result has a file to go to
 };
 
 // Command ids the main window refers to by name.
@@ -153,6 +157,11 @@ constexpr int kZoomIn = 34011;
 constexpr int kZoomOut = 34012;
 constexpr int kZoomToSelection = 34013;
 constexpr int kZoomFit = 34014;
+// What made each result: its command, the chain of commands, and walking that chain.
+constexpr int kCopyAsCommand = 34020;
+constexpr int kExportChain = 34021;
+constexpr int kBackToTheSource = 32893;
+constexpr int kForwardToTheResult = 34022;
 constexpr int kSeparator = 0;
 } // namespace cmd
 

@@ -268,6 +268,8 @@ void CMainFrame::setEnablingInputs(const EnablingState& inputs) {
 EnablingState CMainFrame::enablingState() const {
     EnablingState state = inputs_;
     state.activeView = mdi_ != nullptr && mdi_->activeSubWindow() != nullptr;
+    if (liveEnabling)
+        liveEnabling(state);
     return state;
 }
 

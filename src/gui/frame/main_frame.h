@@ -100,6 +100,9 @@ public:
     std::function<void()> beforeQuit;
     // Opens the files dropped on the window.
     std::function<void(const QStringList&)> openDroppedFiles;
+    // Fills the parts of the enabling state that are read afresh each time the commands are
+    // enabled (what the recorded chain says of the Source, which a finished job changes).
+    std::function<void(EnablingState&)> liveEnabling;
 };
 
 } // namespace sonarium
