@@ -8,8 +8,9 @@
 # stereo file, gets a 3000 s mono file of the same size; a two-file operation gets an Aux of the
 # Source's layout and length; the syntheses write 1000 s (88 MB). The bytes an operation moves are
 # what it reads (each input once) plus what it writes; `cp` of the Source moves twice the
-# Source's size, so its time is scaled by the ratio of the two. A report reads only: `cat` of the
-# Source to /dev/null is scaled the same way by what the report reads.
+# Source's size, so its time is scaled by the ratio of the two. Every result is on the disk before
+# it takes its name (the job syncs it), so the copy is synced too: `cp` then `sync` of the copy.
+# A report reads only: `cat` of the Source to /dev/null is scaled the same way by what it reads.
 #
 # Per operation it prints the best wall time, the CPU time (user + system) of that run, the ratio
 # to cp (or cat) of the same bytes, the ratio of wall to CPU time (under 1 when several cores
@@ -127,7 +128,7 @@ for name in $("$cli" list | awk '{print $1}'); do
             ref_time=$(awk "BEGIN{print $ref_wall * $read_bytes / $(size "$src")}")
         else
             ref=cp
-            timed ref cp "$src" "$work/copy.wav"
+            timed ref sh -c 'cp "$1" "$2" && sync "$2"' sh "$src" "$work/copy.wav"
             ref_time=$(awk "BEGIN{print $ref_wall * ($read_bytes + $written) / (2 * $(size "$src"))}")
         fi
         if [ -z "$best" ] || awk "BEGIN{exit !($op_wall < $best)}"; then

@@ -19,14 +19,14 @@ namespace fs = std::filesystem;
 
 // An operation as a kernel of each kind runs it: pure transforms, pure pairs, a formula that
 // draws random values in order, state carried from block to block, generators of both kinds.
-struct Case {
+struct KernelCase {
     const char* operation;
     std::vector<std::pair<const char*, const char*>> texts; // text and choice fields
     std::vector<std::pair<const char*, double>> numbers;
 };
 
-const std::vector<Case>& cases() {
-    static const std::vector<Case> all{
+const std::vector<KernelCase>& kernelCases() {
+    static const std::vector<KernelCase> all{
         {"volume", {}, {{"ratio", 150}}},
         {"frequential-projection", {}, {}},
         {"simple-formula", {{"formula", "G"}}, {}},
@@ -42,7 +42,7 @@ const std::vector<Case>& cases() {
     return all;
 }
 
-Parameters parametersOf(const OperationDecl& op, const Case& c) {
+Parameters parametersOfCase(const OperationDecl& op, const KernelCase& c) {
     Parameters p = op.defaults();
     for (const auto& [member, text] : c.texts)
         p.setText(member, text);
@@ -52,10 +52,10 @@ Parameters parametersOf(const OperationDecl& op, const Case& c) {
 }
 
 // Runs the case on `values` values of `channels` channels with the given threads.
-test::JobRun runCase(const Case& c, const test::TempDir& dir, std::size_t values, int channels,
-                     int threads, test::RecordingReporter& reporter) {
+test::JobRun runKernelCase(const KernelCase& c, const test::TempDir& dir, std::size_t values,
+                           int channels, int threads, test::RecordingReporter& reporter) {
     const OperationDecl& op = *findOperation(c.operation);
-    Parameters p = parametersOf(op, c);
+    Parameters p = parametersOfCase(op, c);
     JobInput input;
     if (op.input == InputKind::None) {
         // A generator writes trunc(duration × 44100) values: a duration just over the length.
@@ -80,7 +80,7 @@ TEST(ParallelBlocks, EveryKernelGivesTheOneThreadResultOnAnyThreads) {
     const std::vector<std::pair<std::size_t, int>> shapes{
         {0, 1},       {1, 1}, {63999, 1}, {64000, 1}, {64001, 1},  {128002, 1},
         {1000000, 1}, {2, 2}, {63998, 2}, {64002, 2}, {128002, 2}, {1000000, 2}};
-    for (const Case& c : cases()) {
+    for (const KernelCase& c : kernelCases()) {
         const OperationDecl& op = *findOperation(c.operation);
         for (const auto& [values, channels] : shapes) {
             if (op.input == InputKind::None && channels == 2)
@@ -91,14 +91,14 @@ TEST(ParallelBlocks, EveryKernelGivesTheOneThreadResultOnAnyThreads) {
                 c.operation != std::string("simple-synthesis"))
                 continue; // the longest file for one kernel of each kind
             test::RecordingReporter baseReporter;
-            const test::JobRun base = runCase(c, dir, values, channels, 1, baseReporter);
+            const test::JobRun base = runKernelCase(c, dir, values, channels, 1, baseReporter);
             for (int threads : {2, 3, 8}) {
                 SCOPED_TRACE(std::string(c.operation) + " " +
                              (c.texts.empty() ? "" : c.texts[0].second) + ", " +
                              std::to_string(values) + " values, " + std::to_string(channels) +
                              " channel(s), " + std::to_string(threads) + " threads");
                 test::RecordingReporter reporter;
-                const test::JobRun run = runCase(c, dir, values, channels, threads, reporter);
+                const test::JobRun run = runKernelCase(c, dir, values, channels, threads, reporter);
                 EXPECT_EQ(run.outcome, base.outcome);
                 EXPECT_EQ(run.written, base.written);
                 EXPECT_EQ(run.channels, base.channels);
@@ -111,7 +111,7 @@ TEST(ParallelBlocks, EveryKernelGivesTheOneThreadResultOnAnyThreads) {
 }
 
 // Every file left in dir but the inputs.
-std::vector<std::string> leftOver(const test::TempDir& dir) {
+std::vector<std::string> leftBesideInputs(const test::TempDir& dir) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir.path()))
         if (entry.path().filename().string().rfind("source", 0) != 0 &&
@@ -120,9 +120,9 @@ std::vector<std::string> leftOver(const test::TempDir& dir) {
     return names;
 }
 
-struct LimitGuard {
-    explicit LimitGuard(std::int64_t bytes) { BinaryFile::limitCreatedFilesForTesting(bytes); }
-    ~LimitGuard() { BinaryFile::limitCreatedFilesForTesting(-1); }
+struct WriteLimit {
+    explicit WriteLimit(std::int64_t bytes) { BinaryFile::limitCreatedFilesForTesting(bytes); }
+    ~WriteLimit() { BinaryFile::limitCreatedFilesForTesting(-1); }
 };
 
 TEST(ParallelBlocks, CancelAndFailedWriteInTheMiddleLeaveNothing) {
@@ -130,13 +130,13 @@ TEST(ParallelBlocks, CancelAndFailedWriteInTheMiddleLeaveNothing) {
     const std::size_t values = 1000000;
     for (const char* name :
          {"frequential-projection", "interaction-compression", "smooth", "simple-synthesis"}) {
-        const Case* c = nullptr;
-        for (const Case& each : cases())
+        const KernelCase* c = nullptr;
+        for (const KernelCase& each : kernelCases())
             if (each.operation == std::string(name))
                 c = &each;
         const OperationDecl& op = *findOperation(name);
         JobInput input;
-        Parameters p = parametersOf(op, *c);
+        Parameters p = parametersOfCase(op, *c);
         if (op.input == InputKind::None) {
             p.setNumber("duration", static_cast<double>(values) / 44100.0);
         } else {
@@ -154,14 +154,14 @@ TEST(ParallelBlocks, CancelAndFailedWriteInTheMiddleLeaveNothing) {
             EXPECT_EQ(run.outcome, JobOutcome::Cancelled);
             EXPECT_FALSE(run.written);
             EXPECT_TRUE(reporter.texts().empty());
-            EXPECT_TRUE(leftOver(dir).empty());
+            EXPECT_TRUE(leftBesideInputs(dir).empty());
         }
         {
             SCOPED_TRACE(std::string(name) + ", disk full halfway");
             test::RecordingReporter reporter;
             test::JobRun run;
             {
-                const LimitGuard guard(static_cast<std::int64_t>(values)); // half of the values
+                const WriteLimit guard(static_cast<std::int64_t>(values)); // half of the values
                 run = test::runOperation(op, p, input, reporter,
                                          {.destination = dir.file("out.wav"), .threads = 8});
             }
@@ -169,7 +169,7 @@ TEST(ParallelBlocks, CancelAndFailedWriteInTheMiddleLeaveNothing) {
             EXPECT_FALSE(run.written);
             EXPECT_EQ(run.writeFailures, 1);
             EXPECT_EQ(reporter.texts().size(), 1U);
-            EXPECT_TRUE(leftOver(dir).empty());
+            EXPECT_TRUE(leftBesideInputs(dir).empty());
         }
     }
 }

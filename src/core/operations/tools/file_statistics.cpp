@@ -84,26 +84,17 @@ std::optional<FileStatistics> scanFileStatistics(JobFiles& files) {
     const std::uint32_t values = valueCount(reader);
     const std::uint32_t full = reader.dataSize / (2 * kBlockValues);
     const std::uint32_t last = values - kBlockValues * full;
-    // Full blocks of 64000 values, then what is left; the scan takes each block beside the
-    // reading of the next. Each full block shows its progress; the last short one none. (A data
-    // chunk of one byte holds no whole value: nothing to scan.)
-    const BlockSplit split{.n = last != 0 ? full : full - 1,
-                           .per = kBlockValues,
-                           .rem = static_cast<std::int32_t>(last != 0 ? last : kBlockValues)};
-    if (values > 0)
-        runBlockPass(
-            context,
-            {.source = &reader,
-             .split = split,
-             .order = ComputeOrder::InOrder,
-             .compute = [&scan](std::int16_t* block, const std::int16_t*, std::uint32_t count,
-                                std::uint32_t) { scan.take(block, count); },
-             .progressAt =
-                 [full](std::uint32_t j) {
-                     return j < full ? static_cast<int>(100ULL * (j + 1) / (full + 1)) : -1;
-                 }});
-    if (last != 0 && !context.stopped())
+    auto buffer = std::make_unique<SampleBuffer>();
+    for (std::uint32_t j = 0; j < full && continueJob(context); ++j) {
+        readValues(context, reader, buffer->data(), kBlockValues);
+        scan.take(buffer->data(), kBlockValues);
+        context.progress.setProgress(static_cast<int>(100ULL * (j + 1) / (full + 1)));
+    }
+    if (last != 0 && continueJob(context)) {
+        readValues(context, reader, buffer->data(), last);
+        scan.take(buffer->data(), last);
         statistics.longestRun = std::max(statistics.longestRun, scan.run);
+    }
     // Every value is read: a truncation found from here on does not count.
     files.closeSource();
     if (!continueJob(context))
