@@ -1,6 +1,8 @@
 // Quoting for sh, and reading back the words of a script.
 #include "provenance/shell_words.h"
 
+#include "base/shell_quote.h"
+
 namespace sonarium {
 
 namespace {
@@ -20,15 +22,7 @@ std::string shellQuote(std::string_view text) {
     // "~", "*", "$", quotes, blanks and the like are not plain: such a text is quoted whole.
     if (safe)
         return std::string(text);
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    quoted += '\'';
-    return quoted;
+    return singleQuoted(text);
 }
 
 std::string shellCommand(const std::vector<std::string>& words) {

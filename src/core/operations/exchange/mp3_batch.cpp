@@ -1,6 +1,7 @@
 // Every text of the batch that comes from a path is single-quoted, so no name can run anything.
 #include "operations/exchange/mp3_batch.h"
 
+#include "base/shell_quote.h"
 #include "jobs/block_job.h"
 #include "wavefile/binary_file.h"
 #include "workspace/audio_root.h"
@@ -30,14 +31,7 @@ bool isMp3RateOption(const std::string& option) {
 }
 
 std::string shellQuoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
+    return singleQuoted(text);
 }
 
 Mp3Names mp3Names(const std::string& wavePath) {
