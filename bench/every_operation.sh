@@ -20,14 +20,9 @@
 # operation, e.g. "--threads 1"), PREFIX (a command the operations run under, e.g. "taskset -c 0").
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-build=${1:-$here/../build}
-work=${2:-${TMPDIR:-/tmp}/sonarium-every-op}
-runs=${RUNS:-3}
-cli=$build/src/cli/sonarium-cli
-[ -x "$cli" ] || { echo "no $cli: build first" >&2; exit 2; }
-command -v sox >/dev/null || { echo "needs sox" >&2; exit 2; }
-[ -x /usr/bin/time ] || { echo "needs /usr/bin/time (Debian package: time)" >&2; exit 2; }
-mkdir -p "$work"
+. "$here/bench_lib.sh"
+# The tools, cli, work and runs (RUNS=N, default 3), as every timing script here has them.
+bench_init "${1:-$here/../build}" "${2:-${TMPDIR:-/tmp}/sonarium-every-op}"
 read -r -a opts <<<"${OPTS:-}"
 read -r -a prefix <<<"${PREFIX:-}"
 
