@@ -28,7 +28,8 @@ public:
     BinaryFile& operator=(const BinaryFile&) = delete;
     BinaryFile(BinaryFile&& other) noexcept
         : file_(other.file_), memory_(std::exchange(other.memory_, std::nullopt)),
-          openError_(std::move(other.openError_)), writeLimit_(other.writeLimit_) {
+          openError_(std::move(other.openError_)), writeLimit_(other.writeLimit_),
+          writing_(other.writing_), unflushed_(other.unflushed_) {
         other.file_ = nullptr;
     }
     BinaryFile& operator=(BinaryFile&& other) noexcept;
@@ -87,11 +88,14 @@ private:
     };
 
     std::size_t writeUnlimited(const void* buffer, std::size_t n);
+    void startWriteBack(std::size_t written);
 
     std::FILE* file_ = nullptr;
     std::optional<Memory> memory_;
     std::string openError_;
     std::int64_t writeLimit_ = -1; // bytes this file may still take; -1: no limit
+    bool writing_ = false;         // created by open (a file on the disk, not bytes in memory)
+    std::uint64_t unflushed_ = 0;  // bytes written since the disk was last asked to take them
 };
 
 // A path from a UTF-8 string, whatever the platform's native encoding.
