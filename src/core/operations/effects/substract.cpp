@@ -4,6 +4,7 @@
 #include "jobs/sample_math.h"
 #include "operations/operation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -31,7 +32,7 @@ public:
                 toSample(std::trunc(((1.0 - fb) * s + fb * previous_) / 2.0));
         }
         const std::int16_t y =
-            wrapped_ ? toSample(std::trunc((s - g * line_[static_cast<std::size_t>(p_)]) / 2.0))
+            wrapped_ ? subtracted(s, line_[static_cast<std::size_t>(p_)], g)
                      : static_cast<std::int16_t>(s / 2);
         line_[static_cast<std::size_t>(p_)] = s;
         if (++p_ > delay_) {
@@ -42,7 +43,44 @@ public:
         return y;
     }
 
+    // The same as next over a block. Without feedback the delay line holds the input itself, so
+    // a value depends only on the input D + 1 places earlier: the block is computed from the
+    // last D + 1 inputs and the block, in a loop with no state that the compiler vectorises.
+    void run(std::int16_t* block, std::uint32_t count) {
+        if (fb_ > kFeedbackThreshold || !wrapped_ || count == 0 || std::abs(g_) > 1.0F) {
+            for (std::uint32_t i = 0; i < count; ++i)
+                block[i] = next(block[i]);
+            return;
+        }
+        // history: the D + 1 inputs before the block, oldest first, then the block.
+        const auto span = static_cast<std::size_t>(delay_) + 1;
+        const auto at = static_cast<std::size_t>(p_);
+        history_.resize(span + count);
+        std::int16_t* history = history_.data();
+        std::int16_t* line = line_.data();
+        std::copy(line + at, line + span, history);
+        std::copy(line, line + at, history + (span - at));
+        std::copy(block, block + count, history + span);
+        const double g = g_;
+        // With |g| <= 1 the halved difference lies in [-32768, 32767.5]: its conversion to an
+        // integer truncates as std::trunc does and the result needs no wrapping.
+        for (std::uint32_t i = 0; i < count; ++i)
+            block[i] = static_cast<std::int16_t>(
+                static_cast<std::int32_t>((history[span + i] - g * history[i]) / 2.0));
+        // The line holds the last D + 1 inputs again, the oldest at the new p.
+        const std::size_t p = (at + count) % span;
+        const std::int16_t* last = history + count;
+        std::copy(last, last + (span - p), line + p);
+        std::copy(last + (span - p), last + span, line);
+        p_ = static_cast<int>(p);
+        previous_ = block[count - 1];
+    }
+
 private:
+    static std::int16_t subtracted(std::int16_t s, std::int16_t earlier, double g) {
+        return toSample(std::trunc((s - g * earlier) / 2.0));
+    }
+
     int delay_;
     float g_;
     float fb_;
@@ -50,6 +88,7 @@ private:
     int p_ = 0;
     bool wrapped_ = false;
     std::int16_t previous_ = 0;
+    std::vector<std::int16_t> history_; // run's inputs: the line's D + 1 values, then the block
 };
 
 struct SubstractSettings {
@@ -67,10 +106,7 @@ Kernel prepareSubstract(const Parameters& p) {
     return TransformKernel{.start = [settings](const sonIO&) -> BlockTransform {
         // The delay line runs on from block to block.
         return [filter = SubstractFilter(settings.delay, settings.subGain, settings.fbGain)](
-                   std::int16_t* block, std::uint32_t count) mutable {
-            for (std::uint32_t i = 0; i < count; ++i)
-                block[i] = filter.next(block[i]);
-        };
+                   std::int16_t* block, std::uint32_t count) mutable { filter.run(block, count); };
     }};
 }
 
