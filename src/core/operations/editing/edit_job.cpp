@@ -1,6 +1,8 @@
 // Moving data in pieces for the selection edits.
 #include "operations/editing/edit_job.h"
 
+#include "jobs/block_pipeline.h"
+
 #include <algorithm>
 
 namespace sonarium {
@@ -110,22 +112,61 @@ void EditJob::writeSilence(std::uint32_t bytes) {
     forEachPiece(bytes, [&](std::uint32_t count) { writePiece(count); });
 }
 
+void EditJob::transformSpan(std::uint32_t bytes, const PieceChange& change) {
+    const std::uint32_t values = bytes / 2;
+    if (values == 0 || context_.stopped())
+        return;
+    // The pieces of forEachPiece: 32000 values each, the last one the rest.
+    BlockSplit pieces{.n = values / kPieceValues,
+                      .per = kPieceValues,
+                      .rem = static_cast<std::int32_t>(values % kPieceValues)};
+    if (pieces.rem == 0) {
+        --pieces.n;
+        pieces.rem = static_cast<std::int32_t>(kPieceValues);
+    }
+    const std::uint64_t before = handled_;
+    runBlockPass(context_,
+                 {.source = source_,
+                  .destination = destination_,
+                  .split = pieces,
+                  .order = ComputeOrder::Parallel,
+                  .compute = [&change](std::int16_t* piece, const std::int16_t*,
+                                       std::uint32_t count,
+                                       std::uint32_t k) { change(piece, count, k); },
+                  // The progress of the output handled once piece k is written, shown when it
+                  // changes, as advance shows it.
+                  .progressAt =
+                      [&](std::uint32_t k) {
+                          handled_ = before + 2ULL * (std::uint64_t{k} * kPieceValues +
+                                                      pieces.count(k));
+                          if (outputBytes_ == 0)
+                              return -1;
+                          const int percent = static_cast<int>(
+                              std::min<std::uint64_t>(handled_ * 100 / outputBytes_, 100));
+                          if (percent == shown_)
+                              return -1;
+                          shown_ = percent;
+                          return percent;
+                      },
+                  .writeEachBlock = true,
+                  .timing = ProgressTiming::AfterWrite});
+}
+
 void EditJob::fadeSpan(std::uint32_t bytes, bool in) {
     const double length = bytes;
-    double gain = in ? 0.0 : 1.0;
     const std::uint32_t full = bytes / kPieceBytes;
-    std::uint32_t k = 0;
-    transformSpan(bytes, [&](std::int16_t* values, std::uint32_t count) {
-        ++k;
-        double next;
+    // The gain after the k-th piece (k from 1): k x 64000 / n of the way, the whole way after
+    // the last full piece.
+    const auto gainAfter = [=](std::uint32_t k) {
         if (k <= full) {
             const double done = k * static_cast<double>(kPieceBytes) / length;
-            next = in ? done : 1 - done;
-        } else {
-            next = in ? 1.0 : 0.0;
+            return in ? done : 1 - done;
         }
-        ApplyGainRamp(values, count, gain, next);
-        gain = next;
+        return in ? 1.0 : 0.0;
+    };
+    transformSpan(bytes, [=](std::int16_t* values, std::uint32_t count, std::uint32_t k) {
+        const double from = k == 0 ? (in ? 0.0 : 1.0) : gainAfter(k);
+        ApplyGainRamp(values, count, from, gainAfter(k + 1));
     });
 }
 

@@ -8,6 +8,7 @@
 #include "operations/editing/edit_positions.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace sonarium {
@@ -45,14 +46,12 @@ public:
     // value for value, whatever that file's format). CopySpan and copyFrom copy runs of whole
     // pieces inside the kernel where the system can.
     void copyFrom(sonIO& other, std::uint32_t bytes);
-    // Reads the next pieces over n bytes, changes each with transform(values, count), writes it.
-    template <typename Transform> void transformSpan(std::uint32_t bytes, Transform&& transform) {
-        forEachPiece(bytes, [&](std::uint32_t count) {
-            readValues(context_, *source_, buffer_->data(), count);
-            transform(buffer_->data(), count);
-            writePiece(count);
-        });
-    }
+    // Reads the next pieces over n bytes, changes piece k with change(values, count, k), and
+    // writes it. A piece's new values depend only on its old ones and k, so the pieces are
+    // changed on every core while the job's thread reads and writes.
+    using PieceChange =
+        std::function<void(std::int16_t* values, std::uint32_t count, std::uint32_t k)>;
+    void transformSpan(std::uint32_t bytes, const PieceChange& change);
     // A fade over n bytes from the source's position: the gain rises from 0 to 1 (in) or falls
     // from 1 to 0 (out), each piece ramping to k × 64000 / n of the way after its k-th full piece.
     void fadeSpan(std::uint32_t bytes, bool in);

@@ -7,7 +7,7 @@ namespace sonarium {
 
 namespace {
 
-void InvertBlock(std::int16_t* values, std::uint32_t count) {
+void InvertBlock(std::int16_t* values, std::uint32_t count, std::uint32_t) {
     for (std::uint32_t i = 0; i < count; ++i)
         values[i] = static_cast<std::int16_t>(~values[i]);
 }
