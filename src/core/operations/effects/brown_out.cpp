@@ -53,6 +53,48 @@ public:
         return toSample(x);
     }
 
+    // The same as step over a block. Without Autoscale a value is its channel's sum over the
+    // count so far, nothing else: the loop keeps the sums in registers, and the quotient (at most
+    // 2^31 in magnitude) is truncated to 64 bits and wrapped to 16 as toSample does.
+    void run(std::int16_t* block, std::uint32_t count) {
+        if (settings_.autoscale) {
+            for (std::uint32_t i = 0; i < count; ++i)
+                block[i] = step(block[i]);
+            return;
+        }
+        std::uint32_t i = 0;
+        std::uint32_t sums[2] = {static_cast<std::uint32_t>(sums_[0]),
+                                 static_cast<std::uint32_t>(sums_[1])};
+        int channel = cursor_.next();
+        std::uint32_t k = count_;
+        const auto one = [&](int c) {
+            sums[c] += static_cast<std::uint32_t>(static_cast<std::int32_t>(block[i]));
+            const double S = static_cast<std::int32_t>(sums[c]);
+            block[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(
+                static_cast<std::uint64_t>(static_cast<std::int64_t>(S / ++k)) & 0xFFFFU));
+            ++i;
+        };
+        if (!cursor_.stereo()) {
+            while (i < count)
+                one(0);
+        } else {
+            // Frames from the channel the block starts on.
+            if (i < count && channel == 1)
+                one(1);
+            while (i + 1 < count) {
+                one(0);
+                one(1);
+            }
+            if (i < count)
+                one(0);
+            channel = static_cast<int>((static_cast<std::uint32_t>(channel) + count) % 2);
+        }
+        sums_[0] = static_cast<std::int32_t>(sums[0]);
+        sums_[1] = static_cast<std::int32_t>(sums[1]);
+        count_ = k;
+        cursor_.moveTo(channel);
+    }
+
 private:
     BrownOutSettings settings_;
     ChannelCursor cursor_;
@@ -70,8 +112,7 @@ Kernel prepareBrownOut(const Parameters& p) {
     return TransformKernel{.start = [settings](const sonIO& source) -> BlockTransform {
         return [state = BrownOut(settings, source.channels)](std::int16_t* block,
                                                              std::uint32_t count) mutable {
-            for (std::uint32_t i = 0; i < count; ++i)
-                block[i] = state.step(block[i]);
+            state.run(block, count);
         };
     }};
 }

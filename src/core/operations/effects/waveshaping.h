@@ -22,6 +22,9 @@ public:
             channel_ ^= 1;
         return channel;
     }
+    bool stereo() const { return stereo_; }
+    // Makes the given channel the next one (it moves on only in stereo).
+    void moveTo(int channel) { channel_ = stereo_ ? channel : 0; }
 
 private:
     bool stereo_;
