@@ -17,11 +17,14 @@ struct BastChannel {
     int y = 0; // the previous output
     int h = 0; // the previous input
 
-    std::int16_t step(std::int16_t s, int threshold) {
+    // With v = (s + y) / 2, the test |trunc(v - h)| > T is |s + y - 2h| / 2 rounded down > T,
+    // that is |s + y - 2h| > 2T + 1 (`twice`): no halving on the way from one output to the
+    // next.
+    std::int16_t step(std::int16_t s, int threshold, int twice) {
         const int sum = s + y;
-        const int a = std::abs((sum - 2 * h) / 2); // |trunc(v - h)| with v = (s + y) / 2
-        const int b = std::abs(y - h);
-        const int out = a > threshold && b > threshold ? sum / 2 : h;
+        const bool a = std::abs(sum - 2 * h) > twice;
+        const bool b = std::abs(y - h) > threshold;
+        const int out = a && b ? sum / 2 : h;
         y = out;
         h = s;
         return static_cast<std::int16_t>(out);
@@ -30,7 +33,8 @@ struct BastChannel {
 
 Kernel prepareBast(const Parameters& p) {
     const int threshold = static_cast<int>(p.number("T"));
-    return FilesKernel{[threshold](JobFiles& files) {
+    const int twice = 2 * threshold + 1;
+    return FilesKernel{[threshold, twice](JobFiles& files) {
         const int channels = files.source().channels;
         // Each channel keeps its own state; the channel of a value is its position in the file,
         // so a block that starts on a right-channel value (stereo blocks can be odd) keeps them
@@ -42,24 +46,24 @@ Kernel prepareBast(const Parameters& p) {
                                    if (channels != 2) {
                                        BastChannel mono = states[0];
                                        for (std::uint32_t i = 0; i < count; ++i)
-                                           block[i] = mono.step(block[i], threshold);
+                                           block[i] = mono.step(block[i], threshold, twice);
                                        states[0] = mono;
                                        return;
                                    }
                                    // The two channels' chains side by side, a frame at a time.
                                    std::uint32_t i = 0;
                                    if (count > 0 && nextChannel == 1) {
-                                       block[0] = states[1].step(block[0], threshold);
+                                       block[0] = states[1].step(block[0], threshold, twice);
                                        i = 1;
                                    }
                                    BastChannel left = states[0];
                                    BastChannel right = states[1];
                                    for (; i + 1 < count; i += 2) {
-                                       block[i] = left.step(block[i], threshold);
-                                       block[i + 1] = right.step(block[i + 1], threshold);
+                                       block[i] = left.step(block[i], threshold, twice);
+                                       block[i + 1] = right.step(block[i + 1], threshold, twice);
                                    }
                                    if (i < count)
-                                       block[i] = left.step(block[i], threshold);
+                                       block[i] = left.step(block[i], threshold, twice);
                                    states[0] = left;
                                    states[1] = right;
                                    nextChannel = static_cast<int>(
