@@ -1,5 +1,6 @@
 // Normalize: a first pass finds the peak, a second scales every value so that the peak reaches
 // the chosen share of full scale.
+#include "jobs/block_pipeline.h"
 #include "jobs/sample_math.h"
 #include "operations/operation.h"
 
@@ -36,10 +37,17 @@ Kernel prepareNormalize(const Parameters& p) {
         // Pass 2, on the source opened again.
         if (!files.reopenSource(total))
             return JobOutcome::EndedWithMessage;
-        transformBlocks(context, files.source(), *destination, split, {.span = 66, .base = 34},
-                        MessageIcon::Error, [factor](std::int16_t* block, std::uint32_t count) {
-                            scaleAndClip(block, count, factor);
-                        });
+        // Scaling keeps no state: the blocks are scaled on every core.
+        runBlockPass(context, {.source = &files.source(),
+                               .destination = destination,
+                               .split = split,
+                               .order = ComputeOrder::Parallel,
+                               .compute = [factor](std::int16_t* block, const std::int16_t*,
+                                                   std::uint32_t count, std::uint32_t) {
+                                   scaleAndClip(block, count, factor);
+                               },
+                               .writeIcon = MessageIcon::Error,
+                               .span = {.span = 66, .base = 34}});
         return JobOutcome::Completed;
     }};
 }
