@@ -105,17 +105,12 @@ std::unique_ptr<sonIO> createJobDestination(JobContext& context, const ResultFor
     return destination;
 }
 
-namespace {
-
-// A source found cut short stops the job with its message, once.
 void sourceTruncated(JobContext& context, const sonIO& source) {
     if (context.stopped())
         return;
     context.stop = JobStop::SourceChanged;
     context.reporter().report(changedSourceMessage(source.Path()), MessageIcon::Error);
 }
-
-} // namespace
 
 int readValues(JobContext& context, sonIO& source, std::int16_t* buffer, std::uint32_t count) {
     const int complete = source.ReadBlock(buffer, static_cast<int>(count));

@@ -128,6 +128,9 @@ struct ResultFormat {
 std::unique_ptr<sonIO> createJobDestination(JobContext& context, const ResultFormat& format,
                                             std::int64_t values);
 
+// A source found cut short stops the job with its message, once.
+void sourceTruncated(JobContext& context, const sonIO& source);
+
 // Reads count values into buffer (ReadBlock's result). A source found truncated stops the job
 // with its message, once.
 int readValues(JobContext& context, sonIO& source, std::int16_t* buffer, std::uint32_t count);

@@ -6,17 +6,37 @@
 
 namespace sonarium {
 
+namespace {
+
+// The blocks of `total` values, all of kBlockValues but the last.
+BlockSplit wholeBlocks(std::uint64_t total) {
+    const auto n = static_cast<std::uint32_t>((total - 1) / kBlockValues);
+    return {.n = n,
+            .per = kBlockValues,
+            .rem = static_cast<std::int32_t>(total - std::uint64_t{n} * kBlockValues)};
+}
+
+} // namespace
+
 ValueReader::ValueReader(JobContext& context, sonIO& source, std::uint64_t total)
-    : context_(context), source_(source), left_(total) {}
+    : context_(context), source_(source), left_(total) {
+    if (total > 0)
+        ahead_ = std::make_unique<ReadAhead>(source, wholeBlocks(total));
+}
+
+ValueReader::~ValueReader() = default;
 
 bool ValueReader::refill() {
     if (left_ == 0 || !continueJob(context_))
         return false;
-    const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(left_, kBlockValues));
-    readValues(context_, source_, buffer_->data(), count);
+    const ReadAhead::Block block = ahead_->next();
+    if (block.truncated)
+        sourceTruncated(context_, source_);
     if (context_.stopped())
         return false;
+    const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(left_, kBlockValues));
     left_ -= count;
+    block_ = block.values;
     start_ = 0;
     end_ = count;
     return true;
@@ -28,7 +48,7 @@ std::uint32_t ValueReader::read(std::int16_t* out, std::uint32_t count) {
         if (start_ == end_ && !refill())
             break;
         const std::uint32_t piece = std::min(count - copied, end_ - start_);
-        std::memcpy(out + copied, buffer_->data() + start_, piece * sizeof(std::int16_t));
+        std::memcpy(out + copied, block_ + start_, piece * sizeof(std::int16_t));
         start_ += piece;
         copied += piece;
     }

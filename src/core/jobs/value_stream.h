@@ -1,11 +1,13 @@
 // Sources and destinations taken in pieces of any length. Jobs with their own block lengths (a
 // pitch block, a step, a gap) read and write through these, while the file sees whole blocks of
-// kBlockValues: a one-value piece costs a copy, not a system call. Both ends follow the job's
+// kBlockValues: a one-value piece costs a copy, not a system call. The source's blocks are read
+// ahead on a thread of their own, beside the job's computing and writing. Both ends follow the job's
 // rules: a truncated source or a failed write is reported once and stops the job, and a cancel
 // request is taken up at every refill.
 #pragma once
 
 #include "jobs/block_job.h"
+#include "jobs/read_ahead.h"
 
 #include <cstdint>
 #include <memory>
@@ -16,6 +18,9 @@ class ValueReader {
 public:
     // Reads the source's values from where it stands, `total` of them at most.
     ValueReader(JobContext& context, sonIO& source, std::uint64_t total);
+    ~ValueReader();
+    ValueReader(const ValueReader&) = delete;
+    ValueReader& operator=(const ValueReader&) = delete;
 
     // Copies the next count values to out. Returns how many were copied: fewer only at the end
     // of the values or once the job has stopped.
@@ -28,8 +33,9 @@ private:
 
     JobContext& context_;
     sonIO& source_;
-    std::uint64_t left_; // values not yet read from the file
-    std::unique_ptr<SampleBuffer> buffer_ = std::make_unique<SampleBuffer>();
+    std::uint64_t left_; // values not yet handed over by the read-ahead
+    std::unique_ptr<ReadAhead> ahead_;
+    const std::int16_t* block_ = nullptr; // the block being handed out
     std::uint32_t start_ = 0;
     std::uint32_t end_ = 0;
     std::uint64_t consumed_ = 0;
