@@ -3,7 +3,10 @@
 #include "operations/interactions/interaction_job.h"
 #include "operations/operation.h"
 
+#include "jobs/read_ahead.h"
+
 #include <algorithm>
+#include <vector>
 
 namespace sonarium {
 
@@ -26,36 +29,51 @@ BlockSplit interlaceSplit(std::uint32_t values, std::uint32_t size) {
 struct PieceCutter {
     sonIO& reader;
     BlockSplit split;
-    std::unique_ptr<SampleBuffer> block = std::make_unique<SampleBuffer>();
+    ReadAhead ahead{reader, split}; // the file's blocks, read on a thread of their own
+    const std::int16_t* block = nullptr;
     std::uint32_t count = 0; // values of the block of this pass (0 after the file's last)
-    std::uint32_t next = 0;  // first value of the block not yet written
-    std::int16_t previous = 0;
+    std::vector<std::uint32_t> ends; // the last value of each piece of the block, in order
+    std::size_t piece = 0;           // the next piece to write
+    std::uint32_t next = 0;          // first value of the block not yet written
 
     void load(JobContext& context, std::uint32_t j) {
         count = j <= split.n ? split.count(j) : 0;
         next = 0;
-        previous = 0;
-        if (count > 0)
-            readValues(context, reader, block->data(), count);
-    }
-    // Examines value m: when it ends a piece (a crossing, or the block's last value), the piece
-    // goes to the output.
-    void examine(std::uint32_t m, std::int16_t* out, std::uint32_t& filled) {
-        if (m >= count)
+        piece = 0;
+        ends.clear();
+        if (count == 0)
             return;
-        const std::int16_t value = (*block)[m];
-        if (upwardCrossing(previous, value) || m + 1 == count) {
-            const std::uint32_t length = m + 1 - next;
-            std::copy_n(block->data() + next, length, out + filled);
-            filled += length;
-            next = m + 1;
+        const ReadAhead::Block read = ahead.next();
+        if (read.truncated)
+            sourceTruncated(context, reader);
+        block = read.values;
+        // Every place is stored and the count moves on past crossings only: no branch per value.
+        ends.resize(count);
+        std::size_t n = 0;
+        std::int16_t previous = 0;
+        for (std::uint32_t m = 0; m < count; ++m) {
+            const std::int16_t value = block[m];
+            ends[n] = m;
+            n += upwardCrossing(previous, value) ? 1U : 0U;
+            previous = value;
         }
-        previous = value;
+        // The block's last value ends the last piece.
+        if (n == 0 || ends[n - 1] != count - 1)
+            ends[n++] = count - 1;
+        ends.resize(n);
+    }
+    bool done() const { return piece == ends.size(); }
+    std::uint32_t nextEnd() const { return ends[piece]; }
+    // Appends the next piece to out.
+    void take(std::int16_t* out, std::uint32_t& filled) {
+        const std::uint32_t end = ends[piece++];
+        const std::uint32_t length = end + 1 - next;
+        std::copy_n(block + next, length, out + filled);
+        filled += length;
+        next = end + 1;
     }
 };
 
-// Equal channel counts: pass j lays out the pieces of block j of each file, the Source's first
-// where both end a piece at the same place. Every value of both files is written once.
 void interlaceBlocks(JobContext& context, sonIO& source, sonIO& aux, sonIO& destination) {
     PieceCutter cutters[2] = {{source, interlaceSplit(valueCount(source), 8000)},
                               {aux, interlaceSplit(valueCount(aux), 8000)}};
@@ -66,19 +84,23 @@ void interlaceBlocks(JobContext& context, sonIO& source, sonIO& aux, sonIO& dest
             cutter.load(context, j);
         if (context.stopped())
             return;
+        // The pieces of both blocks in the order in which they end, the Source's first when
+        // both end at the same place.
         std::uint32_t filled = 0;
-        const std::uint32_t longest = std::max(cutters[0].count, cutters[1].count);
-        for (std::uint32_t m = 0; m < longest; ++m)
-            for (PieceCutter& cutter : cutters)
-                cutter.examine(m, out->data(), filled);
+        PieceCutter& first = cutters[0];
+        PieceCutter& second = cutters[1];
+        while (!first.done() || !second.done()) {
+            if (!first.done() && (second.done() || first.nextEnd() <= second.nextEnd()))
+                first.take(out->data(), filled);
+            else
+                second.take(out->data(), filled);
+        }
         context.progress.setProgress(static_cast<int>(100ULL * (j + 1) / passes));
         writeValues(context, destination, out->data(), filled, MessageIcon::Warning,
                     kInterlaceWriteErrorText);
     }
 }
 
-// One mono and one stereo file: the whole Source, then the whole Aux, each mono value written
-// as a frame of two.
 void appendBoth(JobContext& context, sonIO& source, sonIO& aux, sonIO& destination) {
     struct Part {
         sonIO& reader;
