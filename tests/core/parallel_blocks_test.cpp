@@ -38,6 +38,9 @@ const std::vector<KernelCase>& kernelCases() {
         {"affine-synthesis", {}, {}},
         {"simple-synthesis", {}, {{"frequency", 440}}},
         {"gaussian-synthesis", {}, {}},
+        // Periods of 22050 to 88200 values: most run on into the next block.
+        {"shadok-synthesis", {}, {{"floorFrequency", 0.5}, {"ceilingFrequency", 2}}},
+        {"shadok-synthesis", {}, {{"floorFrequency", 300}, {"ceilingFrequency", 4000}}},
     };
     return all;
 }

@@ -1,6 +1,7 @@
 // The syntheses, run as the front ends run them: lengths from durations typed in single
 // precision, each shape's landmark values, the LFO rules, the ramp, the random walk's sequence,
 // the period chain's band and its carry across blocks, and write failures.
+#include "base/random_generator.h"
 #include "operations/operation.h"
 #include "operations/operation_options.h"
 #include "run_operation.h"
@@ -214,6 +215,20 @@ std::vector<std::size_t> risingEdges(const Values& v) {
         if (v[i - 1] == -32768 && v[i] == 32767)
             edges.push_back(i - 1);
     return edges;
+}
+
+// The walk's blocks draw from the generator moved on to each range's start.
+TEST(RandomDraws, DiscardMovesOnAsTheDrawsWould) {
+    for (const std::uint64_t n : {0ULL, 1ULL, 2ULL, 3ULL, 7ULL, 8192ULL, 64000ULL, 1000003ULL}) {
+        for (const std::uint32_t seed : {1U, 32767U, 0xFFFFFFFFU}) {
+            RandomGenerator drawn(seed);
+            for (std::uint64_t i = 0; i < n; ++i)
+                drawn.next();
+            RandomGenerator moved(seed);
+            moved.discard(n);
+            EXPECT_EQ(moved.state(), drawn.state()) << n << " draws from " << seed;
+        }
+    }
 }
 
 TEST_F(Syntheses, ShadokBandAndPeriods) {

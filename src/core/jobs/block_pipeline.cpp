@@ -165,6 +165,14 @@ private:
 
 } // namespace
 
+void forEachRange(std::uint32_t count, std::uint32_t grain,
+                  const std::function<void(std::uint32_t begin, std::uint32_t end)>& body) {
+    tbb::parallel_for(tbb::blocked_range<std::uint32_t>(0, count, std::max(grain, 1U)),
+                      [&body](const tbb::blocked_range<std::uint32_t>& range) {
+                          body(range.begin(), range.end());
+                      });
+}
+
 void runBlockPass(JobContext& context, const BlockPass& pass) {
     const int threads = computeThreads(context.threads);
     Pass blocks(context, pass, threads);

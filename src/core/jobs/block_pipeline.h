@@ -52,6 +52,12 @@ struct BlockPass {
     ProgressTiming timing = ProgressTiming::BeforeWrite;
 };
 
+// Runs body(begin, end) over the ranges of [0, count), each of about `grain`, at once on the
+// threads of the job: from a block's compute, a kernel that must take its blocks in order still
+// spreads the work inside a block over every core.
+void forEachRange(std::uint32_t count, std::uint32_t grain,
+                  const std::function<void(std::uint32_t begin, std::uint32_t end)>& body);
+
 // Runs the pass. A stopped job (cancel, failed write, truncated source) ends it at the next
 // block; every thread has finished with the pass's blocks when this returns.
 void runBlockPass(JobContext& context, const BlockPass& pass);

@@ -1,7 +1,10 @@
 // Gaussian synthesis: a bounded random walk of values.
 #include "base/random_generator.h"
+#include "jobs/block_pipeline.h"
 #include "jobs/generator_job.h"
 #include "operations/operation.h"
+
+#include <vector>
 
 namespace sonarium {
 
@@ -13,11 +16,23 @@ class RandomWalk {
 public:
     RandomWalk(int variability, std::uint32_t seed) : variability_(variability), random_(seed) {}
 
+    // The draws and the steps they give depend on their place alone: they are computed on every
+    // core, each range from the generator moved on to its start; the walk itself, one addition
+    // and a clip per value, follows in order.
     void fill(std::int16_t* block, std::uint32_t count) {
+        steps_.resize(count);
+        const RandomGenerator start = random_;
+        forEachRange(count, 8192, [&](std::uint32_t begin, std::uint32_t end) {
+            RandomGenerator random = start;
+            random.discard(begin);
+            for (std::uint32_t i = begin; i < end; ++i) {
+                const double r = random.next();
+                steps_[i] = static_cast<std::int32_t>(variability_ * (2 * r / 32768 - 1));
+            }
+        });
+        random_.discard(count);
         for (std::uint32_t i = 0; i < count; ++i) {
-            const double r = random_.next();
-            const auto step = static_cast<std::int32_t>(variability_ * (2 * r / 32768 - 1));
-            value_ += step;
+            value_ += steps_[i];
             if (value_ < -32768)
                 value_ = -32768;
             else if (value_ > 32767)
@@ -30,6 +45,7 @@ private:
     double variability_; // V
     RandomGenerator random_;
     std::int32_t value_ = 0; // carried across blocks
+    std::vector<std::int32_t> steps_;
 };
 
 Kernel prepareGaussianSynthesis(const Parameters& p) {

@@ -1,6 +1,7 @@
 // Shadok synthesis: a chain of whole wave periods, each at a frequency that drifts at random
 // within a band.
 #include "base/random_generator.h"
+#include "jobs/block_pipeline.h"
 #include "jobs/generator_job.h"
 #include "operations/operation.h"
 #include "operations/synthesis/waveform.h"
@@ -38,27 +39,36 @@ public:
     explicit PeriodChain(const ShadokSettings& s)
         : lo_(std::min(s.floor, s.ceiling)), hi_(std::max(s.floor, s.ceiling)), span_(hi_ - lo_),
           depth_(std::min(s.deviation / 100.0, lo_ / hi_)), frequency_((lo_ + hi_) / 2),
-          shape_(s.shape), totalRandom_(s.totalRandom), random_(s.seed) {
-        carry_.reserve(kBlockValues);
-    }
+          shape_(s.shape), totalRandom_(s.totalRandom), random_(s.seed) {}
 
+    // The chain of periods is laid out first, in order: it costs a draw per period. Their
+    // values, a waveform call each, are then computed on every core.
     void fill(std::int16_t* block, std::uint32_t count) {
-        const auto carried =
-            static_cast<std::uint32_t>(std::min<std::size_t>(carry_.size(), count - 1));
-        std::copy_n(carry_.begin(), carried, block);
-        carry_.clear();
+        if (count == 0)
+            return;
+        stretches_.clear();
+        // The end of the last period of the block before, at most all but one of this block.
+        const std::uint32_t carried = std::min(carry_.count, count - 1);
+        if (carried > 0)
+            stretches_.push_back({0, carry_.first, carried, carry_.frequency});
+        carry_.count = 0;
         std::uint32_t at = carried;
         while (at < count) {
             chooseFrequency();
             const std::uint32_t length = periodLength();
             const std::uint32_t inBlock = std::min(length, count - at);
-            for (std::uint32_t i = 0; i < inBlock; ++i)
-                block[at + i] = value(i);
+            stretches_.push_back({at, 0, inBlock, frequency_});
             at += inBlock;
-            const std::uint32_t rest = std::min(length - inBlock, kBlockValues);
-            for (std::uint32_t i = 0; i < rest; ++i)
-                carry_.push_back(value(inBlock + i));
+            carry_ = {0, inBlock, std::min(length - inBlock, kBlockValues), frequency_};
         }
+        forEachRange(static_cast<std::uint32_t>(stretches_.size()), 64,
+                     [&](std::uint32_t begin, std::uint32_t end) {
+                         for (std::uint32_t k = begin; k < end; ++k) {
+                             const Stretch& s = stretches_[k];
+                             for (std::uint32_t i = 0; i < s.count; ++i)
+                                 block[s.at + i] = value(s.frequency, s.first + i);
+                         }
+                     });
     }
 
 private:
@@ -89,9 +99,18 @@ private:
     }
 
     // Value i of a period at the current frequency: angle i / 22050 × f × π.
-    std::int16_t value(std::uint32_t i) const {
-        return waveValue(shape_, static_cast<double>(i) / 22050 * frequency_ * kSynthesisPi);
+    // The i-th value of a period at the given frequency.
+    std::int16_t value(double frequency, std::uint32_t i) const {
+        return waveValue(shape_, static_cast<double>(i) / 22050 * frequency * kSynthesisPi);
     }
+
+    // Values i = first .. first + count - 1 of a period, at block[at] onwards.
+    struct Stretch {
+        std::uint32_t at;
+        std::uint32_t first;
+        std::uint32_t count;
+        double frequency;
+    };
 
     double lo_;
     double hi_;
@@ -101,7 +120,8 @@ private:
     Waveform shape_;
     bool totalRandom_;
     RandomGenerator random_;
-    std::vector<std::int16_t> carry_; // the end of the last period, for the next block
+    std::vector<Stretch> stretches_; // the block's periods
+    Stretch carry_{0, 0, 0, 0.0};     // the end of the last period, for the next block
 };
 
 Kernel prepareShadokSynthesis(const Parameters& p) {
