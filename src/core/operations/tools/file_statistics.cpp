@@ -22,33 +22,97 @@ bool isCrossing(std::int16_t before, std::int16_t x) {
     return (before > 0 && x <= 0) || (before < 0 && x >= 0);
 }
 
-// Bit k set for a crossing at values[k], for k in 0..63; values[-1] must be readable.
-std::uint64_t crossingMask(const std::int16_t* values) {
-    // Bit k of positive / negative: values[k] > 0 / values[k] < 0.
-    std::uint64_t positive = 0;
-    std::uint64_t negative = 0;
+// The extremes and the sum of values taken 64 at a time, and the signs of those values.
+class Words {
+public:
+    Words(int minimum, int maximum)
 #if defined(__SSE2__)
-    for (int k = 0; k < 64; k += 16) {
-        // Sixteen values narrowed to bytes with saturation, which keeps each one's sign and
-        // whether it is 0.
-        const __m128i bytes =
-            _mm_packs_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(values + k)),
-                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + k + 8)));
-        const auto above = _mm_movemask_epi8(_mm_cmpgt_epi8(bytes, _mm_setzero_si128()));
-        positive |= std::uint64_t{static_cast<std::uint16_t>(above)} << k;
-        negative |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(bytes))} << k;
-    }
+        : lowest_(_mm_set1_epi16(static_cast<short>(minimum))),
+          highest_(_mm_set1_epi16(static_cast<short>(maximum))), sums_(_mm_setzero_si128()){}
 #else
-    for (int k = 0; k < 64; ++k) {
-        positive |= std::uint64_t{values[k] > 0} << k;
-        negative |= std::uint64_t{values[k] < 0} << k;
+        : lowest_(minimum), highest_(maximum) {
     }
 #endif
-    // The same of the value before each one.
-    const std::uint64_t positiveBefore = (positive << 1) | std::uint64_t{values[-1] > 0};
-    const std::uint64_t negativeBefore = (negative << 1) | std::uint64_t{values[-1] < 0};
-    return (positiveBefore & ~positive) | (negativeBefore & ~negative);
-}
+
+          // Takes values[0..63]. Returns bit k set for a crossing at values[k]; values[-1] must be
+          // readable.
+          std::uint64_t take(const std::int16_t* values) {
+        // Bit k of positive / negative: values[k] > 0 / values[k] < 0.
+        std::uint64_t positive = 0;
+        std::uint64_t negative = 0;
+#if defined(__SSE2__)
+        const __m128i ones = _mm_set1_epi16(1);
+        for (int k = 0; k < 64; k += 16) {
+            const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + k));
+            const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + k + 8));
+            lowest_ = _mm_min_epi16(lowest_, _mm_min_epi16(low, high));
+            highest_ = _mm_max_epi16(highest_, _mm_max_epi16(low, high));
+            // Pairs of values added into 32-bit lanes.
+            sums_ = _mm_add_epi32(
+                sums_, _mm_add_epi32(_mm_madd_epi16(low, ones), _mm_madd_epi16(high, ones)));
+            // Sixteen values narrowed to bytes with saturation, which keeps each one's sign and
+            // whether it is 0.
+            const __m128i bytes = _mm_packs_epi16(low, high);
+            const auto above = _mm_movemask_epi8(_mm_cmpgt_epi8(bytes, _mm_setzero_si128()));
+            positive |= std::uint64_t{static_cast<std::uint16_t>(above)} << k;
+            negative |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(bytes))} << k;
+        }
+        // A lane takes at most 2 × 65536 a word: adding the lanes up every 1024 words keeps them
+        // far from overflowing.
+        if (++words_ % 1024 == 0)
+            foldSums();
+#else
+        for (int k = 0; k < 64; ++k) {
+            lowest_ = std::min<int>(lowest_, values[k]);
+            highest_ = std::max<int>(highest_, values[k]);
+            sum_ += values[k];
+            positive |= std::uint64_t{values[k] > 0} << k;
+            negative |= std::uint64_t{values[k] < 0} << k;
+        }
+#endif
+        // The same of the value before each one.
+        const std::uint64_t positiveBefore = (positive << 1) | std::uint64_t{values[-1] > 0};
+        const std::uint64_t negativeBefore = (negative << 1) | std::uint64_t{values[-1] < 0};
+        return (positiveBefore & ~positive) | (negativeBefore & ~negative);
+    }
+
+    // Widens the extremes and adds the sum of the values taken.
+    void fold(int& minimum, int& maximum, std::int64_t& sum) {
+#if defined(__SSE2__)
+        foldSums();
+        std::int16_t lows[8];
+        std::int16_t highs[8];
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(lows), lowest_);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(highs), highest_);
+        minimum = std::min<int>(minimum, *std::min_element(std::begin(lows), std::end(lows)));
+        maximum = std::max<int>(maximum, *std::max_element(std::begin(highs), std::end(highs)));
+#else
+        minimum = std::min(minimum, lowest_);
+        maximum = std::max(maximum, highest_);
+#endif
+        sum += sum_;
+        sum_ = 0;
+    }
+
+private:
+#if defined(__SSE2__)
+    void foldSums() {
+        std::int32_t lanes[4];
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), sums_);
+        sum_ += std::int64_t{lanes[0]} + lanes[1] + lanes[2] + lanes[3];
+        sums_ = _mm_setzero_si128();
+    }
+
+    __m128i lowest_;
+    __m128i highest_;
+    __m128i sums_;
+    std::uint32_t words_ = 0;
+#else
+    int lowest_;
+    int highest_;
+#endif
+    std::int64_t sum_ = 0;
+};
 
 // Whether the zero bits strictly between the lowest and the highest set bit of mask hold a run
 // of more than `longest` (below 62) bits. Each step doubles the run length the bits stand for,
@@ -73,53 +137,20 @@ bool hasGapLongerThan(std::uint64_t mask, std::uint32_t longest) {
     return gaps != 0;
 }
 
+// The set bits of a word. std::popcount calls a library function where the processor's
+// instruction is not assumed, which costs more than these few operations.
+int countBits(std::uint64_t word) {
+    word -= (word >> 1) & 0x5555555555555555U;
+    word = (word & 0x3333333333333333U) + ((word >> 2) & 0x3333333333333333U);
+    word = (word + (word >> 4)) & 0x0F0F0F0F0F0F0F0FU;
+    return static_cast<int>((word * 0x0101010101010101U) >> 56);
+}
+
 } // namespace
 
 void StatisticsScan::take(const std::int16_t* values, std::size_t count) {
     if (count == 0)
         return;
-    // Extremes and sum, eight values a step. The sum runs in 32-bit lanes over pieces short
-    // enough that they cannot overflow, and is carried on in 64 bits.
-    constexpr std::size_t kSumPiece = 32768;
-    std::size_t i = 0;
-    int low = minimum;
-    int high = maximum;
-#if defined(__SSE2__)
-    const std::size_t whole = count - count % 8;
-    __m128i lowest = _mm_set1_epi16(static_cast<short>(low));
-    __m128i highest = _mm_set1_epi16(static_cast<short>(high));
-    const __m128i ones = _mm_set1_epi16(1);
-    while (i < whole) {
-        const std::size_t end = std::min(whole, i + kSumPiece);
-        __m128i pieceSum = _mm_setzero_si128(); // four lanes of pairs of values
-        for (; i < end; i += 8) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + i));
-            lowest = _mm_min_epi16(lowest, v);
-            highest = _mm_max_epi16(highest, v);
-            pieceSum = _mm_add_epi32(pieceSum, _mm_madd_epi16(v, ones));
-        }
-        std::int32_t lanes[4];
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), pieceSum);
-        sum += std::int64_t{lanes[0]} + lanes[1] + lanes[2] + lanes[3];
-    }
-    std::int16_t lows[8];
-    std::int16_t highs[8];
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(lows), lowest);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(highs), highest);
-    low = *std::min_element(std::begin(lows), std::end(lows));
-    high = *std::max_element(std::begin(highs), std::end(highs));
-#endif
-    for (; i < count; ++i) {
-        low = std::min<int>(low, values[i]);
-        high = std::max<int>(high, values[i]);
-        sum += values[i];
-    }
-    minimum = low;
-    maximum = high;
-    takeCrossings(values, count);
-}
-
-void StatisticsScan::takeCrossings(const std::int16_t* values, std::size_t count) {
     // Crossings are found 64 values at a time as a bit mask. Only the positions of crossings
     // matter for the longest run: the run before a crossing at i is i - latest - 1 values,
     // latest being the crossing before it (-1 - run for the first one of the block).
@@ -131,17 +162,26 @@ void StatisticsScan::takeCrossings(const std::int16_t* values, std::size_t count
         latest = at;
         ++found;
     };
-    if (isCrossing(previous, values[0]))
-        cross(0);
+    // One value on its own, with the value before it.
+    auto takeOne = [&](std::size_t at, std::int16_t before) {
+        const std::int16_t x = values[at];
+        minimum = std::min<int>(minimum, x);
+        maximum = std::max<int>(maximum, x);
+        sum += x;
+        if (isCrossing(before, x))
+            cross(static_cast<std::int64_t>(at));
+    };
+    takeOne(0, previous);
     std::size_t i = 1;
+    Words words(minimum, maximum);
     for (; i + 64 <= count; i += 64) {
-        const std::uint64_t mask = crossingMask(values + i);
+        const std::uint64_t mask = words.take(values + i);
         if (mask == 0)
             continue;
         const auto at = static_cast<std::int64_t>(i);
         // The run up to the word's first crossing may have begun words before.
         cross(at + std::countr_zero(mask));
-        found += static_cast<std::uint32_t>(std::popcount(mask)) - 1;
+        found += static_cast<std::uint32_t>(countBits(mask)) - 1;
         // Runs inside the word are at most 62 values long: once the longest run is that long
         // they cannot beat it, and before that they are walked only when the mask holds one that
         // does, which happens a few dozen times at most as the longest run only grows.
@@ -156,9 +196,9 @@ void StatisticsScan::takeCrossings(const std::int16_t* values, std::size_t count
         }
         latest = at + 63 - std::countl_zero(mask);
     }
+    words.fold(minimum, maximum, sum);
     for (; i < count; ++i)
-        if (isCrossing(values[i - 1], values[i]))
-            cross(static_cast<std::int64_t>(i));
+        takeOne(i, values[i - 1]);
     crossings += found;
     longestRun = longest;
     run = static_cast<std::uint32_t>(static_cast<std::int64_t>(count) - 1 - latest);

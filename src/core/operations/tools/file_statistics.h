@@ -49,9 +49,6 @@ public:
     std::uint32_t longestRun = 0; // the most values between two crossings so far
     std::uint32_t run = 0;        // values since the latest crossing (or the start)
     std::int16_t previous = 0;    // the last value taken; 0 starts no crossing
-
-private:
-    void takeCrossings(const std::int16_t* values, std::size_t count);
 };
 
 class JobFiles;
