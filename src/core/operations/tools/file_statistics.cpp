@@ -25,18 +25,19 @@ bool isCrossing(std::int16_t before, std::int16_t x) {
 // The extremes and the sum of values taken 64 at a time, and the signs of those values.
 class Words {
 public:
-    Words(int minimum, int maximum)
+    Words(int minimum, int maximum) {
 #if defined(__SSE2__)
-        : lowest_(_mm_set1_epi16(static_cast<short>(minimum))),
-          highest_(_mm_set1_epi16(static_cast<short>(maximum))), sums_(_mm_setzero_si128()){}
+        lowest_ = _mm_set1_epi16(static_cast<short>(minimum));
+        highest_ = _mm_set1_epi16(static_cast<short>(maximum));
 #else
-        : lowest_(minimum), highest_(maximum) {
-    }
+        lowest_ = minimum;
+        highest_ = maximum;
 #endif
+    }
 
-          // Takes values[0..63]. Returns bit k set for a crossing at values[k]; values[-1] must be
-          // readable.
-          std::uint64_t take(const std::int16_t* values) {
+    // Takes values[0..63]. Returns bit k set for a crossing at values[k]; values[-1] must be
+    // readable.
+    std::uint64_t take(const std::int16_t* values) {
         // Bit k of positive / negative: values[k] > 0 / values[k] < 0.
         std::uint64_t positive = 0;
         std::uint64_t negative = 0;
@@ -57,8 +58,8 @@ public:
             positive |= std::uint64_t{static_cast<std::uint16_t>(above)} << k;
             negative |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(bytes))} << k;
         }
-        // A lane takes at most 2 × 65536 a word: adding the lanes up every 1024 words keeps them
-        // far from overflowing.
+        // A lane adds 16 values a word, at most 2^19 in magnitude: adding the lanes up every
+        // 1024 words (2^29) keeps them from overflowing.
         if (++words_ % 1024 == 0)
             foldSums();
 #else
@@ -105,11 +106,11 @@ private:
 
     __m128i lowest_;
     __m128i highest_;
-    __m128i sums_;
+    __m128i sums_ = _mm_setzero_si128();
     std::uint32_t words_ = 0;
 #else
-    int lowest_;
-    int highest_;
+    int lowest_ = 0;
+    int highest_ = 0;
 #endif
     std::int64_t sum_ = 0;
 };
