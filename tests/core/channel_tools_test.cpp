@@ -16,6 +16,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <numbers>
+#include <random>
 
 SONARIUM_DECLARE_OPERATION(groupToStereo);
 SONARIUM_DECLARE_OPERATION(mix);
@@ -457,6 +458,84 @@ TEST_F(ToolRuns, FileStatistics) {
     EXPECT_EQ(r.outcome, JobOutcome::EndedWithMessage);
     EXPECT_TRUE(r.report.empty());
     EXPECT_EQ(messages, std::vector<std::string>{noSamplesMessage(empty)});
+}
+
+// The scan looks at crossings 64 values at a time; it must count them and measure the runs
+// between them as a walk over every value does, wherever the blocks end.
+TEST(StatisticsScan, MatchesAValueByValueWalkInAnySplit) {
+    std::mt19937 random(5);
+    auto signal = [&](std::size_t count, int zeros, int flips) {
+        // Runs of one sign with some exact zeros; `flips` in 1000 values change sign.
+        Values values(count);
+        int sign = 1;
+        for (auto& v : values) {
+            if (static_cast<int>(random() % 1000) < flips)
+                sign = -sign;
+            const auto magnitude = static_cast<int>(random() % 32768);
+            v = static_cast<int>(random() % 100) < zeros
+                    ? 0
+                    : static_cast<std::int16_t>(sign > 0 ? magnitude : -magnitude - 1);
+        }
+        return values;
+    };
+    struct Case {
+        const char* name;
+        Values values;
+    };
+    const Case cases[] = {
+        {"noise", signal(5000, 0, 500)},  {"zeros", signal(5000, 30, 500)},
+        {"sparse", signal(20000, 1, 5)},  // runs longer than a 64-value word
+        {"growing", signal(3000, 0, 40)}, // the longest run grows many times
+        {"silence", Values(300)},         {"one", Values{-7}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StatisticsScan reference;
+        std::int16_t before = 0;
+        std::uint32_t current = 0;
+        for (const std::int16_t x : c.values) {
+            reference.minimum = std::min<int>(reference.minimum, x);
+            reference.maximum = std::max<int>(reference.maximum, x);
+            reference.sum += x;
+            if ((before > 0 && x <= 0) || (before < 0 && x >= 0)) {
+                ++reference.crossings;
+                reference.longestRun = std::max(reference.longestRun, current);
+                current = 0;
+            } else {
+                ++current;
+            }
+            before = x;
+        }
+        const std::size_t size = c.values.size();
+        // Whole, in blocks of sizes around a word's 64 values, and in random pieces.
+        std::vector<std::vector<std::size_t>> splits = {{size}};
+        for (const std::size_t block : {1U, 63U, 64U, 65U, 129U}) {
+            std::vector<std::size_t> pieces;
+            for (std::size_t at = 0; at < size; at += block)
+                pieces.push_back(std::min(block, size - at));
+            splits.push_back(pieces);
+        }
+        std::vector<std::size_t> pieces;
+        for (std::size_t at = 0, n; at < size; at += n) {
+            n = std::min<std::size_t>(random() % 300, size - at);
+            pieces.push_back(n);
+        }
+        splits.push_back(pieces);
+        for (const auto& split : splits) {
+            StatisticsScan scan;
+            std::size_t at = 0;
+            for (const std::size_t n : split) {
+                scan.take(c.values.data() + at, n);
+                at += n;
+            }
+            EXPECT_EQ(scan.minimum, reference.minimum);
+            EXPECT_EQ(scan.maximum, reference.maximum);
+            EXPECT_EQ(scan.sum, reference.sum);
+            EXPECT_EQ(scan.crossings, reference.crossings);
+            EXPECT_EQ(scan.longestRun, reference.longestRun);
+            EXPECT_EQ(scan.run, current);
+        }
+    }
 }
 
 void writeFile(const std::filesystem::path& path, const std::string& text) {

@@ -2,12 +2,12 @@
 #include "display/display_scan.h"
 
 #include "wavefile/binary_file.h"
+#include "wavefile/chunk_read_ahead.h"
 #include "wavefile/riff_reader.h"
 
 #include <algorithm>
 #include <cstring>
 #include <iterator>
-#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -165,23 +165,23 @@ ScanStatus scanForDisplay(BinaryFile& file, const std::string& path, Reporter& r
     if (summary.framesPerColumn < kMinFramesPerColumn)
         reporter.report(kTooShortMessage, MessageIcon::Warning);
 
-    // The data is read as one stream in pieces of at most kMaxScanChunk bytes and dealt out to
-    // the columns by the plan. How a column's bytes are split into reads does not change its
-    // peaks, and fixed-size reads stay fast whatever chunk size the plan arrives at.
+    // The data is read as one stream in large chunks, on a second thread while the chunk before
+    // is scanned, and dealt out to the columns by the plan. How a column's bytes are split into
+    // reads does not change its peaks.
     const bool stereo = summary.channels == 2;
     const bool eightBit = summary.bitsPerSample == 8;
-    std::vector<unsigned char> buffer(kMaxScanChunk);
-    std::size_t buffered = 0;
-    std::size_t used = 0;
-    std::uint64_t unread = 0;
+    std::uint64_t length = 0;
     for (int column = 0; column < kDisplayColumns; ++column)
-        unread += plan.columnBytes(column);
+        length += plan.columnBytes(column);
     const bool zooming = zoom != nullptr && summary.bitsPerSample == 16 &&
                          (summary.channels == 1 || summary.channels == 2);
     if (zooming) {
         zoom->start(summary.channels, summary.dataSize / (2U * unsigned(summary.channels)));
-        unread = std::max<std::uint64_t>(unread, summary.dataSize);
+        length = std::max<std::uint64_t>(length, summary.dataSize);
     }
+    ChunkReadAhead reader(file, length);
+    ChunkReadAhead::Chunk buffer{nullptr, 0, false};
+    std::size_t used = 0;
     std::uint64_t phase = 0;
     bool ended = false;
     for (int column = 0; column < kDisplayColumns; ++column) {
@@ -192,17 +192,14 @@ ScanStatus scanForDisplay(BinaryFile& file, const std::string& path, Reporter& r
         PeakPair first;
         PeakPair second;
         while (taken < wanted) {
-            if (used == buffered && !ended) {
-                const auto ask =
-                    static_cast<std::size_t>(std::min<std::uint64_t>(unread, kMaxScanChunk));
-                buffered = file.read(buffer.data(), ask);
+            if (used == buffer.size && !ended) {
+                buffer = reader.next();
                 if (zooming)
-                    zoom->add(buffer.data(), buffered);
+                    zoom->add(buffer.bytes, buffer.size);
                 used = 0;
-                unread -= buffered;
-                ended = buffered < ask;
+                ended = buffer.ended || buffer.size == 0;
             }
-            if (used == buffered) {
+            if (used == buffer.size) {
                 // The data ended inside this column: name the read of the plan that came short.
                 if (!summary.eofReported) {
                     summary.eofReported = true;
@@ -211,9 +208,9 @@ ScanStatus scanForDisplay(BinaryFile& file, const std::string& path, Reporter& r
                 }
                 break;
             }
-            const auto n =
-                static_cast<std::size_t>(std::min<std::uint64_t>(buffered - used, wanted - taken));
-            widenPeaks(buffer.data() + used, n, phase, stereo, eightBit, first, second);
+            const auto n = static_cast<std::size_t>(
+                std::min<std::uint64_t>(buffer.size - used, wanted - taken));
+            widenPeaks(buffer.bytes + used, n, phase, stereo, eightBit, first, second);
             used += n;
             taken += n;
             phase += n;
@@ -226,13 +223,11 @@ ScanStatus scanForDisplay(BinaryFile& file, const std::string& path, Reporter& r
             progress(column * 100 / kDisplayColumns);
     }
     if (zooming) {
-        while (unread > 0 && !ended) {
-            const auto ask =
-                static_cast<std::size_t>(std::min<std::uint64_t>(unread, kMaxScanChunk));
-            buffered = file.read(buffer.data(), ask);
-            zoom->add(buffer.data(), buffered);
-            unread -= buffered;
-            ended = buffered < ask;
+        // The rest of the data, past the planned columns.
+        while (!ended) {
+            buffer = reader.next();
+            zoom->add(buffer.bytes, buffer.size);
+            ended = buffer.ended || buffer.size == 0;
         }
         zoom->finish();
     }

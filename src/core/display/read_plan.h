@@ -6,7 +6,8 @@
 namespace sonarium {
 
 constexpr int kDisplayColumns = 450;
-// Largest single read of the scan, in bytes.
+// Largest read of the plan, in bytes: the unit the truncation warning counts in. The scan itself
+// reads the data in larger pieces.
 constexpr std::uint32_t kMaxScanChunk = 64000;
 
 // Columns 0..448 each read readsPerColumn chunks of chunkSize bytes; column 449 reads

@@ -5,6 +5,7 @@
 #include "jobs/block_job.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -34,6 +35,21 @@ inline constexpr std::array<std::string_view, 9> kStatisticsLabels = {
     "zero crossings frequency :",
     "zero crossings mean period :",
     "zero crossings maximal period :"};
+
+// The running part of the scan: the values are taken block after block, in any split, and
+// the result does not depend on where the blocks end.
+class StatisticsScan {
+public:
+    void take(const std::int16_t* values, std::size_t count);
+
+    int minimum = 32767;
+    int maximum = -32768;
+    std::int64_t sum = 0;         // of every value
+    std::uint32_t crossings = 0;  // a value at or past 0 after one on the other side of it
+    std::uint32_t longestRun = 0; // the most values between two crossings so far
+    std::uint32_t run = 0;        // values since the latest crossing (or the start)
+    std::int16_t previous = 0;    // the last value taken; 0 starts no crossing
+};
 
 class JobFiles;
 
