@@ -1,6 +1,7 @@
 // XXH64 over a stream of bytes, and over files read in large pieces.
 #include "provenance/content_hash.h"
 
+#include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,7 +23,13 @@ constexpr std::uint64_t rotl(std::uint64_t x, int r) {
     return (x << r) | (x >> (64 - r));
 }
 
+// Little-endian loads: one instruction each on a little-endian machine.
 std::uint64_t read64(const unsigned char* p) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint64_t v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
     std::uint64_t v = 0;
     for (int i = 7; i >= 0; --i)
         v = (v << 8) | p[i];
