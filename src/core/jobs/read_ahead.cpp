@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <system_error>
 
 namespace sonarium {
 
@@ -13,28 +12,13 @@ ReadAhead::ReadAhead(sonIO& source, const BlockSplit& split)
       // values) in place of one of them.
       slotValues_(
           std::size_t{split.per} * (std::min(kRunBlocks, split.blocks()) - 1) +
-          std::max<std::size_t>(split.per, static_cast<std::size_t>(std::max(split.rem, 0)))) {
-    storage_ =
-        std::make_unique<std::int16_t[]>(std::size_t{std::min(kDepth, runs())} * slotValues_);
-    try {
-        thread_ = std::thread([this] { run(); });
-    } catch (const std::system_error&) {
-        // No thread to be had: next() reads each run itself.
-    }
-}
+          std::max<std::size_t>(split.per, static_cast<std::size_t>(std::max(split.rem, 0)))),
+      storage_(
+          std::make_unique<std::int16_t[]>(std::size_t{std::min(kDepth, runs())} * slotValues_)),
+      ahead_(kDepth,
+             [this](std::uint64_t run) { return readRun(static_cast<std::uint32_t>(run)); }) {}
 
-ReadAhead::~ReadAhead() {
-    if (!thread_.joinable())
-        return;
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    changed_.notify_all();
-    thread_.join();
-}
-
-void ReadAhead::readRun(std::uint32_t run) {
+bool ReadAhead::readRun(std::uint32_t run) {
     const std::uint32_t first = run * kRunBlocks;
     const std::uint32_t end = std::min(first + kRunBlocks, split_.blocks());
     std::size_t values = 0;
@@ -43,41 +27,15 @@ void ReadAhead::readRun(std::uint32_t run) {
     const std::size_t got = source_.ReadValues(slot(run), values);
     cutAt_[run % kDepth] =
         source_.Truncated() && got < values ? got : std::numeric_limits<std::size_t>::max();
-}
-
-void ReadAhead::run() {
-    for (std::uint32_t r = 0; r < runs(); ++r) {
-        {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] { return stopping_ || r < released_ + kDepth; });
-            if (stopping_)
-                return;
-        }
-        readRun(r);
-        {
-            std::lock_guard lock(mutex_);
-            filled_ = r + 1;
-        }
-        changed_.notify_all();
-    }
+    return run + 1 < runs();
 }
 
 ReadAhead::Block ReadAhead::next() {
     const std::uint32_t j = next_++;
     const std::uint32_t r = j / kRunBlocks;
     const std::uint32_t inRun = j % kRunBlocks;
-    if (inRun == 0) {
-        if (!thread_.joinable()) {
-            readRun(r);
-        } else {
-            {
-                std::unique_lock lock(mutex_);
-                released_ = r; // the runs handed out before are free again
-                changed_.wait(lock, [&] { return filled_ > r; });
-            }
-            changed_.notify_all();
-        }
-    }
+    if (inRun == 0)
+        ahead_.acquire(r);
     // Every block before the last holds per values, so a block starts at inRun × per.
     const std::size_t start = std::size_t{inRun} * split_.per;
     return {.values = slot(r) + start,

@@ -4,16 +4,14 @@
 // and a job can write a run's blocks back with one call too.
 #pragma once
 
+#include "base/fill_ahead.h"
 #include "jobs/block_split.h"
 #include "wavefile/sonio.h"
 
 #include <array>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 namespace sonarium {
 
@@ -27,7 +25,7 @@ public:
     // when its first block is asked for.
     ReadAhead(sonIO& source, const BlockSplit& split);
     // Stops the reading (a run being read is finished first).
-    ~ReadAhead();
+    ~ReadAhead() = default;
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
@@ -49,8 +47,8 @@ private:
     std::int16_t* slot(std::uint32_t run) const {
         return storage_.get() + std::size_t{run % kDepth} * slotValues_;
     }
-    void readRun(std::uint32_t run);
-    void run();
+    // Reads run r into its slot; true while a run follows it.
+    bool readRun(std::uint32_t run);
 
     sonIO& source_;
     const BlockSplit split_;
@@ -60,13 +58,7 @@ private:
     // short while reading it; past the run's end otherwise.
     std::array<std::size_t, kDepth> cutAt_{};
     std::uint32_t next_ = 0; // the block next() hands out next
-
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::uint32_t filled_ = 0;   // runs read so far
-    std::uint32_t released_ = 0; // runs the job is done with
-    bool stopping_ = false;
-    std::thread thread_;
+    FillAhead ahead_;        // last: its thread reads into the members above
 };
 
 } // namespace sonarium

@@ -1,9 +1,9 @@
 // Sources and destinations taken in pieces of any length. Jobs with their own block lengths (a
 // pitch block, a step, a gap) read and write through these, while the file sees whole blocks of
 // kBlockValues: a one-value piece costs a copy, not a system call. The source's blocks are read
-// ahead on a thread of their own, beside the job's computing and writing. Both ends follow the job's
-// rules: a truncated source or a failed write is reported once and stops the job, and a cancel
-// request is taken up at every refill.
+// ahead on a thread of their own, beside the job's computing and writing. Both ends follow the
+// job's rules: a truncated source or a failed write is reported once and stops the job, and a
+// cancel request is taken up at every refill.
 #pragma once
 
 #include "jobs/block_job.h"

@@ -3,15 +3,13 @@
 // are held at once: memory does not depend on the length read.
 #pragma once
 
+#include "base/fill_ahead.h"
 #include "wavefile/binary_file.h"
 
 #include <array>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 namespace sonarium {
 
@@ -27,7 +25,7 @@ public:
     // starts no thread, is read when next() asks for it.
     ChunkReadAhead(BinaryFile& file, std::uint64_t length);
     // Stops the reading (a chunk being read is finished first).
-    ~ChunkReadAhead();
+    ~ChunkReadAhead() = default;
     ChunkReadAhead(const ChunkReadAhead&) = delete;
     ChunkReadAhead& operator=(const ChunkReadAhead&) = delete;
 
@@ -49,7 +47,6 @@ private:
     }
     // Reads chunk number `chunk` into its slot; false once no chunk follows it.
     bool readChunk(std::uint64_t chunk);
-    void run();
 
     BinaryFile& file_;
     std::uint64_t unread_;   // bytes not yet asked of the file
@@ -58,14 +55,7 @@ private:
     std::array<std::size_t, kDepth> sizes_{};
     std::array<bool, kDepth> ended_{};
     std::uint64_t next_ = 0; // the chunk next() hands out next
-
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::uint64_t filled_ = 0;   // chunks read so far
-    std::uint64_t released_ = 0; // chunks the caller is done with
-    bool done_ = false;          // the reading thread has read its last chunk
-    bool stopping_ = false;
-    std::thread thread_;
+    FillAhead ahead_;        // last: its thread reads into the members above
 };
 
 } // namespace sonarium

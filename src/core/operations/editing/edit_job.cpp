@@ -125,31 +125,30 @@ void EditJob::transformSpan(std::uint32_t bytes, const PieceChange& change) {
         pieces.rem = static_cast<std::int32_t>(kPieceValues);
     }
     const std::uint64_t before = handled_;
-    runBlockPass(context_,
-                 {.source = source_,
-                  .destination = destination_,
-                  .split = pieces,
-                  .order = ComputeOrder::Parallel,
-                  .compute = [&change](std::int16_t* piece, const std::int16_t*,
-                                       std::uint32_t count,
-                                       std::uint32_t k) { change(piece, count, k); },
-                  // The progress of the output handled once piece k is written, shown when it
-                  // changes, as advance shows it.
-                  .progressAt =
-                      [&](std::uint32_t k) {
-                          handled_ = before + 2ULL * (std::uint64_t{k} * kPieceValues +
-                                                      pieces.count(k));
-                          if (outputBytes_ == 0)
-                              return -1;
-                          const int percent = static_cast<int>(
-                              std::min<std::uint64_t>(handled_ * 100 / outputBytes_, 100));
-                          if (percent == shown_)
-                              return -1;
-                          shown_ = percent;
-                          return percent;
-                      },
-                  .writeEachBlock = true,
-                  .timing = ProgressTiming::AfterWrite});
+    runBlockPass(
+        context_,
+        {.source = source_,
+         .destination = destination_,
+         .split = pieces,
+         .order = ComputeOrder::Parallel,
+         .compute = [&change](std::int16_t* piece, const std::int16_t*, std::uint32_t count,
+                              std::uint32_t k) { change(piece, count, k); },
+         // The progress of the output handled once piece k is written, shown when it
+         // changes, as advance shows it.
+         .progressAt =
+             [&](std::uint32_t k) {
+                 handled_ = before + 2ULL * (std::uint64_t{k} * kPieceValues + pieces.count(k));
+                 if (outputBytes_ == 0)
+                     return -1;
+                 const int percent =
+                     static_cast<int>(std::min<std::uint64_t>(handled_ * 100 / outputBytes_, 100));
+                 if (percent == shown_)
+                     return -1;
+                 shown_ = percent;
+                 return percent;
+             },
+         .writeEachBlock = true,
+         .timing = ProgressTiming::AfterWrite});
 }
 
 void EditJob::fadeSpan(std::uint32_t bytes, bool in) {

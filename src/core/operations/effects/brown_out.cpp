@@ -110,10 +110,8 @@ Kernel prepareBrownOut(const Parameters& p) {
     if (settings.autoscale && settings.shift <= 1.0F)
         return Refusal{.text = kNoResultText, .icon = MessageIcon::Error};
     return TransformKernel{.start = [settings](const sonIO& source) -> BlockTransform {
-        return [state = BrownOut(settings, source.channels)](std::int16_t* block,
-                                                             std::uint32_t count) mutable {
-            state.run(block, count);
-        };
+        return [state = BrownOut(settings, source.channels)](
+                   std::int16_t* block, std::uint32_t count) mutable { state.run(block, count); };
     }};
 }
 

@@ -38,16 +38,16 @@ Kernel prepareNormalize(const Parameters& p) {
         if (!files.reopenSource(total))
             return JobOutcome::EndedWithMessage;
         // Scaling keeps no state: the blocks are scaled on every core.
-        runBlockPass(context, {.source = &files.source(),
-                               .destination = destination,
-                               .split = split,
-                               .order = ComputeOrder::Parallel,
-                               .compute = [factor](std::int16_t* block, const std::int16_t*,
-                                                   std::uint32_t count, std::uint32_t) {
-                                   scaleAndClip(block, count, factor);
-                               },
-                               .writeIcon = MessageIcon::Error,
-                               .span = {.span = 66, .base = 34}});
+        runBlockPass(
+            context,
+            {.source = &files.source(),
+             .destination = destination,
+             .split = split,
+             .order = ComputeOrder::Parallel,
+             .compute = [factor](std::int16_t* block, const std::int16_t*, std::uint32_t count,
+                                 std::uint32_t) { scaleAndClip(block, count, factor); },
+             .writeIcon = MessageIcon::Error,
+             .span = {.span = 66, .base = 34}});
         return JobOutcome::Completed;
     }};
 }

@@ -31,9 +31,8 @@ public:
             line_[static_cast<std::size_t>(q)] =
                 toSample(std::trunc(((1.0 - fb) * s + fb * previous_) / 2.0));
         }
-        const std::int16_t y =
-            wrapped_ ? subtracted(s, line_[static_cast<std::size_t>(p_)], g)
-                     : static_cast<std::int16_t>(s / 2);
+        const std::int16_t y = wrapped_ ? subtracted(s, line_[static_cast<std::size_t>(p_)], g)
+                                        : static_cast<std::int16_t>(s / 2);
         line_[static_cast<std::size_t>(p_)] = s;
         if (++p_ > delay_) {
             p_ = 0;

@@ -1,9 +1,8 @@
 // Interlace: the Source and the Aux cut at their upward zero crossings and their pieces laid out
 // alternately; one file alone has each of its pieces heard twice.
+#include "jobs/read_ahead.h"
 #include "operations/interactions/interaction_job.h"
 #include "operations/operation.h"
-
-#include "jobs/read_ahead.h"
 
 #include <algorithm>
 #include <vector>
@@ -31,7 +30,7 @@ struct PieceCutter {
     BlockSplit split;
     ReadAhead ahead{reader, split}; // the file's blocks, read on a thread of their own
     const std::int16_t* block = nullptr;
-    std::uint32_t count = 0; // values of the block of this pass (0 after the file's last)
+    std::uint32_t count = 0;         // values of the block of this pass (0 after the file's last)
     std::vector<std::uint32_t> ends; // the last value of each piece of the block, in order
     std::size_t piece = 0;           // the next piece to write
     std::uint32_t next = 0;          // first value of the block not yet written

@@ -121,7 +121,7 @@ private:
     bool totalRandom_;
     RandomGenerator random_;
     std::vector<Stretch> stretches_; // the block's periods
-    Stretch carry_{0, 0, 0, 0.0};     // the end of the last period, for the next block
+    Stretch carry_{0, 0, 0, 0.0};    // the end of the last period, for the next block
 };
 
 Kernel prepareShadokSynthesis(const Parameters& p) {
