@@ -1,13 +1,12 @@
 // XXH64 over a stream of bytes, and over files read in large pieces.
 #include "provenance/content_hash.h"
 
+#include "wavefile/binary_file.h"
+#include "wavefile/chunk_read_ahead.h"
+
 #include <bit>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <memory>
-#include <unistd.h>
 
 namespace sonarium {
 
@@ -113,25 +112,25 @@ std::uint64_t contentHash(std::string_view bytes) {
 }
 
 std::optional<std::string> fileHash(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    BinaryFile file;
+    if (!file.open(path, BinaryFile::Mode::Read))
         return std::nullopt;
-    constexpr std::size_t kPiece = 1 << 20;
-    const auto buffer = std::make_unique<unsigned char[]>(kPiece);
+    const std::uint64_t length = file.size();
     ContentHasher hasher;
-    bool ok = true;
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer.get(), kPiece);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            ok = false;
-        if (got <= 0)
-            break;
-        hasher.update(buffer.get(), static_cast<std::size_t>(got));
+    std::uint64_t hashed = 0;
+    {
+        // The file is read on a second thread while the chunk before is hashed.
+        ChunkReadAhead ahead(file, length);
+        for (;;) {
+            const ChunkReadAhead::Chunk chunk = ahead.next();
+            hasher.update(chunk.bytes, chunk.size);
+            hashed += chunk.size;
+            if (chunk.size == 0 || chunk.ended)
+                break;
+        }
     }
-    ::close(fd);
-    if (!ok)
+    // A read that failed, or a file cut short meanwhile, gives no hash.
+    if (hashed != length)
         return std::nullopt;
     return hexHash(hasher.digest());
 }
