@@ -44,7 +44,7 @@ public:
 
     // The same as next over a block. Without feedback the delay line holds the input itself, so
     // a value depends only on the input D + 1 places earlier: the block is computed from the
-    // last D + 1 inputs and the block, in a loop with no state that the compiler vectorises.
+    // last D + 1 inputs and the block, in a loop that carries nothing from value to value.
     void run(std::int16_t* block, std::uint32_t count) {
         if (fb_ > kFeedbackThreshold || !wrapped_ || count == 0 || std::abs(g_) > 1.0F) {
             for (std::uint32_t i = 0; i < count; ++i)
